@@ -1,0 +1,139 @@
+#include "model/profile_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <new>
+#include <vector>
+
+#include "model/atomic_file.h"
+#include "model/byte_io.h"
+#include "model/key_function.h"
+#include "model/macro.h"
+#include "skin/language.h"
+#include "skin/message_format.h"
+
+namespace zarvel {
+
+namespace hl = profile_header_layout;
+
+namespace {
+
+constexpr std::uint16_t kFormatValue = 3;
+constexpr std::uint16_t kVersionValue = 1;
+constexpr std::uint8_t kMaxFlag = 1;
+constexpr std::uint64_t kMaxFileSize = 0xFFFFFFFFull;
+
+// The descriptor words carry no meaning for this program; every writer puts
+// the same constants there: a tag, the size of descriptor and key area (32800),
+// 4 profiles of 0x200 records, the first keyboard's USB vendor and product.
+constexpr std::uint32_t kDescriptor[8] = {0x0020484B, 0x00008020, 0x02000004, 0,
+                                          0x50040C45, 0x000E1C4F, 0,          0};
+
+std::uint64_t ExpectedSize(std::uint64_t macroCount, std::uint64_t stringAreaSize) {
+  return kProfileImageSize + macroCount * kMacroRecordSize + stringAreaSize;
+}
+
+}  // namespace
+
+bool WriteHeader(std::span<std::uint8_t> file, std::uint16_t macroCount, std::uint32_t stringAreaSize) {
+  if (file.size() < kProfileHeaderSize || macroCount > kMaxMacros) return false;
+  std::uint64_t total = ExpectedSize(macroCount, stringAreaSize);
+  if (total > kMaxFileSize) return false;
+  ByteWriter out(file);
+  for (std::size_t i = 0; i < kProfileHeaderSize; ++i) out.U8(i, 0);
+  out.U16(hl::kMagic, kProfileMagic);
+  out.U16(hl::kHeaderSize, static_cast<std::uint16_t>(kProfileHeaderSize));
+  out.U16(hl::kFormat, kFormatValue);
+  out.U16(hl::kVersion, kVersionValue);
+  out.U32(hl::kTotalSize, static_cast<std::uint32_t>(total));
+  out.U16(hl::kRecordCount, static_cast<std::uint16_t>(kKeyAreaRecords));
+  out.U16(hl::kMacroCount, macroCount);
+  out.U32(hl::kStringAreaSize, stringAreaSize);
+  out.U8(hl::kFlag, 0);
+  out.U8(hl::kChecksum, ByteSum(file.first(hl::kChecksum)));
+  return true;
+}
+
+void WriteDescriptor(std::span<std::uint8_t> file) {
+  ByteWriter out(file);
+  for (std::size_t i = 0; i < 8; ++i) out.U32(kProfileHeaderSize + 4 * i, kDescriptor[i]);
+}
+
+ProfileHeader ReadProfileHeader(std::span<const std::uint8_t> file) {
+  ProfileHeader header;
+  if (file.size() < kProfileHeaderSize) return header;
+  ByteReader in(file);
+  header.totalSize = in.U32(hl::kTotalSize);
+  header.macroCount = in.U16(hl::kMacroCount);
+  header.stringAreaSize = in.U32(hl::kStringAreaSize);
+  return header;
+}
+
+bool ProfileHeaderIsValid(std::span<const std::uint8_t> file) {
+  if (file.size() < kProfileHeaderSize) return false;
+  ByteReader in(file);
+  ProfileHeader header = ReadProfileHeader(file);
+  return in.U16(hl::kMagic) == kProfileMagic && in.U16(hl::kHeaderSize) == kProfileHeaderSize &&
+         in.U16(hl::kFormat) == kFormatValue && in.U16(hl::kVersion) == kVersionValue &&
+         header.totalSize >= kProfileImageSize && in.U16(hl::kRecordCount) == kKeyAreaRecords &&
+         header.macroCount <= kMaxMacros && in.U8(hl::kFlag) <= kMaxFlag &&
+         header.totalSize == ExpectedSize(header.macroCount, header.stringAreaSize) &&
+         in.U8(hl::kChecksum) == ByteSum(file.first(hl::kChecksum));
+}
+
+bool NewProfileFile(const std::string& path) {
+  std::vector<std::uint8_t> file(kProfileImageSize, 0);
+  WriteHeader(file, 0, 0);
+  WriteDescriptor(file);
+  KeyArea area;
+  InitKeyArea(area);
+  for (std::size_t p = 0; p < kProfileCount; ++p) {
+    WriteProfileBlock(area[p], std::span(file).subspan(kKeyAreaOffset + p * kProfileBlockSize, kProfileBlockSize));
+  }
+  return WriteFileAtomically(path, file);
+}
+
+int ValidateProfileFile(const std::string& path, Prompter& prompter) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return errno == ENOENT || errno == ENOTDIR ? 0 : -2;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -2;
+  // Size and content come from the same open file, so a file replaced in
+  // between cannot pass the size check with one content and the header check
+  // with another.
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return -2;
+  }
+  const auto size = static_cast<std::uint64_t>(info.st_size);
+  if (size > kMaxFileSize || size < kProfileImageSize) {
+    ::close(fd);
+    return 0;
+  }
+  std::vector<std::uint8_t> bytes;
+  try {
+    bytes.resize(static_cast<std::size_t>(size));
+  } catch (const std::bad_alloc&) {
+    ::close(fd);
+    return -3;
+  }
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  // A file that shrank since fstat is judged by what could be read.
+  if (done < kProfileHeaderSize) return -2;
+
+  if (ProfileHeaderIsValid(std::span(bytes).first(done))) return 1;
+  prompter.ShowMessage("PROFILE_FORMAT_ERROR", FormatMessage(LookupText("PROFILE_FORMAT_ERROR"), {path}));
+  return 0;
+}
+
+}  // namespace zarvel
