@@ -1,5 +1,8 @@
 #include "skin/ini_file.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <span>
@@ -15,6 +18,17 @@ bool LoadIni(const std::string& path, IniText& ini) {
   std::vector<std::uint8_t> bytes;
   if (!ReadWholeFile(path, bytes) || bytes.size() > kMaxIniFileBytes) return false;
   ini = IniText::Parse(bytes);
+  return true;
+}
+
+// The file's current text for an edit. A missing file starts empty; a file
+// that exists but cannot be read (or is too large) is never replaced, since
+// writing would lose everything in it.
+bool LoadForWrite(const std::string& path, IniText& ini) {
+  if (LoadIni(path, ini)) return true;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 || errno != ENOENT) return false;
+  ini = IniText{};
   return true;
 }
 
@@ -109,8 +123,21 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
                         std::string_view value) {
   if (!SectionNameAllowed(section) || !KeyNameAllowed(key) || HasLineBreakOrNul(value)) return false;
   IniText ini;
-  if (!LoadIni(path, ini)) ini = IniText{};
+  if (!LoadForWrite(path, ini)) return false;
   ini.Set(TrimIniSpace(section), TrimIniSpace(key), value);
+  std::vector<std::uint8_t> bytes = ini.Serialize();
+  return WriteFileAtomically(path, std::span<const std::uint8_t>(bytes));
+}
+
+bool WriteProfileStrings(const std::string& path, std::string_view section,
+                         const std::vector<std::pair<std::string, std::string>>& values) {
+  if (!SectionNameAllowed(section)) return false;
+  for (const auto& [key, value] : values) {
+    if (!KeyNameAllowed(key) || HasLineBreakOrNul(value)) return false;
+  }
+  IniText ini;
+  if (!LoadForWrite(path, ini)) return false;
+  for (const auto& [key, value] : values) ini.Set(TrimIniSpace(section), TrimIniSpace(key), value);
   std::vector<std::uint8_t> bytes = ini.Serialize();
   return WriteFileAtomically(path, std::span<const std::uint8_t>(bytes));
 }

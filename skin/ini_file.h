@@ -66,6 +66,12 @@ std::vector<std::pair<std::string, std::string>> ReadProfileSection(const std::s
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);
 
+// Sets several keys of one section with a single replacement of the file (the
+// same result as one WriteProfileString per pair, in order). False when
+// nothing was written; one unacceptable name or value refuses them all.
+bool WriteProfileStrings(const std::string& path, std::string_view section,
+                         const std::vector<std::pair<std::string, std::string>>& values);
+
 // Removes the first `key` of `section`; true when the file holds no such key
 // afterwards (also when it never did).
 bool DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key);
