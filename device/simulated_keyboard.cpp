@@ -1,0 +1,386 @@
+#include "device/simulated_keyboard.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <deque>
+#include <mutex>
+
+#include "model/atomic_file.h"
+
+namespace zarvel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// hidraw keeps at most this many unread input reports per open file and drops
+// newer ones when full.
+constexpr std::size_t kQueueLimit = 64;
+
+// A standard boot keyboard: modifiers, a reserved byte, six key slots; LEDs out.
+constexpr std::uint8_t kBootKeyboardDescriptor[] = {
+    0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x05, 0x07, 0x19, 0xE0, 0x29, 0xE7, 0x15, 0x00, 0x25, 0x01, 0x75,
+    0x01, 0x95, 0x08, 0x81, 0x02, 0x95, 0x01, 0x75, 0x08, 0x81, 0x01, 0x95, 0x05, 0x75, 0x01, 0x05, 0x08,
+    0x19, 0x01, 0x29, 0x05, 0x91, 0x02, 0x95, 0x01, 0x75, 0x03, 0x91, 0x01, 0x95, 0x06, 0x75, 0x08, 0x15,
+    0x00, 0x25, 0x65, 0x05, 0x07, 0x19, 0x00, 0x29, 0x65, 0x81, 0x00, 0xC0};
+
+// Vendor collection: report 4 carries 63 bytes each way.
+constexpr std::uint8_t kCommandDescriptor[] = {
+    0x06, 0x1C, 0xFF,  // usage page 0xFF1C
+    0x09, 0x92,        // usage 0x92
+    0xA1, 0x01,        // collection (application)
+    0x85, 0x04,        //   report id 4
+    0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x3F,
+    0x09, 0x01, 0x81, 0x02,  // input: 63 bytes
+    0x09, 0x02, 0x91, 0x02,  // output: 63 bytes
+    0xC0};
+
+// Consumer collection: report 3 carries one 16-bit usage (0 = none).
+constexpr std::uint8_t kNotificationDescriptor[] = {
+    0x05, 0x0C,              // usage page (consumer)
+    0x09, 0x01,              // usage (consumer control)
+    0xA1, 0x01,              // collection (application)
+    0x85, 0x03,              //   report id 3
+    0x15, 0x00, 0x26, 0xFF, 0x1F, 0x19, 0x00, 0x2A, 0xFF, 0x1F,
+    0x75, 0x10, 0x95, 0x01,
+    0x81, 0x00,              //   input (data, array)
+    0xC0};
+
+struct QueuedReport {
+  std::vector<std::uint8_t> bytes;
+  Clock::time_point ready;
+};
+
+// The input queue of one open handle, as hidraw keeps one per open file.
+struct HandleQueue {
+  explicit HandleQueue(SimulatedInterface w) : which(w), wake_fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+  ~HandleQueue() {
+    if (wake_fd >= 0) ::close(wake_fd);
+  }
+  void Wake() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wake_fd, &one, sizeof one);
+  }
+  void ClearWake() {
+    std::uint64_t v = 0;
+    [[maybe_unused]] const ssize_t n = ::read(wake_fd, &v, sizeof v);
+  }
+  SimulatedInterface which;
+  int wake_fd;
+  std::deque<QueuedReport> queue;
+  bool gone = false;
+};
+
+int MillisUntil(Clock::time_point t) {
+  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(t - Clock::now()).count();
+  return us <= 0 ? 0 : static_cast<int>((us + 999) / 1000);
+}
+
+// Sleeps for `d` unless the cancel event fires first (then false).
+bool SleepCancellable(std::chrono::microseconds d, int cancel_fd) {
+  const auto until = Clock::now() + d;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(until - Clock::now()).count();
+    if (left <= 0) return true;
+    pollfd fd{cancel_fd, POLLIN, 0};
+    timespec ts{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
+    if (::ppoll(&fd, 1, &ts, nullptr) > 0 && (fd.revents & POLLIN)) return false;
+  }
+}
+
+}  // namespace
+
+struct SimulatedKeyboard::Core {
+  explicit Core(const DeviceVariant& variant) : firmware(variant) {}
+
+  void Deliver(SimulatedInterface which, const std::vector<std::uint8_t>& bytes, Clock::time_point ready) {
+    for (auto it = queues.begin(); it != queues.end();) {
+      std::shared_ptr<HandleQueue> q = it->lock();
+      if (!q) {
+        it = queues.erase(it);
+        continue;
+      }
+      if (q->which == which && !q->gone && q->queue.size() < kQueueLimit) {
+        q->queue.push_back({bytes, ready});
+        q->Wake();
+      }
+      ++it;
+    }
+  }
+
+  void UnplugLocked() {
+    plugged = false;
+    firmware.DropBracket();
+    for (auto& weak : queues) {
+      if (std::shared_ptr<HandleQueue> q = weak.lock()) {
+        q->gone = true;
+        q->Wake();
+      }
+    }
+    queues.clear();
+  }
+
+  bool SaveLocked() {
+    if (state_file.empty()) return false;
+    if (!WriteFileAtomically(state_file, firmware.SaveText())) return false;
+    firmware.ClearChanged();
+    return true;
+  }
+
+  mutable std::mutex mutex;
+  SimulatedFirmware firmware;
+  std::string state_file;
+  bool plugged = true;
+  int unplug_after = -1;
+  int lose_next = 0;
+  int refuse_next = 0;
+  std::uint8_t refuse_status = kStatusRefused;
+  std::chrono::milliseconds reply_delay{0};
+  std::chrono::microseconds latency{0};
+  std::vector<SimulatedExchange> exchanges;
+  std::vector<std::weak_ptr<HandleQueue>> queues;
+};
+
+namespace {
+
+class SimulatedHandle : public HidHandle {
+ public:
+  SimulatedHandle(std::shared_ptr<SimulatedKeyboard::Core> core, std::shared_ptr<HandleQueue> queue,
+                  HidInterfaceFacts facts)
+      : core_(std::move(core)), queue_(std::move(queue)), facts_(std::move(facts)) {}
+
+  const HidInterfaceFacts& Facts() const override { return facts_; }
+
+  HidTransfer Read(std::span<std::uint8_t> buffer, std::size_t& bytes_read, int timeout_ms,
+                   int cancel_fd) override {
+    bytes_read = 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeout_ms, 0));
+    for (;;) {
+      int wait_ms;
+      {
+        std::lock_guard lock(core_->mutex);
+        if (queue_->gone) return HidTransfer::kFailed;
+        const auto now = Clock::now();
+        if (!queue_->queue.empty() && queue_->queue.front().ready <= now) {
+          const std::vector<std::uint8_t> bytes = std::move(queue_->queue.front().bytes);
+          queue_->queue.pop_front();
+          const std::size_t n = std::min(bytes.size(), buffer.size());
+          std::copy_n(bytes.begin(), n, buffer.begin());
+          bytes_read = n;
+          return HidTransfer::kDone;
+        }
+        if (timeout_ms >= 0 && now >= deadline) return HidTransfer::kTimeout;
+        wait_ms = timeout_ms >= 0 ? MillisUntil(deadline) : -1;
+        if (!queue_->queue.empty()) {
+          const int until_ready = MillisUntil(queue_->queue.front().ready);
+          wait_ms = wait_ms < 0 ? until_ready : std::min(wait_ms, until_ready);
+        }
+        queue_->ClearWake();
+      }
+      const WaitResult w = WaitReadable(queue_->wake_fd, cancel_fd, wait_ms);
+      if (w == WaitResult::kCancelled) return HidTransfer::kCancelled;
+      if (w == WaitResult::kHangup) return HidTransfer::kFailed;
+    }
+  }
+
+  HidTransfer Write(std::span<const std::uint8_t> report, std::size_t& bytes_written, int /*timeout_ms*/,
+                    int cancel_fd) override {
+    bytes_written = 0;
+    std::unique_lock lock(core_->mutex);
+    if (!core_->plugged || queue_->gone) return HidTransfer::kFailed;
+    if (queue_->which == SimulatedInterface::kNotification) return HidTransfer::kFailed;  // no output report
+    if (queue_->which == SimulatedInterface::kBootKeyboard) {
+      bytes_written = report.size();  // LED report: accepted, nothing to show
+      return HidTransfer::kDone;
+    }
+    if (core_->unplug_after == 0) {
+      core_->unplug_after = -1;
+      core_->UnplugLocked();
+      return HidTransfer::kFailed;
+    }
+    if (core_->unplug_after > 0) --core_->unplug_after;
+    const std::chrono::microseconds latency = core_->latency;
+    if (latency.count() > 0) {
+      lock.unlock();
+      if (!SleepCancellable(latency, cancel_fd)) return HidTransfer::kCancelled;
+      lock.lock();
+      if (!core_->plugged || queue_->gone) return HidTransfer::kFailed;
+    }
+
+    Report reply;
+    if (core_->refuse_next > 0) {
+      --core_->refuse_next;
+      reply = SimulatedFirmware::StatusReply(report, core_->refuse_status);
+    } else {
+      reply = core_->firmware.Answer(report);
+    }
+    SimulatedExchange exchange{std::vector<std::uint8_t>(report.begin(), report.end()), {}};
+    if (core_->lose_next > 0) {
+      --core_->lose_next;
+    } else {
+      exchange.reply.assign(reply.begin(), reply.end());
+      core_->Deliver(SimulatedInterface::kCommand, exchange.reply, Clock::now() + latency + core_->reply_delay);
+    }
+    core_->exchanges.push_back(std::move(exchange));
+    // Like the keyboard committing to flash: after a bracket closes, or after
+    // an unbracketed write (device information) changed something.
+    if (core_->firmware.Changed() && (core_->firmware.LastWasEnd() || !core_->firmware.InBracket()))
+      core_->SaveLocked();
+    bytes_written = report.size();
+    return HidTransfer::kDone;
+  }
+
+  std::size_t DiscardQueuedInput() override {
+    std::lock_guard lock(core_->mutex);
+    const auto now = Clock::now();
+    std::size_t dropped = 0;
+    // Only what has already arrived; a reply still on the wire is not queued yet.
+    while (!queue_->queue.empty() && queue_->queue.front().ready <= now) {
+      queue_->queue.pop_front();
+      ++dropped;
+    }
+    return dropped;
+  }
+
+ private:
+  std::shared_ptr<SimulatedKeyboard::Core> core_;
+  std::shared_ptr<HandleQueue> queue_;
+  HidInterfaceFacts facts_;
+};
+
+}  // namespace
+
+SimulatedKeyboard::SimulatedKeyboard(const DeviceVariant& variant, std::string state_file)
+    : core_(std::make_shared<Core>(variant)) {
+  if (state_file.empty()) return;
+  std::vector<std::uint8_t> bytes;
+  if (ReadWholeFile(state_file, bytes)) {
+    // A file of the other variant is left alone rather than overwritten.
+    if (!core_->firmware.LoadText(std::string(bytes.begin(), bytes.end()))) return;
+  }
+  core_->state_file = std::move(state_file);
+}
+
+SimulatedKeyboard::~SimulatedKeyboard() {
+  std::lock_guard lock(core_->mutex);
+  if (core_->firmware.Changed()) core_->SaveLocked();
+  core_->UnplugLocked();
+}
+
+const DeviceVariant& SimulatedKeyboard::Variant() const { return core_->firmware.Variant(); }
+
+std::span<const std::uint8_t> SimulatedKeyboard::ReportDescriptor(SimulatedInterface which) {
+  switch (which) {
+    case SimulatedInterface::kBootKeyboard: return kBootKeyboardDescriptor;
+    case SimulatedInterface::kCommand: return kCommandDescriptor;
+    case SimulatedInterface::kNotification: break;
+  }
+  return kNotificationDescriptor;
+}
+
+std::vector<std::uint8_t> SimulatedKeyboard::Area(KeyboardArea area) const {
+  std::lock_guard lock(core_->mutex);
+  return core_->firmware.Area(area);
+}
+
+bool SimulatedKeyboard::SetArea(KeyboardArea area, std::size_t offset, std::span<const std::uint8_t> bytes) {
+  std::lock_guard lock(core_->mutex);
+  return core_->firmware.SetArea(area, offset, bytes);
+}
+
+bool SimulatedKeyboard::InBracket() const {
+  std::lock_guard lock(core_->mutex);
+  return core_->firmware.InBracket();
+}
+
+bool SimulatedKeyboard::SaveState() {
+  std::lock_guard lock(core_->mutex);
+  return core_->SaveLocked();
+}
+
+bool SimulatedKeyboard::IsPluggedIn() const {
+  std::lock_guard lock(core_->mutex);
+  return core_->plugged;
+}
+
+void SimulatedKeyboard::Unplug() {
+  std::lock_guard lock(core_->mutex);
+  core_->UnplugLocked();
+}
+
+void SimulatedKeyboard::PlugIn() {
+  std::lock_guard lock(core_->mutex);
+  core_->plugged = true;
+}
+
+void SimulatedKeyboard::UnplugAfter(int exchanges) {
+  std::lock_guard lock(core_->mutex);
+  core_->unplug_after = exchanges < 0 ? -1 : exchanges;
+}
+
+void SimulatedKeyboard::LoseNextReplies(int count) {
+  std::lock_guard lock(core_->mutex);
+  core_->lose_next = std::max(count, 0);
+}
+
+void SimulatedKeyboard::SetReplyDelay(std::chrono::milliseconds delay) {
+  std::lock_guard lock(core_->mutex);
+  core_->reply_delay = delay;
+}
+
+void SimulatedKeyboard::RefuseNextCommands(int count, std::uint8_t status) {
+  std::lock_guard lock(core_->mutex);
+  core_->refuse_next = std::max(count, 0);
+  core_->refuse_status = status;
+}
+
+void SimulatedKeyboard::SetTransferLatency(std::chrono::microseconds per_report) {
+  std::lock_guard lock(core_->mutex);
+  core_->latency = per_report;
+}
+
+void SimulatedKeyboard::SendNotification(std::uint16_t usage) {
+  std::lock_guard lock(core_->mutex);
+  if (!core_->plugged) return;
+  const auto now = Clock::now();
+  core_->Deliver(SimulatedInterface::kNotification,
+                 {kNotificationReportId, static_cast<std::uint8_t>(usage), static_cast<std::uint8_t>(usage >> 8)}, now);
+  core_->Deliver(SimulatedInterface::kNotification, {kNotificationReportId, 0, 0}, now);
+}
+
+void SimulatedKeyboard::ChangeProfileOnKeyboard(int profile) {
+  {
+    std::lock_guard lock(core_->mutex);
+    const std::uint8_t p = static_cast<std::uint8_t>(std::clamp(profile, 0, 3));
+    core_->firmware.SetArea(KeyboardArea::kDeviceInfo, device_info_offset::kActiveProfile, {&p, 1});
+  }
+  SendNotification(kProfileNotification);
+}
+
+std::vector<SimulatedExchange> SimulatedKeyboard::Exchanges() const {
+  std::lock_guard lock(core_->mutex);
+  return core_->exchanges;
+}
+
+void SimulatedKeyboard::ClearExchanges() {
+  std::lock_guard lock(core_->mutex);
+  core_->exchanges.clear();
+}
+
+std::unique_ptr<HidHandle> SimulatedKeyboard::OpenInterface(SimulatedInterface which) {
+  std::lock_guard lock(core_->mutex);
+  if (!core_->plugged) return nullptr;
+  auto queue = std::make_shared<HandleQueue>(which);
+  core_->queues.push_back(queue);
+  HidInterfaceFacts facts;
+  facts.vendor_id = core_->firmware.Variant().vendor_id;
+  facts.product_id = core_->firmware.Variant().product_id;
+  facts.version = kSimulatedFirmwareVersion;
+  const auto descriptor = ReportDescriptor(which);
+  facts.report_descriptor.assign(descriptor.begin(), descriptor.end());
+  return std::make_unique<SimulatedHandle>(core_, std::move(queue), std::move(facts));
+}
+
+}  // namespace zarvel

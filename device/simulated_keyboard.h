@@ -1,0 +1,114 @@
+#pragma once
+// A keyboard in software: the fixture of every layer above the transport and
+// the keyboard behind `--simulate`.
+//
+// It shows three HID interfaces with real report descriptors, as the keyboard
+// does: an ordinary boot keyboard (which discovery must skip), the command
+// interface (usage page 0xFF1C, usage 0x92; 64-byte reports with id 4) and the
+// notification interface (consumer page 0x000C, usage 0x0001; 3-byte reports
+// with id 3 carrying one 16-bit usage). Requests on the command interface are
+// answered by SimulatedFirmware (see simulated_firmware.h for its memory and
+// refusals); like hidraw, every open handle of an interface gets its own copy
+// of each input report, queued (at most 64) until read.
+//
+// State file. When constructed with a path, the keyboard loads its memory from
+// that file and writes it back (atomically) after each completed bracket, after
+// each device-information write and when destroyed, so settings survive between
+// runs as they do in the real keyboard's flash. The file is plain text:
+//
+//   # comment
+//   [keyboard]
+//   vendor = 0c45          the variant the memory belongs to (hex); a file of
+//   product = 5004         another variant is ignored and never overwritten
+//   [device_info]          44 bytes
+//   0000: 00 00 00 00 00 00 00 00 08 01 00 40 01 02 03 04
+//   [lighting]             4 x 42 bytes
+//   [key_matrices]         4 x stride bytes
+//   [macro_memory]         macro capacity bytes
+//   [key_colours]          4 x 512 bytes
+//
+// A byte line is a hex offset, a colon and up to 16 hex bytes. An area that
+// appears in the file starts all zero (all-zero lines are left out when
+// saving); an area that does not appear keeps its factory content. Lines that
+// make no sense are skipped; bytes beyond an area are ignored.
+//
+// Faults for tests: lost, delayed and refused replies, unplugging (now or after
+// a number of exchanges), plugging back in, and notification reports as the
+// keyboard sends them when the user acts on it.
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "device/device_variant.h"
+#include "device/hid_backend.h"
+#include "device/simulated_firmware.h"
+
+namespace zarvel {
+
+enum class SimulatedInterface { kBootKeyboard, kCommand, kNotification };
+
+inline constexpr std::uint8_t kNotificationReportId = 3;
+
+// One request on the command interface and the reply the keyboard produced;
+// the reply is empty when it was lost.
+struct SimulatedExchange {
+  std::vector<std::uint8_t> request;
+  std::vector<std::uint8_t> reply;
+};
+
+class SimulatedKeyboard {
+ public:
+  explicit SimulatedKeyboard(const DeviceVariant& variant = kDeviceVariants[0], std::string state_file = {});
+  ~SimulatedKeyboard();
+  SimulatedKeyboard(const SimulatedKeyboard&) = delete;
+  SimulatedKeyboard& operator=(const SimulatedKeyboard&) = delete;
+
+  const DeviceVariant& Variant() const;
+  static std::span<const std::uint8_t> ReportDescriptor(SimulatedInterface which);
+
+  // Memory, as if read or set with a programmer.
+  std::vector<std::uint8_t> Area(KeyboardArea area) const;
+  bool SetArea(KeyboardArea area, std::size_t offset, std::span<const std::uint8_t> bytes);
+  bool InBracket() const;
+  // Writes the state file now; false without one or when writing failed.
+  bool SaveState();
+
+  // Plugging.
+  bool IsPluggedIn() const;
+  void Unplug();
+  void PlugIn();
+  // The next `exchanges` requests are answered; the one after finds the
+  // keyboard gone. Negative: never.
+  void UnplugAfter(int exchanges);
+
+  // Reply faults.
+  void LoseNextReplies(int count);  // the request is carried out, the reply never arrives
+  void SetReplyDelay(std::chrono::milliseconds delay);
+  void RefuseNextCommands(int count, std::uint8_t status = kStatusRefused);  // not carried out
+  // Time each report takes on the wire (0 by default; 1 ms models a
+  // full-speed keyboard), applied to every request and every reply.
+  void SetTransferLatency(std::chrono::microseconds per_report);
+
+  // What the user does on the keyboard: a notification report with `usage`
+  // followed by its release (usage 0) on the notification interface.
+  void SendNotification(std::uint16_t usage);
+  // Changes the active profile with the keyboard's own keys and announces it.
+  void ChangeProfileOnKeyboard(int profile);
+
+  // Every request on the command interface so far, with its reply.
+  std::vector<SimulatedExchange> Exchanges() const;
+  void ClearExchanges();
+
+  // Opens one interface for the backend; null while unplugged.
+  std::unique_ptr<HidHandle> OpenInterface(SimulatedInterface which);
+
+  struct Core;
+
+ private:
+  std::shared_ptr<Core> core_;
+};
+
+}  // namespace zarvel
