@@ -1,6 +1,5 @@
 #include "skin/message_format.h"
 
-#include <vector>
 
 namespace zarvel {
 
@@ -138,8 +137,10 @@ bool FormatText(const Conversion& c, const FormatArg& arg, std::string& out) {
 }  // namespace
 
 std::string FormatMessage(std::string_view format, std::initializer_list<FormatArg> args) {
-  std::vector<const FormatArg*> pending;
-  for (const FormatArg& arg : args) pending.push_back(&arg);
+  return FormatMessageSpan(format, std::span<const FormatArg>(args.begin(), args.size()));
+}
+
+std::string FormatMessageSpan(std::string_view format, std::span<const FormatArg> pending) {
   std::size_t next = 0;
 
   std::string out;
@@ -168,7 +169,7 @@ std::string FormatMessage(std::string_view format, std::initializer_list<FormatA
     }
     // A supported conversion takes its argument even when the kinds differ, so
     // the conversions after it still meet the arguments meant for them.
-    const FormatArg& arg = *pending[next++];
+    const FormatArg& arg = pending[next++];
     bool shown = conversion.kind == 's' ? FormatText(conversion, arg, out) : FormatNumber(conversion, arg, out);
     if (!shown) out += spelled;
   }

@@ -8,8 +8,17 @@
 // '-', '0', '+', ' ' and a decimal width; %% is a literal percent sign.
 // Any other conversion, a conversion beyond the supplied arguments, or one whose
 // kind does not match its argument is copied to the output literally.
+//
+// Details: %d and %i show either integer kind; %u, %x and %X show unsigned
+// values and non-negative signed ones (a negative one is a mismatch). %s takes
+// text, and '.precision' (characters, cut at a UTF-8 boundary) is accepted
+// for it; for numbers '.precision' is the minimum count of digits. Widths and
+// precisions above 255 make the conversion literal. A supported conversion
+// whose kind does not match still uses up its argument, so later conversions
+// keep their own.
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -19,5 +28,7 @@ namespace zarvel {
 using FormatArg = std::variant<std::int64_t, std::uint64_t, std::string>;
 
 std::string FormatMessage(std::string_view format, std::initializer_list<FormatArg> args);
+// The same, for arguments gathered at run time.
+std::string FormatMessageSpan(std::string_view format, std::span<const FormatArg> args);
 
 }  // namespace zarvel
