@@ -99,7 +99,7 @@ int DeviceLink::WriteDeviceInfo(const DeviceInfoRecord& record) {
 }
 
 int DeviceLink::WriteActiveProfile(int profile) {
-  if (profile < 0 || profile >= kProfileCount) return kResultBadProfile;
+  if (profile < 0 || profile >= kKeyboardProfiles) return kResultBadProfile;
   DeviceInfoRecord record{};
   const int result = ReadDeviceInfo(record);
   if (result != kResultDone) return result;
@@ -138,14 +138,14 @@ int DeviceLink::Pieces(Command command, std::uint32_t base, std::size_t length, 
 }
 
 int DeviceLink::ReadKeyMatrix(std::span<std::uint8_t> out, int profile) {
-  if (profile < 0 || profile >= kProfileCount) return kResultBadProfile;
+  if (profile < 0 || profile >= kKeyboardProfiles) return kResultBadProfile;
   const std::size_t size = key_matrix_size_;
   if (out.size() < size) return kResultBadProfile;
   return Pieces(Command::kReadKeyMatrix, static_cast<std::uint32_t>(profile) * key_matrix_stride_, size, out, {});
 }
 
 int DeviceLink::WriteKeyMatrix(std::span<const std::uint8_t> data, int profile) {
-  if (profile < 0 || profile >= kProfileCount) return kResultBadProfile;
+  if (profile < 0 || profile >= kKeyboardProfiles) return kResultBadProfile;
   const std::size_t size = key_matrix_size_;
   if (data.size() < size) return kResultBadProfile;
   return Pieces(Command::kWriteKeyMatrix, static_cast<std::uint32_t>(profile) * key_matrix_stride_, size, {},
@@ -167,7 +167,7 @@ int DeviceLink::WriteMacroArea(std::span<const std::uint8_t> data) {
 }
 
 int DeviceLink::WriteKeyColours(int profile, std::span<const std::uint8_t> data, int first_colour_index) {
-  if (profile < 0 || profile >= kProfileCount || first_colour_index < 0) return kResultBadProfile;
+  if (profile < 0 || profile >= kKeyboardProfiles || first_colour_index < 0) return kResultBadProfile;
   const std::size_t start = 3 * static_cast<std::size_t>(first_colour_index);
   // Nothing may land outside the profile's own block of colours.
   if (data.size() > kMaxPayload || start > kKeyColourBlockSize || data.size() > kKeyColourBlockSize - start)

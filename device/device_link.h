@@ -36,7 +36,7 @@ inline constexpr int kWriteTimeoutMs = 1000;
 inline constexpr int kReadTimeoutMs = 300;
 inline constexpr int kCommandAttempts = 4;
 inline constexpr int kEndTransferDelayMs = 10;
-inline constexpr int kProfileCount = 4;
+inline constexpr int kKeyboardProfiles = 4;
 inline constexpr std::size_t kKeyColourBlockSize = 512;
 
 class DeviceLink {
