@@ -10,7 +10,11 @@ namespace zarvel {
 namespace {
 
 std::string KeyName(KeyCode key) {
-  if (IsSpecialKey(key)) return "G" + std::to_string(key - kSpecialKeyBase + 1);
+  if (IsSpecialKey(key)) {
+    std::string name = "G";
+    name += std::to_string(key - kSpecialKeyBase + 1);
+    return name;
+  }
   return KeyDisplayName(key);
 }
 

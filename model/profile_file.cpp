@@ -96,42 +96,52 @@ bool NewProfileFile(const std::string& path) {
   return WriteFileAtomically(path, file);
 }
 
-int ValidateProfileFile(const std::string& path, Prompter& prompter) {
+int ReadProfileFileBytes(const std::string& path, std::vector<std::uint8_t>& out) {
+  out.clear();
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return errno == ENOENT || errno == ENOTDIR ? 0 : -2;
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return -2;
   // Size and content come from the same open file, so a file replaced in
-  // between cannot pass the size check with one content and the header check
-  // with another.
+  // between cannot pass the size check with one content and be read with another.
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
     return -2;
   }
   const auto size = static_cast<std::uint64_t>(info.st_size);
-  if (size > kMaxFileSize || size < kProfileImageSize) {
+  if (size > kMaxFileSize) {
     ::close(fd);
     return 0;
   }
-  std::vector<std::uint8_t> bytes;
   try {
-    bytes.resize(static_cast<std::size_t>(size));
+    out.resize(static_cast<std::size_t>(size));
   } catch (const std::bad_alloc&) {
     ::close(fd);
     return -3;
   }
   std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+  while (done < out.size()) {
+    ssize_t n = ::read(fd, out.data() + done, out.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    if (n < 0) {
+      ::close(fd);
+      out.clear();
+      return -2;
+    }
+    if (n == 0) break;  // the file shrank since fstat: judged by what is there
     done += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  // A file that shrank since fstat is judged by what could be read.
-  if (done < kProfileHeaderSize) return -2;
+  out.resize(done);
+  return 1;
+}
 
-  if (ProfileHeaderIsValid(std::span(bytes).first(done))) return 1;
+int ValidateProfileFile(const std::string& path, Prompter& prompter) {
+  std::vector<std::uint8_t> bytes;
+  const int read = ReadProfileFileBytes(path, bytes);
+  if (read != 1) return read;
+  if (bytes.size() < kProfileImageSize) return 0;
+  if (ProfileHeaderIsValid(bytes)) return 1;
   prompter.ShowMessage("PROFILE_FORMAT_ERROR", FormatMessage(LookupText("PROFILE_FORMAT_ERROR"), {path}));
   return 0;
 }

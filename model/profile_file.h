@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "model/prompter.h"
 
@@ -61,6 +62,11 @@ bool ProfileHeaderIsValid(std::span<const std::uint8_t> file);
 
 // Writes a fresh 32832-byte file: no macros, no strings, default records.
 bool NewProfileFile(const std::string& path);
+
+// Reads a whole profile file with one allocation: 1 read; 0 missing, or 4 GiB
+// and larger; -2 cannot be opened or read (a folder, no permission); -3 out of
+// memory. `out` is empty unless the result is 1.
+int ReadProfileFileBytes(const std::string& path, std::vector<std::uint8_t>& out);
 
 // 1 valid; 0 missing, too small (or 4 GiB and larger) or with a bad header;
 // -2 cannot be opened or read; -3 out of memory. A bad header is reported

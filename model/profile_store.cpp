@@ -126,36 +126,36 @@ bool LoadStoreFromBytes(ProfileStore& store, std::span<const std::uint8_t> file)
   // Refused whole: a file cut short would otherwise install a partial image.
   if (macrosEnd + header.stringAreaSize > file.size()) return false;
 
-  std::unique_ptr<ProfileStore> loaded;
+  // Everything that allocates happens before the store is touched, so a
+  // failure leaves it as it was; the macro set is then filled in place and
+  // keeps its buffer from one load to the next.
+  auto area = std::make_unique<ProfileImage>();
+  auto strings = std::make_unique<StringTable>();
   try {
-    loaded = std::make_unique<ProfileStore>();
-    loaded->macros.resize(header.macroCount);
+    for (std::size_t p = 0; p < kProfileCount; ++p) {
+      ReadProfileBlock(file.subspan(kKeyAreaOffset + p * kProfileBlockSize, kProfileBlockSize), (*area)[p]);
+    }
+    const auto stringArea = file.subspan(static_cast<std::size_t>(macrosEnd), header.stringAreaSize);
+    std::u16string text;
+    for (std::size_t i = 0; i < kKeyAreaRecords; ++i) {
+      const KeyFunction& record = (*area)[i / kRecordsPerProfile][i % kRecordsPerProfile];
+      if (OwnsText(record) && TextAt(stringArea, record.value, text)) strings->Set(i, text);
+    }
+    store.macros.resize(header.macroCount);
   } catch (const std::bad_alloc&) {
     return false;
   }
-  for (std::size_t p = 0; p < kProfileCount; ++p) {
-    ReadProfileBlock(file.subspan(kKeyAreaOffset + p * kProfileBlockSize, kProfileBlockSize), loaded->image[p]);
-  }
   for (std::size_t m = 0; m < header.macroCount; ++m) {
-    ReadMacroRecord(file.subspan(kProfileMacrosOffset + m * kMacroRecordSize, kMacroRecordSize), loaded->macros[m]);
+    ReadMacroRecord(file.subspan(kProfileMacrosOffset + m * kMacroRecordSize, kMacroRecordSize), store.macros[m]);
   }
-  const auto area = file.subspan(static_cast<std::size_t>(macrosEnd), header.stringAreaSize);
-  std::u16string text;
-  for (std::size_t i = 0; i < kKeyAreaRecords; ++i) {
-    const KeyFunction& record = loaded->image[i / kRecordsPerProfile][i % kRecordsPerProfile];
-    if (OwnsText(record) && TextAt(area, record.value, text)) loaded->strings.Set(i, text);
-  }
-  store = std::move(*loaded);
+  store.image = *area;
+  store.strings = std::move(*strings);
   return true;
 }
 
 bool LoadStoreFile(ProfileStore& store, const std::string& path) {
   std::vector<std::uint8_t> file;
-  try {
-    if (!ReadWholeFile(path, file)) return false;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  if (ReadProfileFileBytes(path, file) != 1) return false;
   return LoadStoreFromBytes(store, file);
 }
 

@@ -113,8 +113,12 @@ TEST_F(ProfileStoreTest, SaveAndLoadRoundTrip) {
   EXPECT_EQ(ValidateProfileFile(path_, prompter), 1);
   EXPECT_EQ(ReadProfileHeader(file).stringAreaSize, s) << "the orphaned text is counted";
 
+  // Loaded over a store with more macros and other texts: nothing of them stays.
   ProfileStore loaded;
+  loaded.macros.resize(5);
+  loaded.strings.Set(7, u"stale");
   ASSERT_TRUE(LoadStoreFile(loaded, path_));
+  EXPECT_EQ(loaded.strings.Entry(7).size, 0u);
   EXPECT_EQ(loaded.image, store.image);
   EXPECT_EQ(loaded.macros, store.macros);
   EXPECT_EQ(loaded.strings.Entry(GlobalRecordNumber(0, 0x1E)).text, u"/usr/bin/editor");
