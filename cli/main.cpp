@@ -1,7 +1,12 @@
-#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
 
-// Placeholder until the command set lands: prints what the model library holds.
-int main() {
-  std::printf("zarvelctl: the Varnok Z7Q3RGB configuration tool\n");
-  return 0;
+#include "cli/zarvelctl.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const int status = zarvel::cli::RunZarvelctl(args, std::cout, std::cerr);
+  std::cout.flush();
+  return status;
 }

@@ -1,0 +1,132 @@
+#include "cli/arguments.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace zarvel::cli {
+namespace {
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace
+
+const DeviceVariant* ParseVariant(const std::string& text) {
+  const std::string lower = Lower(text);
+  for (const DeviceVariant& v : kDeviceVariants) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%04x:%04x", v.vendor_id, v.product_id);
+    if (lower == name) return &v;
+  }
+  return nullptr;
+}
+
+int ParseProfileNumber(const std::string& text) {
+  if (text.size() != 1 || text[0] < '1' || text[0] > '4') return -1;
+  return text[0] - '1';
+}
+
+bool ParseArguments(const std::vector<std::string>& args, CliOptions& options, std::string& error) {
+  bool options_done = false;
+  for (const std::string& arg : args) {
+    if (options_done || arg.empty() || arg[0] != '-' || arg == "-") {
+      if (options.command.empty())
+        options.command = arg;
+      else
+        options.operands.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_done = true;
+    } else if (arg == "-h" || arg == "--help") {
+      options.help = true;
+    } else if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "--save-store") {
+      options.save_store = true;
+    } else if (arg == "--simulate") {
+      options.simulate = true;
+    } else if (StartsWith(arg, "--simulate=")) {
+      options.simulate = true;
+      options.state_file = arg.substr(11);
+      if (options.state_file.empty()) {
+        error = "--simulate= needs a state file name (or use --simulate alone)";
+        return false;
+      }
+    } else if (StartsWith(arg, "--variant=")) {
+      options.variant = ParseVariant(arg.substr(10));
+      options.variant_given = true;
+      if (options.variant == nullptr) {
+        error = "unknown keyboard variant '" + arg.substr(10) + "' (use 0c45:5004 or 320f:5000)";
+        return false;
+      }
+    } else if (StartsWith(arg, "--trace=")) {
+      options.trace_file = arg.substr(8);
+      if (options.trace_file.empty()) {
+        error = "--trace= needs a file name";
+        return false;
+      }
+    } else if (arg == "--trace" || arg == "--variant") {
+      error = arg + " needs a value: " + arg + "=...";
+      return false;
+    } else {
+      error = "unknown option '" + arg + "'";
+      return false;
+    }
+  }
+  if (options.variant_given && !options.simulate) {
+    error = "--variant only applies to the simulated keyboard (add --simulate)";
+    return false;
+  }
+  return true;
+}
+
+std::string UsageText() {
+  return R"(Usage: zarvelctl [OPTIONS] COMMAND [ARGUMENTS]
+
+Configures a Varnok Z7Q3RGB keyboard (USB 0c45:5004 or 320f:5000).
+
+Commands:
+  list              list the supported keyboard interfaces found
+  info              show the keyboard's firmware, active profile, macro capacity
+                    and lighting effects
+  profile [N]       show the active profile, or make profile N active
+  read FILE         copy the keyboard's four profiles and its macros into the
+                    profile file FILE (replaced atomically)
+  write FILE        load the profile file FILE and write all four profiles and
+                    the macros into the keyboard
+  new-file FILE     write a profile file with default keys and no macros
+  validate FILE     check a profile file's header
+  dump FILE         print a profile file: the keys that are not default, per
+                    profile, and the macros
+
+Profiles are numbered 1 to 4, as on the keyboard's profile buttons.
+
+Options:
+  --simulate[=STATE_FILE]  use the simulated keyboard instead of a real one; with
+                           STATE_FILE its memory is kept there between runs (the
+                           file is created when missing)
+  --variant=0c45:5004|320f:5000
+                           the simulated keyboard's variant (default 0c45:5004)
+  --trace=FILE             append every report exchanged with the keyboard to
+                           FILE: "> " and the 64 request bytes, "< " and the 64
+                           reply bytes (two lower-case hex digits each), or
+                           "< timeout"
+  --json                   print results as JSON
+  --save-store             write: also save the loaded profiles into the
+                           program's store file (left alone otherwise)
+  -h, --help               show this help
+
+Exit status:
+  0  success (validate: the file is valid)
+  1  the command failed (validate: the file is not a valid profile file)
+  2  bad command line, or a file that cannot be opened
+  3  no keyboard found, or no permission to open it
+)";
+}
+
+}  // namespace zarvel::cli

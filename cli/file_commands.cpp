@@ -1,0 +1,201 @@
+// Commands on profile files: new-file, validate, dump.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "cli/commands.h"
+#include "cli/json_writer.h"
+#include "cli/keyboard_session.h"
+#include "model/key_description.h"
+#include "model/key_table.h"
+#include "model/profile_file.h"
+#include "model/profile_store.h"
+
+namespace zarvel::cli {
+namespace {
+
+bool Exists(const std::string& path) {
+  struct stat st{};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+// The key a record belongs to: a key-table row, a G key, or none (the records
+// no key uses).
+KeyCode RecordKey(std::size_t record_index) {
+  if (record_index < kKeyTableSize) return TableIndexToKeyCode(static_cast<unsigned>(record_index));
+  if (record_index < kFirstSecondSpecialRecord) return SpecialKeyCode(static_cast<unsigned>(record_index - kFirstSpecialRecord));
+  return kNoKey;
+}
+
+std::string KeyName(std::size_t record_index) {
+  const KeyCode key = RecordKey(record_index);
+  if (key == kNoKey) return "record " + std::to_string(record_index);
+  if (IsSpecialKey(key)) return "G" + std::to_string(key - kSpecialKeyBase + 1);
+  return KeyDisplayName(key);
+}
+
+const char* TypeName(std::uint16_t type) {
+  switch (type) {
+    case kFunctionDisabled: return "disabled";
+    case kFunctionKey: return "key";
+    case kFunctionLaunch: return "launch";
+    case kFunctionMacro: return "macro";
+    case kFunctionStopMacro: return "stop-macro";
+    case kFunctionText: return "text";
+    case kFunctionMedia: return "multimedia";
+    case kFunctionKeyboard: return "keyboard-function";
+    default: return "unknown";
+  }
+}
+
+std::string Describe(std::size_t record_index, const KeyFunction& record, const MacroSet& macros) {
+  const KeyCode key = RecordKey(record_index);
+  std::string text = key == kNoKey ? KeyName(record_index) + " - " : DescribeKeyFunction(key, record, macros).text;
+  switch (record.type) {
+    case kFunctionDisabled: text += "disabled"; break;
+    case kFunctionLaunch: text += "launch program"; break;
+    case kFunctionStopMacro: text += "stop macro"; break;
+    case kFunctionText: text += "text block"; break;
+    default: break;
+  }
+  return text;
+}
+
+// Validation as the import does it, with exit statuses: a file that is not
+// there or cannot be read is 2, a bad one 1.
+int CheckFile(CommandContext& c, const std::string& path, int& result) {
+  if (!Exists(path)) {
+    c.err << "zarvelctl: cannot open " << path << ": " << std::strerror(errno) << '\n';
+    result = -2;
+    return kExitUsage;
+  }
+  result = ValidateProfileFile(path, c.prompter);
+  if (result == 1) return kExitOk;
+  if (result == -2) {
+    c.err << "zarvelctl: cannot open " << path << '\n';
+    return kExitUsage;
+  }
+  if (result == -3) c.err << "zarvelctl: not enough memory to read " << path << '\n';
+  return kExitFailed;
+}
+
+}  // namespace
+
+int RunNewFile(CommandContext& c) {
+  const std::string& path = c.options.operands[0];
+  if (!NewProfileFile(path)) {
+    c.err << "zarvelctl: cannot write " << path << '\n';
+    return kExitFailed;
+  }
+  if (c.options.json) {
+    JsonWriter json;
+    json.BeginObject().Member("file", path).Member("created", true).EndObject();
+    c.out << json.Text() << '\n';
+  } else {
+    c.out << "Wrote a profile file with default keys and no macros: " << path << '\n';
+  }
+  return kExitOk;
+}
+
+int RunValidate(CommandContext& c) {
+  const std::string& path = c.options.operands[0];
+  int result = 0;
+  const int status = CheckFile(c, path, result);
+  if (c.options.json) {
+    JsonWriter json;
+    json.BeginObject().Member("file", path).Member("valid", status == kExitOk).Member("result", result).EndObject();
+    c.out << json.Text() << '\n';
+  } else if (status == kExitOk) {
+    c.out << path << ": valid profile file\n";
+  } else if (status == kExitFailed) {
+    c.out << path << ": not a valid profile file\n";
+  }
+  return status;
+}
+
+int RunDump(CommandContext& c) {
+  const std::string& path = c.options.operands[0];
+  int result = 0;
+  if (const int status = CheckFile(c, path, result); status != kExitOk) return status;
+  auto store = std::make_unique<ProfileStore>();
+  if (!LoadStoreFile(*store, path)) {
+    c.err << "zarvelctl: " << path << " is shorter than its header says; it cannot be loaded\n";
+    return kExitFailed;
+  }
+  const MacroSet& macros = store->macros;
+
+  if (c.options.json) {
+    JsonWriter json;
+    json.BeginObject().Member("file", path).Key("profiles").BeginArray();
+    for (std::size_t p = 0; p < kProfileCount; ++p) {
+      json.BeginObject().Member("profile", static_cast<int>(p + 1)).Key("keys").BeginArray();
+      for (std::size_t r = 0; r < kRecordsPerProfile; ++r) {
+        const KeyFunction& record = store->Record(p, r);
+        if (record.type == kFunctionDefault) continue;
+        json.BeginObject()
+            .Member("record", static_cast<int>(r))
+            .Member("key", KeyName(r))
+            .Member("type", TypeName(record.type))
+            .Member("value", static_cast<std::int64_t>(record.value))
+            .Member("description", Describe(r, record, macros));
+        if (record.type == kFunctionLaunch || record.type == kFunctionText)
+          json.Member("text", Utf16ToUtf8(store->strings.Entry(GlobalRecordNumber(p, r)).text));
+        json.EndObject();
+      }
+      json.EndArray().EndObject();
+    }
+    json.EndArray().Key("macros").BeginArray();
+    for (const MacroRecord& macro : macros) {
+      json.BeginObject()
+          .Member("id", static_cast<int>(macro.id))
+          .Member("name", MacroNameUtf8(macro))
+          .Member("repeat", static_cast<int>(macro.repeat))
+          .Key("actions")
+          .BeginArray();
+      for (const MacroAction& action : ValidActions(macro))
+        json.BeginObject()
+            .Member("key", KeyDisplayName(action.keyCode))
+            .Member("key_code", static_cast<int>(action.keyCode))
+            .Member("direction", action.direction == kRelease ? "release" : "press")
+            .Member("delay_ms", static_cast<std::int64_t>(action.delay))
+            .EndObject();
+      json.EndArray().EndObject();
+    }
+    json.EndArray().EndObject();
+    c.out << json.Text() << '\n';
+    return kExitOk;
+  }
+
+  c.out << path << ": " << macros.size() << " macros\n";
+  for (std::size_t p = 0; p < kProfileCount; ++p) {
+    c.out << "Profile " << p + 1 << '\n';
+    bool any = false;
+    for (std::size_t r = 0; r < kRecordsPerProfile; ++r) {
+      const KeyFunction& record = store->Record(p, r);
+      if (record.type == kFunctionDefault) continue;
+      any = true;
+      c.out << "  " << Describe(r, record, macros);
+      if (record.type == kFunctionLaunch || record.type == kFunctionText)
+        c.out << " \"" << Utf16ToUtf8(store->strings.Entry(GlobalRecordNumber(p, r)).text) << '"';
+      c.out << '\n';
+    }
+    if (!any) c.out << "  (every key has its default function)\n";
+  }
+  c.out << "Macros\n";
+  if (macros.empty()) c.out << "  (none)\n";
+  for (std::size_t i = 0; i < macros.size(); ++i) {
+    const MacroRecord& macro = macros[i];
+    const std::span<const MacroAction> actions = ValidActions(macro);
+    c.out << "  " << i + 1 << ". " << MacroNameUtf8(macro) << " (id " << macro.id << ", played "
+          << int{macro.repeat} << "x, " << actions.size() << " actions)\n";
+    for (const MacroAction& action : actions)
+      c.out << "       " << (action.direction == kRelease ? "release " : "press   ") << KeyDisplayName(action.keyCode)
+            << ", then " << action.delay << " ms\n";
+  }
+  return kExitOk;
+}
+
+}  // namespace zarvel::cli

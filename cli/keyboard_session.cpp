@@ -1,0 +1,102 @@
+#include "cli/keyboard_session.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string_view>
+
+#include "device/connection_monitor.h"
+#include "device/device_discovery.h"
+#include "device/hidraw_backend.h"
+#include "device/simulated_backend.h"
+#include "model/default_matrix.h"
+#include "skin/language.h"
+
+namespace zarvel::cli {
+namespace {
+
+std::unique_ptr<HidBackend> MakeBackend(const CliOptions& options, std::unique_ptr<SimulatedKeyboard>& keyboard) {
+  if (!options.simulate) return std::make_unique<HidrawBackend>();
+  keyboard = std::make_unique<SimulatedKeyboard>(*options.variant, options.state_file);
+  return std::make_unique<SimulatedBackend>(*keyboard);
+}
+
+}  // namespace
+
+KeyboardSession::KeyboardSession(const CliOptions& options)
+    : backend_(MakeBackend(options, keyboard_)),
+      device_(*backend_),
+      link_(device_),
+      context_(BuiltInDefaultMatrix()),
+      sync_(link_, context_),
+      trace_path_(options.trace_file) {
+  // A command-line run never shows the window.
+  context_.SetStartHidden(true);
+}
+
+KeyboardSession::~KeyboardSession() {
+  link_.SetTraceHook({});
+  link_.SetDeviceOpen(false);
+  device_.Close();
+}
+
+bool KeyboardSession::StartTrace(std::ostream& err) {
+  if (trace_path_.empty()) return true;
+  trace_.open(trace_path_, std::ios::out | std::ios::app | std::ios::binary);
+  if (!trace_) {
+    err << "zarvelctl: cannot open the trace file " << trace_path_ << '\n';
+    return false;
+  }
+  link_.SetTraceHook([this](std::string_view line) {
+    trace_ << line << '\n';
+    trace_.flush();
+  });
+  return true;
+}
+
+bool KeyboardSession::AccessDenied(std::string& node) {
+  HidDevice device(*backend_);
+  if (!device.BuildPathList()) return false;
+  while (std::optional<std::string> path = device.NextPath()) {
+    if (IdentifyDevicePath(*path) == nullptr) continue;
+    const std::string candidate = path->substr(0, path->find('#'));
+    const int fd = ::open(candidate.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0) {
+      ::close(fd);
+      continue;
+    }
+    if (errno == EACCES || errno == EPERM) {
+      node = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+int KeyboardSession::Connect(std::ostream& err, Prompter& prompter) {
+  if (!device_.BuildPathList()) {
+    err << "zarvelctl: the system's HID devices cannot be listed\n";
+    return kExitNoKeyboard;
+  }
+  const DeviceVariant* variant = OpenCommandInterface(link_, context_);
+  device_.FreePathList();
+  if (variant == nullptr) {
+    std::string node;
+    if (!IsSimulated() && AccessDenied(node)) {
+      err << "zarvelctl: a Varnok Z7Q3RGB keyboard is connected, but " << node
+          << " may not be opened by this user (permission denied).\n"
+          << "Install the udev rule assets/udev/70-zarvel.rules as described in the README, then unplug and "
+             "replug the keyboard.\n";
+    } else {
+      err << "zarvelctl: no Varnok Z7Q3RGB keyboard found (looked for 0c45:5004 and 320f:5000)\n";
+    }
+    return kExitNoKeyboard;
+  }
+  const ConnectionReads reads = ReadConnectionData(link_, context_);
+  if (reads.default_matrix_result != kResultDone)
+    prompter.ShowMessage("MAIN_DEFAULT_MATRIX_PROMPT", LookupText("MAIN_DEFAULT_MATRIX_PROMPT"));
+  return kExitOk;
+}
+
+}  // namespace zarvel::cli

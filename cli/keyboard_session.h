@@ -1,0 +1,62 @@
+#pragma once
+// The keyboard one zarvelctl run talks to: the real one through hidraw, or
+// the simulated one; with the command trace, the connection and the profile
+// operations on top.
+#include <fstream>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "cli/arguments.h"
+#include "core/profile_sync.h"
+#include "device/connection_context.h"
+#include "device/device_link.h"
+#include "device/hid_device.h"
+#include "device/simulated_keyboard.h"
+#include "model/prompter.h"
+
+namespace zarvel::cli {
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;  // also: a file that cannot be opened
+inline constexpr int kExitNoKeyboard = 3;
+
+class KeyboardSession {
+ public:
+  explicit KeyboardSession(const CliOptions& options);
+  ~KeyboardSession();
+  KeyboardSession(const KeyboardSession&) = delete;
+  KeyboardSession& operator=(const KeyboardSession&) = delete;
+
+  // Opens the trace file when one was asked for; false (message printed) when
+  // it cannot be opened.
+  bool StartTrace(std::ostream& err);
+
+  // Finds and opens the keyboard's command interface and reads what a new
+  // connection reads. kExitOk, or kExitNoKeyboard with the reason printed
+  // (none found, or found but not accessible).
+  int Connect(std::ostream& err, Prompter& prompter);
+
+  HidBackend& Backend() { return *backend_; }
+  DeviceLink& Link() { return link_; }
+  ConnectionContext& Context() { return context_; }
+  ProfileSync& Sync() { return sync_; }
+  bool IsSimulated() const { return keyboard_ != nullptr; }
+
+ private:
+  // Keyboard paths whose node exists but may not be opened by this user.
+  bool AccessDenied(std::string& node);
+
+  std::unique_ptr<SimulatedKeyboard> keyboard_;
+  std::unique_ptr<HidBackend> backend_;
+  HidDevice device_;
+  DeviceLink link_;
+  ConnectionContext context_;
+  ProfileSync sync_;
+  std::string trace_path_;
+  std::ofstream trace_;
+};
+
+}  // namespace zarvel::cli

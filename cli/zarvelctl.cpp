@@ -1,0 +1,66 @@
+#include "cli/zarvelctl.h"
+
+#include <functional>
+#include <map>
+
+#include "cli/commands.h"
+#include "cli/keyboard_session.h"
+#include "cli/stream_prompter.h"
+
+namespace zarvel::cli {
+namespace {
+
+struct CommandSpec {
+  std::function<int(CommandContext&)> run;
+  std::size_t min_operands;
+  std::size_t max_operands;
+  const char* synopsis;
+};
+
+const std::map<std::string, CommandSpec>& Commands() {
+  static const std::map<std::string, CommandSpec> commands{
+      {"list", {RunList, 0, 0, "list"}},
+      {"info", {RunInfo, 0, 0, "info"}},
+      {"profile", {RunProfile, 0, 1, "profile [1-4]"}},
+      {"read", {RunRead, 1, 1, "read FILE"}},
+      {"write", {RunWrite, 1, 1, "write FILE"}},
+      {"new-file", {RunNewFile, 1, 1, "new-file FILE"}},
+      {"validate", {RunValidate, 1, 1, "validate FILE"}},
+      {"dump", {RunDump, 1, 1, "dump FILE"}},
+  };
+  return commands;
+}
+
+}  // namespace
+
+int RunZarvelctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CliOptions options;
+  std::string error;
+  if (!ParseArguments(args, options, error)) {
+    err << "zarvelctl: " << error << "\nTry 'zarvelctl --help'.\n";
+    return kExitUsage;
+  }
+  if (options.help) {
+    out << UsageText();
+    return kExitOk;
+  }
+  if (options.command.empty()) {
+    err << "zarvelctl: no command given\n" << UsageText();
+    return kExitUsage;
+  }
+  const auto found = Commands().find(options.command);
+  if (found == Commands().end()) {
+    err << "zarvelctl: unknown command '" << options.command << "'\nTry 'zarvelctl --help'.\n";
+    return kExitUsage;
+  }
+  const CommandSpec& spec = found->second;
+  if (options.operands.size() < spec.min_operands || options.operands.size() > spec.max_operands) {
+    err << "zarvelctl: usage: zarvelctl [OPTIONS] " << spec.synopsis << '\n';
+    return kExitUsage;
+  }
+  StreamPrompter prompter(err);
+  CommandContext context{options, out, err, prompter};
+  return spec.run(context);
+}
+
+}  // namespace zarvel::cli

@@ -1,0 +1,36 @@
+#pragma once
+// Importing a profile file: it replaces the key configuration of all four
+// profiles and the macro set, in the working store and in the keyboard.
+//
+// The sequence, without any dialog (the caller picked the file):
+//   1. validate the file's header (PROFILE_FORMAT_ERROR for a bad one);
+//   2. load it into the store, under the store lock; a file that passed the
+//      header check but cannot be loaded whole (shorter than its header says,
+//      gone meanwhile) is refused and the store keeps what it held;
+//   3. save the store into the store file, when the caller names one;
+//   4. write all four profiles and the macros to the keyboard.
+// A refused file is reported with MAIN_PROMPT_INPORT and changes nothing.
+#include <mutex>
+#include <string>
+
+#include "core/keyboard_writer.h"
+#include "model/profile_store.h"
+#include "model/prompter.h"
+
+namespace zarvel {
+
+inline constexpr int kImportDone = 1;
+inline constexpr int kImportRefused = 0;       // invalid or unloadable; nothing changed
+inline constexpr int kImportWriteFailed = -1;  // loaded (and saved), but the keyboard did not take it all
+
+struct ImportOptions {
+  // The store file to save the imported store into; empty leaves it alone.
+  std::string store_file;
+  // When given, receives whether the store file was saved.
+  bool* store_file_saved = nullptr;
+};
+
+int ImportProfileSequence(const std::string& path, ProfileStore& store, std::recursive_mutex& store_lock,
+                          KeyboardWriter& writer, Prompter& prompter, const ImportOptions& options = {});
+
+}  // namespace zarvel

@@ -1,0 +1,79 @@
+#include "core/profile_sync.h"
+
+#include <algorithm>
+#include <type_traits>
+#include <vector>
+
+#include "model/atomic_file.h"
+#include "model/byte_io.h"
+#include "model/default_matrix.h"
+#include "model/key_matrix.h"
+#include "model/macro_area.h"
+#include "model/profile_store.h"
+
+namespace zarvel {
+
+static_assert(std::is_same_v<KeyMatrixSlot, DefaultMatrix>,
+              "the factory matrix the monitor reads is the one the key records are translated against");
+
+ProfileSync::ProfileSync(DeviceLink& link, ConnectionContext& connection) : link_(link), connection_(connection) {}
+
+int ProfileSync::GetActiveProfile() {
+  const int cached = connection_.ActiveProfileCache();
+  if (cached >= 0) return cached;
+  DeviceInfoRecord record{};
+  if (link_.ReadDeviceInfo(record) != kResultDone) return -1;
+  const int profile = record[device_info_offset::kActiveProfile];
+  // A profile number the program cannot address is no better than none.
+  if (profile >= static_cast<int>(kProfileCount)) return -1;
+  connection_.SetActiveProfileCache(profile);
+  return profile;
+}
+
+bool ProfileSync::SetActiveProfile(int profile) {
+  // The keyboard has four slots; writing any other number into its record
+  // would leave it on a profile that does not exist.
+  if (profile < 0 || profile >= static_cast<int>(kProfileCount)) return false;
+  DeviceInfoRecord record{};
+  if (link_.ReadDeviceInfo(record) != kResultDone) return false;
+  record[device_info_offset::kActiveProfile] = static_cast<std::uint8_t>(profile);
+  const bool written = link_.WriteDeviceInfo(record) == kResultDone;
+  connection_.SetActiveProfileCache(written ? profile : -1);
+  return written;
+}
+
+bool ProfileSync::ReadKeyboardToFile(const std::string& path) {
+  if (GetActiveProfile() < 0) return false;
+
+  std::vector<DefaultMatrix> matrices(kProfileCount);
+  for (std::size_t p = 0; p < kProfileCount; ++p) {
+    matrices[p].fill(0);
+    if (link_.ReadKeyMatrix(matrices[p], static_cast<int>(p)) != kResultDone) return false;
+  }
+
+  // The macro memory starts with a header telling whether it holds macros and
+  // how long the image is. A header that cannot be read fails the copy: taking
+  // it as "no macros" would write a file whose keys play macros it lacks.
+  std::vector<std::uint8_t> image(kMacroAreaHeaderSize, 0);
+  if (link_.ReadMacroArea(image) != kResultDone) return false;
+  ByteReader header(image);
+  if (header.U16(macro_area_layout::kMagic) == kMacroAreaMagic) {
+    const std::size_t size = std::max<std::size_t>(header.U16(macro_area_layout::kImageSize), kMacroAreaHeaderSize);
+    image.assign(size, 0);
+    if (link_.ReadMacroArea(image) != kResultDone) return false;
+  } else {
+    image.clear();
+  }
+
+  const DefaultMatrix defaults = connection_.DefaultMatrix();
+  ProfileImage area = NewImage();
+  for (std::size_t p = 0; p < kProfileCount; ++p) DecodeKeyMatrix(matrices[p], defaults, area[p]);
+  MacroSet macros;
+  DecodeMacroArea(image, macros);
+
+  const std::vector<std::uint8_t> file = ProfileFileBytes(area, macros, {});
+  if (file.empty()) return false;
+  return WriteFileAtomically(path, file);
+}
+
+}  // namespace zarvel
