@@ -1,0 +1,273 @@
+// zarvelctl as people and scripts use it: the built binary, run in a scratch
+// folder against the simulated keyboard.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "model/atomic_file.h"
+#include "model/profile_file.h"
+#include "model/profile_store.h"
+#include "skin/program_paths.h"
+
+extern char** environ;
+
+namespace zarvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class ZarvelctlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    program_ = fs::path(ZARVEL_PROGRAM_DIR) / "zarvelctl";
+    if (!fs::exists(program_)) GTEST_SKIP() << "zarvelctl is not built";
+    dir_ = fs::temp_directory_path() / ("zarvelctl-test-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    SetProgramFolder(ZARVEL_PROGRAM_DIR);
+  }
+  void TearDown() override {
+    if (!dir_.empty()) fs::remove_all(dir_);
+  }
+
+  std::string File(const char* name) const { return (dir_ / name).string(); }
+
+  RunResult Run(const std::vector<std::string>& args) {
+    std::vector<std::string> argv_text{program_.string()};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argv_text) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> env_text{"XDG_CONFIG_HOME=" + File("config"), "XDG_DATA_HOME=" + File("data"),
+                                      "LANG=C"};
+    std::vector<char*> env;
+    for (std::string& e : env_text) env.push_back(e.data());
+    env.push_back(nullptr);
+
+    const std::string out_path = File("stdout"), err_path = File("stderr");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
+    RunResult result;
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return result;
+    int status = 0;
+    if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    result.out = Slurp(out_path);
+    result.err = Slurp(err_path);
+    return result;
+  }
+
+  fs::path program_;
+  fs::path dir_;
+};
+
+// A profile file with a remapped key, a disabled key and a key playing a macro.
+void WriteSampleProfiles(const std::string& path) {
+  ProfileStore store;
+  MacroRecord macro;
+  macro.id = 1;
+  macro.repeat = 1;
+  SetMacroNameUtf8(macro, "Greeting");
+  macro.actionCount = 2;
+  macro.actions[0] = MacroAction{30, 0x23, kPress};  // H
+  macro.actions[1] = MacroAction{0, 0x23, kRelease};
+  store.macros.push_back(macro);
+  store.Record(0, KeyCodeToRecordIndex(0x1E)) = KeyFunction{kFunctionKey, 0, 0x30, 0, 0};
+  store.Record(2, KeyCodeToRecordIndex(0x3A)) = KeyFunction{kFunctionDisabled, 0, 0, 0, 0};
+  store.Record(3, KeyCodeToRecordIndex(0x1E)) = KeyFunction{kFunctionMacro, 0, 1, 0, 0};
+  ASSERT_TRUE(SaveImageToFile(store, path));
+}
+
+TEST_F(ZarvelctlTest, BadCommandLinesExitTwoWithAMessage) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"frobnicate"},
+      {"--simulate", "profile", "5"},
+      {"--simulate", "profile", "0"},
+      {"--simulate", "--variant=1234:5678", "info"},
+      {"--variant=320f:5000", "info"},  // a variant without the simulated keyboard
+      {"read"},
+      {"validate", "a.zvl", "b.zvl"},
+      {"--colour", "info"},
+      {"--trace", "info"},
+  };
+  for (const std::vector<std::string>& args : bad) {
+    const RunResult r = Run(args);
+    std::string joined;
+    for (const std::string& a : args) joined += a + " ";
+    EXPECT_EQ(r.status, 2) << joined;
+    EXPECT_NE(r.err.find("zarvelctl: "), std::string::npos) << joined;
+    EXPECT_TRUE(r.out.empty()) << joined;
+  }
+  const RunResult help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Profiles are numbered 1 to 4"), std::string::npos);
+}
+
+TEST_F(ZarvelctlTest, JsonOutputHasTheDocumentedMembers) {
+  const RunResult info = Run({"--simulate", "--variant=320F:5000", "--json", "info"});
+  ASSERT_EQ(info.status, 0) << info.err;
+  EXPECT_EQ(info.out.front(), '{');
+  EXPECT_EQ(info.out.substr(info.out.size() - 2), "}\n");
+  for (const char* member : {"\"vendor_id\":\"320f\"", "\"product_id\":\"5000\"", "\"firmware\":264",
+                             "\"firmware_update_needed\":false", "\"active_profile\":1", "\"macro_capacity\":8192",
+                             "\"effects\":[{\"number\":1,\"name\":"})
+    EXPECT_NE(info.out.find(member), std::string::npos) << member << " in " << info.out;
+
+  const RunResult list = Run({"--simulate", "--json", "list"});
+  ASSERT_EQ(list.status, 0);
+  EXPECT_NE(list.out.find("\"role\":\"command\""), std::string::npos);
+  EXPECT_NE(list.out.find("\"role\":\"notification\""), std::string::npos);
+}
+
+TEST_F(ZarvelctlTest, TraceFileHoldsEveryReportByteExactAndIsAppended) {
+  const std::string trace = File("trace.txt");
+  ASSERT_EQ(Run({"--simulate", "--trace=" + trace, "info"}).status, 0);
+  const std::size_t first_run = Slurp(trace).size();
+  ASSERT_EQ(Run({"--simulate", "--trace=" + trace, "profile"}).status, 0);
+
+  std::ifstream in(trace);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_GT(Slurp(trace).size(), first_run);
+  const std::regex report("^[<>] ([0-9a-f]{2} ){63}[0-9a-f]{2}$");
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_TRUE(std::regex_match(lines[i], report) || lines[i] == "< timeout") << lines[i];
+    EXPECT_EQ(lines[i][0], i % 2 == 0 ? '>' : '<') << "line " << i;
+  }
+  // The connection starts with the factory matrix; its checksum is 0x0f + 0x38.
+  std::string zeros;
+  for (int i = 0; i < 59; ++i) zeros += " 00";
+  EXPECT_EQ(lines[0], "> 04 47 00 0f 38" + zeros);
+  // The device information request, as the keyboard's documentation spells it.
+  bool device_info = false;
+  for (const std::string& line : lines) device_info = device_info || line == "> 04 2f 00 03 2c" + zeros;
+  EXPECT_TRUE(device_info);
+}
+
+TEST_F(ZarvelctlTest, ValidateExitsZeroOneOrTwo) {
+  const std::string good = File("good.zvl");
+  ASSERT_EQ(Run({"new-file", good}).status, 0);
+  EXPECT_EQ(Run({"validate", good}).status, 0);
+
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeFile(good, bytes));
+  bytes[profile_header_layout::kVersion] = 2;  // checksum no longer matches
+  const std::string bad = File("bad.zvl");
+  ASSERT_TRUE(WriteFileAtomically(bad, bytes));
+  const RunResult invalid = Run({"--json", "validate", bad});
+  EXPECT_EQ(invalid.status, 1);
+  EXPECT_NE(invalid.out.find("\"valid\":false"), std::string::npos);
+  EXPECT_NE(invalid.err.find("is not a valid profile file"), std::string::npos);
+
+  bytes.resize(100);
+  const std::string small = File("small.zvl");
+  ASSERT_TRUE(WriteFileAtomically(small, bytes));
+  EXPECT_EQ(Run({"validate", small}).status, 1);
+
+  EXPECT_EQ(Run({"validate", File("missing.zvl")}).status, 2);
+  EXPECT_EQ(Run({"dump", File("missing.zvl")}).status, 2);
+}
+
+TEST_F(ZarvelctlTest, WriteThenReadBackGivesTheSameProfilesAndDumpShowsThem) {
+  const std::string state = File("keyboard.state");
+  const std::string sample = File("sample.zvl");
+  WriteSampleProfiles(sample);
+  const RunResult write = Run({"--simulate=" + state, "write", sample});
+  ASSERT_EQ(write.status, 0) << write.err;
+
+  // A separate run: the keyboard's memory came through the state file.
+  const std::string back = File("back.zvl");
+  const RunResult read = Run({"--simulate=" + state, "read", back});
+  ASSERT_EQ(read.status, 0) << read.err;
+  ProfileStore original, copy;
+  ASSERT_TRUE(LoadStoreFile(original, sample));
+  ASSERT_TRUE(LoadStoreFile(copy, back));
+  EXPECT_EQ(copy.image, original.image);
+  ASSERT_EQ(copy.macros.size(), 1u);
+  EXPECT_EQ(MacroNameUtf8(copy.macros[0]), "Greeting");
+
+  const RunResult dump = Run({"dump", back});
+  ASSERT_EQ(dump.status, 0) << dump.err;
+  std::istringstream lines(dump.out);
+  std::vector<std::string> text;
+  for (std::string line; std::getline(lines, line);) text.push_back(line);
+  auto has = [&](const std::string& needle) {
+    return std::any_of(text.begin(), text.end(), [&](const std::string& l) { return l.find(needle) != std::string::npos; });
+  };
+  EXPECT_TRUE(has("Profile 1"));
+  EXPECT_TRUE(has("disabled"));
+  EXPECT_TRUE(has("Greeting"));
+  EXPECT_TRUE(has("press"));
+  // Only keys that differ from the default are listed: three in all.
+  int key_lines = 0;
+  for (const std::string& l : text)
+    if (l.rfind("  ", 0) == 0 && l.find(" - ") != std::string::npos) ++key_lines;
+  EXPECT_EQ(key_lines, 3);
+
+  const RunResult json = Run({"--json", "dump", back});
+  ASSERT_EQ(json.status, 0);
+  EXPECT_NE(json.out.find("\"type\":\"macro\""), std::string::npos);
+  EXPECT_NE(json.out.find("\"name\":\"Greeting\""), std::string::npos);
+}
+
+TEST_F(ZarvelctlTest, WriteRefusesAnInvalidFileAndLeavesTheStoreFileAlone) {
+  const std::string bad = File("bad.zvl");
+  ASSERT_TRUE(WriteFileAtomically(bad, std::string("not a profile file")));
+  const RunResult r = Run({"--simulate", "write", bad});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("could not be loaded"), std::string::npos);
+
+  const std::string sample = File("sample.zvl");
+  WriteSampleProfiles(sample);
+  ASSERT_EQ(Run({"--simulate", "write", sample}).status, 0);
+  EXPECT_FALSE(fs::exists(dir_ / "data"));  // no --save-store: the user's data untouched
+}
+
+TEST_F(ZarvelctlTest, SimulatedStateFileKeepsTheActiveProfileBetweenRuns) {
+  const std::string state = File("keyboard.state");
+  ASSERT_EQ(Run({"--simulate=" + state, "profile", "3"}).status, 0);
+  EXPECT_TRUE(fs::exists(state));
+  const RunResult again = Run({"--simulate=" + state, "--json", "profile"});
+  ASSERT_EQ(again.status, 0);
+  EXPECT_EQ(again.out, "{\"active_profile\":3}\n");
+  // Without a state file the keyboard starts from its factory memory.
+  EXPECT_EQ(Run({"--simulate", "--json", "profile"}).out, "{\"active_profile\":1}\n");
+}
+
+TEST_F(ZarvelctlTest, WithoutAKeyboardTheRealBackendSaysSo) {
+  if (fs::exists("/dev/hidraw0")) GTEST_SKIP() << "this machine has HID devices";
+  const RunResult r = Run({"info"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_NE(r.err.find("no Varnok Z7Q3RGB keyboard found"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zarvel
