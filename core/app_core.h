@@ -1,0 +1,173 @@
+#pragma once
+// The application core: everything the main window does that is not drawing.
+//
+// One object per program run. It owns the profile store (all four profiles'
+// key records, the macro set and the texts), the keyboard writer with its
+// snapshot, the current profile, the unapplied-changes flag, the flip
+// setting and the lighting controller (lighting state, key colours, user
+// slots and the lighting switch). It reaches the outside world through a
+// MainView and a Prompter only, so the Qt window, zarvelctl and the tests
+// drive the same code: a window handler is one call into the core.
+//
+// Threads: every method runs on the window's thread (the connection monitor
+// reaches ConnectionRefresh through its blocking PROF message). Locks, from
+// outermost: the store lock (StoreLock()), the snapshot lock (inside the
+// writer), the device lock (inside the link).
+//
+// Files, under UserDataFolder(): the store file "$Profile0" (a profile file
+// holding all four profiles, replaced atomically on every save), the four
+// user lighting files and "qnkb.ini".
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "core/keyboard_writer.h"
+#include "core/main_view.h"
+#include "core/profile_sync.h"
+#include "device/connection_context.h"
+#include "device/device_link.h"
+#include "model/key_code.h"
+#include "model/key_function.h"
+#include "model/profile_store.h"
+#include "model/prompter.h"
+#include "skin/settings.h"
+
+namespace zarvel {
+
+class LightingController;
+
+// Import results (ImportProfileFile).
+inline constexpr int kCoreImportDone = 1;
+inline constexpr int kCoreImportRefused = 0;       // MAIN_PROMPT_INPORT shown; store reloaded from the store file
+inline constexpr int kCoreImportWriteFailed = -1;  // loaded, but the store file or the keyboard did not take it
+
+// The settings section and value of the flip setting.
+inline constexpr std::string_view kFlipSection = "PROFILES";
+inline constexpr std::string_view kFlipKey = "Flip";
+
+class AppCore {
+ public:
+  // `settings` holds the flip setting; `view` and `prompter` must outlive
+  // the core. Call Start() before anything else.
+  AppCore(DeviceLink& link, ConnectionContext& connection, MainView& view, Prompter& prompter, Settings& settings);
+  ~AppCore();
+  AppCore(const AppCore&) = delete;
+  AppCore& operator=(const AppCore&) = delete;
+
+  // Start-up: creates the per-user folder when missing (seeding the four
+  // user lighting files from the shipped template the first time), starts
+  // from a fresh store and shows the flip setting, Apply disabled and the
+  // key descriptions. Returns SeedUserFolder's result: 1 created, 0 existed,
+  // -1 could not be created.
+  int Start();
+
+  // ---- profile synchronisation ----
+
+  // Refills the store from the keyboard through the store file. With no
+  // keyboard answering the store starts from a fresh image. Unless
+  // `keep_flag`, the unapplied-changes flag is cleared.
+  void ReadAllFromKeyboard(bool keep_flag);
+  // Saves the store file and writes the active profile (all four after a
+  // used macro was deleted) when there are unapplied changes, with the busy
+  // indicator around it. True when there was nothing to apply or both the
+  // file and the keyboard took it; the flag is cleared only then.
+  bool Apply();
+  // Asks MAIN_PROMPT_DEFAULT; on Yes resets the active profile's keys that
+  // the main window shows (and the lighting when the switch is on) and
+  // applies. False when the user said No or the apply failed.
+  bool RestoreDefaults();
+  // Makes `profile` the keyboard's active profile (4 and above select 0),
+  // first asking PROFILE_SELECT_PROMPT about unapplied changes. False when
+  // the key-function dialog is open (PROFILE_SEELCT_PROMPT2 shown).
+  bool SwitchProfile(int profile);
+
+  // Loads a profile file the user picked into the store and writes all four
+  // profiles; see the kCoreImport* results. A file that passes the header
+  // check but cannot be loaded whole is refused like an invalid one.
+  int ImportProfileFile(const std::string& path);
+  // Writes the store to `path` (replaced atomically). True when written.
+  bool ExportProfileFile(const std::string& path);
+
+  // ---- key assignments (the key-function dialog's OK) ----
+
+  // Replaces the record of `record_index` in the active profile (the current
+  // profile while the active one is unknown); `text` is the program path or
+  // text of a type 3 or 6 record. Refreshes the key's description and sets
+  // the unapplied-changes flag. False for a record index past the block.
+  bool AssignKey(std::size_t record_index, const KeyFunction& function, std::u16string_view text = {});
+  // The record of `record_index` in the profile keys are edited in.
+  KeyFunction KeyRecord(std::size_t record_index);
+
+  // ---- main window ----
+
+  // Profile button n (1..4): lighting re-read for that profile, then
+  // SwitchProfile when the keyboard's active profile differs.
+  void ProfileButton(int n);
+  // The PROF message: read everything and show it.
+  void ConnectionRefresh();
+  // A click on a key, G or spare button. Returns the record index the
+  // key-function dialog opens for, or -1 when no dialog opens (the click
+  // painted, or the button has no key).
+  int KeyClick(int button_id);
+  // Flip buttons 1130 and 1131: flip = 1 - flip, stored at once.
+  void ToggleFlip();
+  int Flip() const { return flip_; }
+  // Every key button's tooltip and checked state from the edited profile.
+  void RefreshKeyDescriptions();
+
+  // ---- keyboard announcements ----
+
+  // Timer 1051: the keyboard changed its active profile.
+  void OnProfileNotification();
+  // Timer 1053: the keyboard reset itself.
+  void OnReloadNotification();
+
+  // ---- state ----
+
+  int CurrentProfile() const { return current_profile_; }
+  bool UnappliedChanges() const { return unapplied_; }
+  // Sets or clears the flag and shows it as Apply's enabled state.
+  void SetUnappliedChanges(bool unapplied);
+  // While the key-function dialog is open profiles cannot be switched.
+  void SetKeyFunctionDialogOpen(bool open) { key_dialog_open_ = open; }
+  // The macro page deleted a macro that keys used.
+  void MarkWriteAllProfiles() { writer_.MarkWriteAllProfiles(); }
+
+  ProfileStore& Store() { return store_; }
+  std::recursive_mutex& StoreLock() { return store_lock_; }
+  ProfileSync& Sync() { return sync_; }
+  KeyboardWriter& Writer() { return writer_; }
+  DeviceLink& Link() { return link_; }
+  MainView& View() { return view_; }
+  Prompter& Prompts() { return prompter_; }
+  LightingController& Lighting() { return *lighting_; }
+  // UserDataFolder() + "$Profile0".
+  std::string StoreFile() const;
+
+ private:
+  void SetCurrentProfile(int profile) { current_profile_ = profile; }
+  int EditedProfile();
+  void ReloadStoreFile();
+  void ShowKeyDescription(int button_id, std::size_t record_index, KeyCode key);
+
+  DeviceLink& link_;
+  ConnectionContext& connection_;
+  MainView& view_;
+  Prompter& prompter_;
+  Settings& settings_;
+  ProfileSync sync_;
+  KeyboardWriter writer_;
+  std::recursive_mutex store_lock_;
+  ProfileStore store_;
+  std::unique_ptr<LightingController> lighting_;
+  int current_profile_ = 0;
+  bool unapplied_ = false;
+  bool key_dialog_open_ = false;
+  bool switch_question_pending_ = false;
+  int flip_ = 0;
+};
+
+}  // namespace zarvel
