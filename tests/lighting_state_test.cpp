@@ -166,26 +166,12 @@ TEST(LightingReset, WritesThe35ByteDefaultAndTheStateFollowsIt) {
   EXPECT_EQ(SetBrightness(state, 4), (AreaWrites{{85, {4}}}));
 }
 
-TEST(LightingSwitch, ToggleAndTurnOff) {
-  LightingState state;
-  EXPECT_TRUE(ToggleLightingSwitch(state));
-  EXPECT_FALSE(ToggleLightingSwitch(state));
-  state.lightingSwitch = true;
-  TurnLightingSwitchOff(state);
-  EXPECT_FALSE(state.lightingSwitch);
-}
-
 TEST(LightingPanel, ControlsAndDirectionStyles) {
-  EffectControls one = ControlsForEffect(1);
-  EXPECT_TRUE(one.writesRandomColour && one.direction && one.colourGroupA && one.speed);
+  // Effect 10 shows a colour yet its selection writes no random flag.
+  EXPECT_TRUE(ControlsForEffect(10).colourGroupA);
   EXPECT_FALSE(ControlsForEffect(10).writesRandomColour);
-  EXPECT_TRUE(ControlsForEffect(6).colourGroupB);
-  EXPECT_FALSE(ControlsForEffect(6).speed);
-  EXPECT_TRUE(ControlsForEffect(17).colourChoice);
-  EXPECT_TRUE(ControlsForEffect(20).userGroup);
-  EffectControls only = ControlsForEffect(21);
-  EXPECT_TRUE(only.known);
-  EXPECT_FALSE(only.brightness);
+  EXPECT_TRUE(ControlsForEffect(21).known);
+  EXPECT_FALSE(ControlsForEffect(21).brightness);
 
   EXPECT_EQ(DirectionPlacementFor(2).firstArrow, "CONTROL_BLFXLStaPic2");
   EXPECT_EQ(DirectionPlacementFor(12),
