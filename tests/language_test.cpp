@@ -171,12 +171,5 @@ TEST_F(LanguageLookupTest, AnEditedFileShowsInTheNextLookup) {
   EXPECT_EQ(LookupText("MENU_11", 0), "Show window");
 }
 
-TEST(LanguageMessageTest, IndexAboveTwoIsSentAsZero) {
-  EXPECT_EQ(LanguageMessageIndex(1), 1);
-  EXPECT_EQ(LanguageMessageIndex(2), 2);
-  EXPECT_EQ(LanguageMessageIndex(3), 0);
-  EXPECT_EQ(LanguageMessageIndex(-1), 0);
-}
-
 }  // namespace
 }  // namespace zarvel

@@ -7,7 +7,6 @@
 
 #include "model/atomic_file.h"
 #include "skin/ini_file.h"
-#include "skin/int_list.h"
 #include "skin/skin_files.h"
 
 namespace zarvel {
@@ -34,15 +33,6 @@ TEST(PlacementTest, ParsesLeftTopWidthHeight) {
       {"99999999999,-99999999999,0,0", {2147483647, -2147483647 - 1, 0, 0}},
   };
   for (const Case& c : cases) EXPECT_EQ(ParsePlacement(c.value), c.expected) << c.value;
-}
-
-TEST(PlacementTest, IntListsRoundTrip) {
-  int numbers[4] = {-1, -1, -1, -1};
-  EXPECT_EQ(ScanIntList("255,0,0,1", numbers), 4u);
-  EXPECT_EQ(FormatIntList(numbers), "255,0,0,1");
-  int partial[4] = {9, 9, 9, 9};
-  EXPECT_EQ(ScanIntList("12,34", partial), 2u);
-  EXPECT_EQ(partial[2], 9);  // numbers not read are left as they were
 }
 
 class SkinFileTest : public ::testing::Test {
