@@ -35,6 +35,15 @@ class FlakyBackend : public HidBackend {
   HidBackend& inner_;
 };
 
+// The state is recorded after the window has been told, so tests wait for it.
+bool WaitForState(const ConnectionContext& context, int state) {
+  for (int i = 0; i < 5000; ++i) {
+    if (context.State() == state) return true;
+    std::this_thread::sleep_for(milliseconds(1));
+  }
+  return false;
+}
+
 constexpr MonitorTiming kFast{milliseconds(20), milliseconds(5), milliseconds(1)};
 
 struct MonitorRig {
@@ -58,7 +67,7 @@ TEST(ConnectionMonitorTest, MonitorReportsConnectionOnceWithDefaultMatrixAndCapa
   // Let several presence probes pass: none may report the state again.
   std::this_thread::sleep_for(milliseconds(50));
 
-  EXPECT_EQ(rig.context.State(), 1);
+  EXPECT_TRUE(WaitForState(rig.context, 1));
   EXPECT_EQ(rig.window.Count("prof"), 1);
   EXPECT_EQ(rig.window.Count("open"), 0);  // started hidden
   EXPECT_EQ(rig.window.Count("tray 141"), 1);
@@ -84,7 +93,7 @@ TEST(ConnectionMonitorTest, MonitorFollowsUnplugAndReplug) {
 
   rig.keyboard.Unplug();
   ASSERT_TRUE(rig.window.WaitFor("tray 128"));
-  EXPECT_EQ(rig.context.State(), 0);
+  EXPECT_TRUE(WaitForState(rig.context, 0));
   EXPECT_EQ(rig.context.ActiveProfileCache(), -1);
   EXPECT_FALSE(rig.link.IsDeviceOpen());
   EXPECT_EQ(rig.window.Events(), (std::vector<std::string>{"prof", "tray 141", "close", "hide", "tray 128"}));
@@ -92,7 +101,7 @@ TEST(ConnectionMonitorTest, MonitorFollowsUnplugAndReplug) {
   rig.keyboard.PlugIn();
   ASSERT_TRUE(rig.window.WaitFor("prof", 2));
   ASSERT_TRUE(rig.window.WaitFor("tray 141", 2));
-  EXPECT_EQ(rig.context.State(), 1);
+  EXPECT_TRUE(WaitForState(rig.context, 1));
   EXPECT_EQ(rig.window.Count("open"), 0);
   EXPECT_EQ(rig.window.Count("close"), 1);
   rig.monitor.Stop();
@@ -102,12 +111,13 @@ TEST(ConnectionMonitorTest, MonitorShowsWindowOnlyOnFirstConnectionWhenNotStarte
   MonitorRig rig;
   rig.monitor.Start();
   ASSERT_TRUE(rig.window.WaitFor("open"));
-  EXPECT_TRUE(rig.context.StartHidden());
   // OPEN comes after the profiles were read and the tray shows the keyboard.
   EXPECT_EQ(rig.window.Events(), (std::vector<std::string>{"prof", "tray 141", "open"}));
 
   rig.keyboard.Unplug();
   ASSERT_TRUE(rig.window.WaitFor("tray 128"));
+  EXPECT_TRUE(WaitForState(rig.context, 0));
+  EXPECT_TRUE(rig.context.StartHidden());
   rig.keyboard.PlugIn();
   ASSERT_TRUE(rig.window.WaitFor("prof", 2));
   rig.monitor.Stop();
