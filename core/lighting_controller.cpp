@@ -1,0 +1,423 @@
+#include "core/lighting_controller.h"
+
+#include <array>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "device/device_info_record.h"
+#include "device/report_frame.h"
+#include "skin/language.h"
+
+namespace zarvel {
+
+namespace {
+
+// Outside the effect table's own styles the arrows read left/right; the panel
+// shows them that way until an effect's style takes over.
+constexpr int kLeftRightStyleEffect = 1;
+constexpr int kFirstDefaultEffect = 1;
+
+// Keeps the first failure of a sequence whose commands all go out anyway:
+// the keyboard takes or refuses each on its own.
+void Keep(int& result, int next) {
+  if (result == kResultDone && next != kResultDone) result = next;
+}
+
+LightingColour AsLightingColour(const SlotColour& colour) { return {colour.red, colour.green, colour.blue}; }
+
+constexpr std::array<LightingPicture, 4> kChoicePictures = {
+    LightingPicture::kChoiceRed, LightingPicture::kChoiceYellow, LightingPicture::kChoiceGreen,
+    LightingPicture::kChoiceBlue};
+
+}  // namespace
+
+LightingController::LightingController(DeviceLink& link, LightingView& view, Prompter& prompter, LightingHost host,
+                                       UserLightingFiles files)
+    : link_(link), view_(view), prompter_(prompter), host_(std::move(host)), files_(std::move(files)) {}
+
+int LightingController::CurrentProfile() const {
+  int profile = host_.currentProfile ? host_.currentProfile() : 0;
+  return ValidLightingProfile(profile) ? profile : 0;
+}
+
+// ---- Sending ---------------------------------------------------------------
+
+int LightingController::SendAreaWrites(const AreaWrites& writes) {
+  if (writes.empty()) return kResultDone;
+  int result = link_.BeginTransfer();
+  for (const AreaWrite& write : writes) Keep(result, link_.WriteLighting(write.bytes, write.offset));
+  Keep(result, link_.EndTransfer());
+  return result;
+}
+
+int LightingController::SendColourWrites(int profile, const KeyColourWrites& writes) {
+  if (writes.empty()) return kResultDone;
+  int result = link_.BeginTransfer();
+  for (const KeyColourWrite& write : writes) {
+    Keep(result, link_.WriteKeyColours(profile, write.bytes, write.firstColourIndex));
+  }
+  Keep(result, link_.EndTransfer());
+  return result;
+}
+
+// ---- Reading ---------------------------------------------------------------
+
+int LightingController::ReadDeviceInformation() {
+  state_.effects.Clear();
+  view_.SetEffectList({});
+  DeviceInfoRecord info{};
+  if (link_.ReadDeviceInfo(info) != kResultDone) return -1;
+  state_.effects.Fill(std::span<const std::uint8_t>(info).subspan(device_info_offset::kEffectList, kEffectListLength));
+  return kResultDone;
+}
+
+int LightingController::ReadRecords() {
+  // Read into a copy: a keyboard that goes away halfway must not leave some
+  // profiles' records from this read and others from the last one.
+  LightingArea area = state_.records;
+  int result = link_.BeginTransfer();
+  for (int profile = 0; profile < kLightingProfileCount; ++profile) {
+    std::array<std::uint8_t, kLightingReadLength> reply{};
+    int read = link_.ReadLighting(reply, kLightingReadOffsets[static_cast<std::size_t>(profile)]);
+    Keep(result, read);
+    if (read == kResultDone) StoreLightingReply(area, profile, reply);
+  }
+  Keep(result, link_.EndTransfer());
+  if (result != kResultDone) return -1;
+  state_.records = area;
+  SetStateFromRecords(state_, CurrentProfile());
+  return kResultDone;
+}
+
+int LightingController::ReadLightingArea() {
+  if (ReadDeviceInformation() != kResultDone) return -1;
+  if (ReadRecords() != kResultDone) return -1;
+  ApplyStoredSwitchOnRead(state_, files_.ReadLightingSwitch());
+  return kResultDone;
+}
+
+int LightingController::LoadLighting() {
+  if (ReadDeviceInformation() != kResultDone) return -1;
+  // The keyboard is sent two begins before the trigger byte, as it always has
+  // been on a full load; a second begin inside a bracket changes nothing.
+  int result = link_.BeginTransfer();
+  Keep(result, SendAreaWrites(TriggerWrites()));
+  if (KeyboardOffersUserEffect()) {
+    FillSlotList();
+    Keep(result, LoadUserSlot(true));
+  }
+  // The records are read in a bracket of their own: the keyboard answers
+  // lighting reads only inside one, and the brackets above are closed.
+  if (ReadRecords() != kResultDone) return -1;
+  ApplyStoredSwitchOnLoad(state_, files_.ReadLightingSwitch());
+  return result;
+}
+
+// ---- Showing ---------------------------------------------------------------
+
+void LightingController::ShowDirection() {
+  view_.PlaceDirectionControls(DirectionPlacementFor(state_.effect));
+  ArrowPictures arrows = DirectionPictures(state_.effect, state_.direction);
+  view_.SetPicture(LightingPicture::kFirstArrow, arrows.first);
+  view_.SetPicture(LightingPicture::kSecondArrow, arrows.second);
+}
+
+void LightingController::ShowEffectControls() {
+  view_.SetPanelVisibility(PanelVisibility{true, true, ControlsForEffect(state_.effect)});
+  ShowDirection();
+  if (state_.effect == kUserEffect) {
+    RefreshUserGroup();
+    ShowKeyColours();
+  }
+}
+
+void LightingController::ShowValues() {
+  view_.CheckReportRate(state_.reportRate);
+  view_.SetSliderPosition(LightingSlider::kBrightness, BrightnessSliderPosition(state_.brightness));
+  view_.SetPicture(LightingPicture::kBrightness, BrightnessPicture(state_.brightness));
+  int speedPosition = SpeedSliderPosition(state_.speed);
+  view_.SetSliderPosition(LightingSlider::kSpeed, speedPosition);
+  view_.SetPicture(LightingPicture::kSpeed, SpeedPicture(speedPosition));
+  view_.ShowColour(LightingColourButton::kColourA, state_.colour);
+  view_.ShowColour(LightingColourButton::kColourB, state_.colour);
+  view_.SetPicture(LightingPicture::kRandomA, RandomColourPicture(state_.randomColour));
+  view_.SetPicture(LightingPicture::kRandomB, RandomColourPicture(state_.randomColour));
+  view_.ShowColour(LightingColourButton::kSecondColour, state_.secondColour);
+  view_.ShowColour(LightingColourButton::kThirdColour, state_.thirdColour);
+  RefreshUserGroup();
+  for (int choice = 0; choice < static_cast<int>(kChoicePictures.size()); ++choice) {
+    view_.SetPicture(kChoicePictures[static_cast<std::size_t>(choice)],
+                     ColourChoicePicture(choice, choice == state_.colourChoice));
+  }
+  ArrowPictures arrows = DirectionPictures(kLeftRightStyleEffect, state_.direction);
+  view_.SetPicture(LightingPicture::kFirstArrow, arrows.first);
+  view_.SetPicture(LightingPicture::kSecondArrow, arrows.second);
+}
+
+void LightingController::ShowSwitchAndPanel() {
+  view_.SelectEffectEntry(state_.effects.PositionOf(state_.effect));
+  view_.SetPicture(LightingPicture::kSwitch, LightingSwitchPicture(state_.lightingSwitch));
+  if (state_.lightingSwitch) {
+    ShowEffectControls();
+  } else {
+    view_.SetPanelVisibility(PanelVisibility{});
+  }
+}
+
+void LightingController::RefreshLightingPanel() {
+  std::vector<EffectListEntry> entries;
+  for (const EffectEntry& entry : state_.effects.entries()) {
+    entries.push_back({entry.effect, LookupEffectName(entry.effect)});
+  }
+  view_.SetEffectList(entries);
+  ShowValues();
+  ShowSwitchAndPanel();
+}
+
+// ---- The panel's edits -----------------------------------------------------
+
+int LightingController::SelectEffect(int position) {
+  ClearKeyColours();
+  if (state_.effects.EffectAt(position) < 0) return 0;
+  AreaWrites writes = zarvel::SelectEffect(state_, position);
+  ShowDirection();
+  int result = SendAreaWrites(writes);
+  // With the switch off the panel stays hidden; the choice still reaches the
+  // keyboard (zarvelctl sets effects without showing a panel).
+  if (state_.lightingSwitch) ShowEffectControls();
+  return result;
+}
+
+int LightingController::SetBrightness(int position) {
+  if (position >= 0 && position <= 4) view_.SetPicture(LightingPicture::kBrightness, BrightnessPicture(position));
+  return SendAreaWrites(zarvel::SetBrightness(state_, position));
+}
+
+int LightingController::SetSpeedPosition(int position) {
+  if (position >= 0 && position <= 3) view_.SetPicture(LightingPicture::kSpeed, SpeedPicture(position));
+  return SendAreaWrites(zarvel::SetSpeedPosition(state_, position));
+}
+
+int LightingController::SetDirection(DirectionArrow arrow) {
+  AreaWrites writes = zarvel::SetDirection(state_, arrow);
+  ArrowPictures arrows = DirectionPictures(state_.effect, state_.direction);
+  view_.SetPicture(LightingPicture::kFirstArrow, arrows.first);
+  view_.SetPicture(LightingPicture::kSecondArrow, arrows.second);
+  return SendAreaWrites(writes);
+}
+
+int LightingController::SetColour(LightingColour colour) {
+  AreaWrites writes = zarvel::SetColour(state_, colour);
+  view_.SetPicture(LightingPicture::kRandomA, RandomColourPicture(false));
+  view_.SetPicture(LightingPicture::kRandomB, RandomColourPicture(false));
+  view_.ShowColour(LightingColourButton::kColourA, colour);
+  view_.ShowColour(LightingColourButton::kColourB, colour);
+  return SendAreaWrites(writes);
+}
+
+int LightingController::ToggleRandomColour() {
+  AreaWrites writes = zarvel::ToggleRandomColour(state_);
+  view_.SetPicture(LightingPicture::kRandomA, RandomColourPicture(state_.randomColour));
+  view_.SetPicture(LightingPicture::kRandomB, RandomColourPicture(state_.randomColour));
+  return SendAreaWrites(writes);
+}
+
+int LightingController::SetColourChoice(int choice) {
+  AreaWrites writes = zarvel::SetColourChoice(state_, choice);
+  if (writes.empty()) return 0;
+  for (int c = 0; c < static_cast<int>(kChoicePictures.size()); ++c) {
+    view_.SetPicture(kChoicePictures[static_cast<std::size_t>(c)], ColourChoicePicture(c, c == choice));
+  }
+  return SendAreaWrites(writes);
+}
+
+int LightingController::SetReportRate(int rate) {
+  AreaWrites writes = zarvel::SetReportRate(state_, rate);
+  if (writes.empty()) return 0;
+  view_.CheckReportRate(rate);
+  return SendAreaWrites(writes);
+}
+
+void LightingController::TurnLightingSwitchOff() {
+  zarvel::TurnLightingSwitchOff(state_);
+  files_.WriteLightingSwitch(false);
+  view_.SetPicture(LightingPicture::kSwitch, LightingSwitchPicture(false));
+  ClearKeyColours();
+  if (host_.redrawKeyButtons) host_.redrawKeyButtons();
+  view_.SetPanelVisibility(PanelVisibility{});
+}
+
+int LightingController::ToggleLightingSwitch() {
+  if (!zarvel::ToggleLightingSwitch(state_)) {
+    TurnLightingSwitchOff();
+    return kResultDone;
+  }
+  int active = host_.activeProfile ? host_.activeProfile() : -1;
+  if (!host_.switchProfile || !host_.switchProfile(active)) {
+    // The panel was not shown, so the switch must not claim to be on.
+    zarvel::TurnLightingSwitchOff(state_);
+    return 0;
+  }
+  files_.WriteLightingSwitch(true);
+  view_.SetPicture(LightingPicture::kSwitch, LightingSwitchPicture(true));
+  ClearKeyColours();
+  ShowEffectControls();
+  return kResultDone;
+}
+
+int LightingController::ResetLighting() {
+  int result = kResultDone;
+  int position = state_.effects.PositionOf(kFirstDefaultEffect);
+  if (position >= 0) {
+    view_.SelectEffectEntry(position);
+    Keep(result, SelectEffect(position));
+  }
+  if (KeyboardOffersUserEffect()) {
+    files_.RestoreFromTemplate(CurrentProfile());
+    FillSlotList();
+    Keep(result, LoadUserSlot(true));
+  }
+  RefreshUserGroup();
+  Keep(result, SendAreaWrites(zarvel::ResetLighting(state_)));
+  // The state now holds the default record, as the keyboard does: show it.
+  ShowValues();
+  ShowSwitchAndPanel();
+  return result;
+}
+
+// ---- Per-key colours -------------------------------------------------------
+
+int LightingController::PaintKey(int buttonId) {
+  int profile = CurrentProfile();
+  PaintResult paint = zarvel::PaintKey(colours_, profile, buttonId, state_.effect);
+  if (!paint.painted) return 0;
+  view_.ShowKeyFrame(ButtonFrame{buttonId, paint.colour});
+  int result = SendColourWrites(profile, paint.writes);
+  files_.WriteKeyEntry(profile, colours_.slot.currentSlot, paint.colourIndex, paint.entry);
+  return result;
+}
+
+int LightingController::SendKeyColours() {
+  int profile = CurrentProfile();
+  return SendColourWrites(profile, zarvel::SendKeyColours(colours_, profile));
+}
+
+int LightingController::LoadUserSlotFor(int profile, bool send) {
+  int slot = files_.ReadCurrentSlot(profile);
+  SlotSettings settings = files_.ReadSlotSettings(profile, slot);
+  KeyColourWrites writes = zarvel::LoadUserSlot(
+      colours_, profile, slot, settings,
+      [&](int colourIndex) { return files_.ReadKeyEntry(profile, slot, colourIndex); }, send);
+  return send ? SendColourWrites(profile, writes) : kResultDone;
+}
+
+int LightingController::LoadUserSlot(bool send) { return LoadUserSlotFor(CurrentProfile(), send); }
+
+void LightingController::FillSlotListFor(int profile) {
+  std::vector<std::string> names;
+  for (int slot = 0; slot < kUserSlotCount; ++slot) {
+    std::string name = files_.ReadSlotName(profile, slot);
+    colours_.slot.names[static_cast<std::size_t>(slot)] = name;
+    names.push_back(std::move(name));
+  }
+  view_.SetSlotNames(names);
+}
+
+void LightingController::FillSlotList() { FillSlotListFor(CurrentProfile()); }
+
+int LightingController::SelectUserSlot(int slot) {
+  if (!zarvel::SelectUserSlot(colours_, slot)) return 0;
+  int profile = CurrentProfile();
+  files_.WriteCurrentSlot(profile, slot);
+  int result = LoadUserSlotFor(profile, true);
+  RefreshUserGroup();
+  ShowKeyColours();
+  return result;
+}
+
+bool LightingController::RenameUserSlot(std::string_view text) {
+  std::string name = zarvel::RenameUserSlot(colours_, text);
+  int slot = colours_.slot.currentSlot;
+  view_.SetSlotName(slot, name);
+  return files_.WriteSlotName(CurrentProfile(), slot, name);
+}
+
+void LightingController::SetPaintColour(SlotColour colour) {
+  SlotSettings settings = zarvel::SetPaintColour(colours_, colour);
+  view_.ShowColour(LightingColourButton::kPaintColour, AsLightingColour(colour));
+  files_.WriteSlotSettings(CurrentProfile(), colours_.slot.currentSlot, settings);
+}
+
+int LightingController::SetBaseColour(SlotColour colour) {
+  int profile = CurrentProfile();
+  BaseColourChange change = zarvel::SetBaseColour(colours_, profile, colour);
+  if (!change.changed) return kResultDone;
+  int slot = colours_.slot.currentSlot;
+  view_.ShowColour(LightingColourButton::kBaseColour, AsLightingColour(colour));
+  files_.WriteSlotSettings(profile, slot, change.settings);
+  for (int buttonId : change.repaintedButtons) view_.ShowKeyFrame(ButtonFrame{buttonId, colour});
+  files_.WriteKeyEntries(profile, slot, change.entries);
+  return SendColourWrites(profile, change.writes);
+}
+
+bool LightingController::SetTool(int tool) {
+  if (!zarvel::SetTool(colours_, tool)) return false;
+  ToolPictures pictures = ToolPicturesFor(tool);
+  view_.SetPicture(LightingPicture::kFirstTool, pictures.first);
+  view_.SetPicture(LightingPicture::kSecondTool, pictures.second);
+  files_.WriteSlotSettings(CurrentProfile(), colours_.slot.currentSlot, colours_.slot.Settings());
+  return true;
+}
+
+void LightingController::ShowKeyColours() { view_.ShowKeyFrames(KeyColourFrames(colours_, CurrentProfile())); }
+
+void LightingController::ClearKeyColours() { view_.ClearKeyFrames(); }
+
+void LightingController::RecomputeBaseMarks() { zarvel::RecomputeBaseMarks(colours_); }
+
+void LightingController::RefreshUserGroup() {
+  view_.SelectSlot(colours_.slot.currentSlot);
+  view_.ShowColour(LightingColourButton::kBaseColour, AsLightingColour(colours_.slot.baseColour));
+  view_.ShowColour(LightingColourButton::kPaintColour, AsLightingColour(colours_.slot.paintColour));
+  ToolPictures pictures = ToolPicturesFor(colours_.slot.tool);
+  view_.SetPicture(LightingPicture::kFirstTool, pictures.first);
+  view_.SetPicture(LightingPicture::kSecondTool, pictures.second);
+}
+
+// ---- Sequences of the main window ------------------------------------------
+
+int LightingController::OnConnected() {
+  int result = LoadLighting();
+  RefreshLightingPanel();
+  if (KeyboardOffersUserEffect()) RecomputeBaseMarks();
+  return result;
+}
+
+int LightingController::OnProfileSelected() {
+  int result = ReadLightingArea();
+  if (KeyboardOffersUserEffect()) {
+    FillSlotList();
+    Keep(result, LoadUserSlot(true));
+  }
+  RefreshLightingPanel();
+  if (state_.lightingSwitch) TurnLightingSwitchOff();
+  return result;
+}
+
+int LightingController::OnProfileNotification() {
+  int result = ReadLightingArea();
+  RefreshLightingPanel();
+  return result;
+}
+
+void LightingController::RestoreUserLightingFiles() {
+  if (!KeyboardOffersUserEffect()) return;
+  for (int profile = 0; profile < kLightingFileProfiles; ++profile) {
+    files_.RestoreFromTemplate(profile);
+    FillSlotListFor(profile);
+    LoadUserSlotFor(profile, false);
+  }
+}
+
+}  // namespace zarvel

@@ -1,0 +1,150 @@
+#pragma once
+// The lighting panel and the per-key colours of the user effect, driven
+// against the keyboard: reads of the lighting parameter area, every edit
+// sent at once in its own transfer bracket, the lighting switch, the default
+// reset, and the user slots kept in the user lighting files.
+//
+// The bytes of each edit come from the lighting and colour models
+// (lighting_state.h, key_colours.h); this class sends them, keeps the files
+// in step and tells the view what to show. It runs on the window's thread;
+// the command layer serialises the exchanges themselves.
+//
+// Results: 1 when every command of the operation was taken by the keyboard
+// (or there was nothing to send), otherwise the first failing command result
+// (report_frame.h), or -1 for a failed read of the device information. The
+// window does not roll an edit back on failure: it keeps showing the new
+// value, as the keyboard has no other copy to ask, until the next read.
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/lighting_view.h"
+#include "device/device_link.h"
+#include "model/key_colours.h"
+#include "model/lighting_state.h"
+#include "model/prompter.h"
+#include "model/user_lighting_file.h"
+
+namespace zarvel {
+
+// What the controller needs of the application core that owns it.
+struct LightingHost {
+  // The window's current profile, 0..3.
+  std::function<int()> currentProfile;
+  // The keyboard's active profile (cached), -1 when unknown.
+  std::function<int()> activeProfile;
+  // Selects `profile` as the profile buttons do; false when refused (for
+  // example while the key-function dialog is open). Unset: always refused.
+  std::function<bool(int)> switchProfile;
+  // Redraws the key buttons' checked states from the key assignments, after
+  // the colour frames have taken them over.
+  std::function<void()> redrawKeyButtons;
+};
+
+class LightingController {
+ public:
+  LightingController(DeviceLink& link, LightingView& view, Prompter& prompter, LightingHost host,
+                     UserLightingFiles files = UserLightingFiles());
+  LightingController(const LightingController&) = delete;
+  LightingController& operator=(const LightingController&) = delete;
+
+  // Replaces the host's hooks (the owner sets them once it is built).
+  void SetHost(LightingHost host) { host_ = std::move(host); }
+
+  const LightingState& State() const { return state_; }
+  const KeyColourState& Colours() const { return colours_; }
+  const UserLightingFiles& Files() const { return files_; }
+  int CurrentProfile() const;
+
+  // ---- Reading and showing ----------------------------------------------
+  // Re-reads the device information and the four lighting records; the state
+  // takes the current profile's record. -1 (state unchanged) when the device
+  // information or a record cannot be read.
+  int ReadLightingArea();
+  // The full load after a connection: also sets the keyboard's trigger byte
+  // and, when the keyboard offers the user effect, loads and sends the
+  // current slot's colours. The lighting switch is taken as stored.
+  int LoadLighting();
+  void RefreshLightingPanel();
+  bool KeyboardOffersUserEffect() const { return state_.effects.OffersUserEffect(); }
+
+  // ---- The panel's edits ------------------------------------------------
+  int SelectEffect(int position);
+  int SetBrightness(int position);       // slider position 0..4
+  int SetSpeedPosition(int position);    // slider position 0..3
+  int SetDirection(DirectionArrow arrow);
+  int SetColour(LightingColour colour);  // either colour button
+  int ToggleRandomColour();
+  int SetColourChoice(int choice);       // 0 red, 1 yellow, 2 green, 3 blue
+  int SetReportRate(int rate);           // 0..3 (button n gives n - 1)
+
+  // The click on the lighting switch picture. Turning it on first selects the
+  // keyboard's active profile through the host; when that is refused the
+  // switch goes back off, nothing is shown and 0 is returned.
+  int ToggleLightingSwitch();
+  // The switch off without inversion (profile buttons, reset notification).
+  void TurnLightingSwitchOff();
+  // The default reset, once the user has confirmed it.
+  int ResetLighting();
+
+  // ---- Per-key colours --------------------------------------------------
+  // A key click while the switch is on. 0 when nothing was painted (another
+  // effect is selected, the button has no light, or the slot's tool is
+  // neither 0 nor 1); otherwise the result of the colour write.
+  int PaintKey(int buttonId);
+  int SendKeyColours();
+  // Loads the current slot of the current profile from its file; sends the
+  // colours when `send`.
+  int LoadUserSlot(bool send);
+  void FillSlotList();
+  int SelectUserSlot(int slot);
+  // The edited name of the current slot; false when it cannot be stored.
+  bool RenameUserSlot(std::string_view text);
+  void SetPaintColour(SlotColour colour);
+  int SetBaseColour(SlotColour colour);
+  // 0 or 1; false for another tool.
+  bool SetTool(int tool);
+  void ShowKeyColours();
+  void ClearKeyColours();
+  void RecomputeBaseMarks();
+  void RefreshUserGroup();
+
+  // ---- Sequences of the main window -------------------------------------
+  // Connection refresh, once the profiles are read and the current profile
+  // follows the keyboard: full load, panel, and the base marks of all four
+  // profiles when the keyboard offers the user effect.
+  int OnConnected();
+  // A profile button (after the current profile changed) or a profile
+  // notification for another profile: re-read, load and send the slot
+  // colours, show, and turn the lighting switch off.
+  int OnProfileSelected();
+  // A profile notification for the current profile: re-read and show.
+  int OnProfileNotification();
+  // The keyboard was reset: every profile's user lighting file goes back to
+  // the shipped template and its slot is loaded (nothing is sent). Only when
+  // the keyboard offers the user effect; the caller has already made the
+  // switch to the active profile succeed.
+  void RestoreUserLightingFiles();
+
+ private:
+  int SendAreaWrites(const AreaWrites& writes);
+  int SendColourWrites(int profile, const KeyColourWrites& writes);
+  int ReadDeviceInformation();
+  int ReadRecords();
+  void ShowValues();
+  void ShowSwitchAndPanel();
+  void ShowEffectControls();
+  void ShowDirection();
+  void FillSlotListFor(int profile);
+  int LoadUserSlotFor(int profile, bool send);
+
+  DeviceLink& link_;
+  LightingView& view_;
+  [[maybe_unused]] Prompter& prompter_;
+  LightingHost host_;
+  UserLightingFiles files_;
+  LightingState state_;
+  KeyColourState colours_;
+};
+
+}  // namespace zarvel
