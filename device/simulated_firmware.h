@@ -34,13 +34,12 @@
 #include "device/device_info_record.h"
 #include "device/device_variant.h"
 #include "device/report_frame.h"
+#include "model/lighting_record.h"  // the lighting area's record size and length
 
 namespace zarvel {
 
 enum class KeyboardArea { kDeviceInfo, kLighting, kKeyMatrices, kDefaultMatrix, kMacroMemory, kKeyColours };
 
-inline constexpr std::size_t kLightingRecordSize = 42;
-inline constexpr std::size_t kLightingAreaSize = 4 * kLightingRecordSize;
 inline constexpr std::size_t kKeyColourAreaSize = 4 * 512;
 inline constexpr std::uint16_t kSimulatedFirmwareVersion = 0x0108;
 inline constexpr std::uint8_t kSimulatedMacroCapacityUnits = 64;
