@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/hidraw.h>
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -132,8 +133,14 @@ class HidrawHandle : public HidHandle {
   std::size_t DiscardQueuedInput() override {
     std::vector<std::uint8_t> scratch(kMaxReportBytes);
     std::size_t dropped = 0;
-    // The node is non-blocking, so this stops at the first empty read.
-    while (dropped < 1024 && ::read(fd_, scratch.data(), scratch.size()) > 0) ++dropped;
+    // Look before each read, so an empty queue never blocks whatever the
+    // descriptor's flags.
+    for (;;) {
+      pollfd fd{fd_, POLLIN, 0};
+      if (dropped >= 1024 || ::poll(&fd, 1, 0) <= 0 || !(fd.revents & POLLIN)) break;
+      if (::read(fd_, scratch.data(), scratch.size()) <= 0) break;
+      ++dropped;
+    }
     return dropped;
   }
 
@@ -271,7 +278,11 @@ std::unique_ptr<HidHandle> HidrawBackend::Open(const std::string& path, const Hi
     ::close(fd);
     return nullptr;
   }
-  return std::make_unique<HidrawHandle>(fd, std::move(facts), parsed.numbered_reports);
+  return MakeHidrawHandle(fd, std::move(facts), parsed.numbered_reports);
+}
+
+std::unique_ptr<HidHandle> MakeHidrawHandle(int fd, HidInterfaceFacts facts, bool numbered_reports) {
+  return std::make_unique<HidrawHandle>(fd, std::move(facts), numbered_reports);
 }
 
 bool HidrawBackend::IsPresent(const std::string& path) {

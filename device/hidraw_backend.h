@@ -51,6 +51,10 @@ class HidrawBackend : public HidBackend {
   std::string dev_root_;
 };
 
+// Adopts an open hidraw descriptor (closed by the handle). `numbered_reports`
+// tells whether the interface's reports carry an id byte on the wire.
+std::unique_ptr<HidHandle> MakeHidrawHandle(int fd, HidInterfaceFacts facts, bool numbered_reports);
+
 // "HID_ID=0003:00000C45:00005004" somewhere in a uevent file's text.
 bool ParseHidUevent(const std::string& text, std::uint16_t& vendor_id, std::uint16_t& product_id);
 
