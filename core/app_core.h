@@ -39,30 +39,6 @@ namespace zarvel {
 
 class LightingController;
 
-// What the core asks of the lighting controller (core/lighting_controller.h),
-// for the lighting half of the profile buttons, the connection refresh, the
-// keyboard's announcements, key clicks and the default reset:
-//
-//   LightingController(DeviceLink&, ProfileSync&, LightingView&, Prompter&,
-//                      std::function<int()> current_profile);
-//   // Turning the switch on selects the keyboard's active profile through
-//   // the core's SwitchProfile; turning it off redraws the key buttons from
-//   // their assignments.
-//   void SetProfileHooks(std::function<bool(int)> switch_profile,
-//                        std::function<void()> redraw_keys);
-//   int  ReadLightingArea();          // the current profile's record, re-read
-//   void RefreshLightingPanel();
-//   int  LoadLighting();              // full load on connection
-//   bool OffersUserEffect() const;    // the keyboard lists effect 20
-//   void LoadSlotsAndSend();          // slot list of the current profile, its
-//                                     // current slot loaded and sent
-//   bool LightingSwitchOn() const;
-//   void TurnLightingSwitchOff();     // as the profile buttons do
-//   void ResetLighting();             // the default reset's lighting half
-//   void RecomputeBaseMarks();
-//   bool PaintKey(int button_id);     // a key click while the switch is on
-//   void RestoreUserFilesAfterReset();// the keyboard reset's file restore
-
 // Import results (ImportProfileFile).
 inline constexpr int kCoreImportDone = 1;
 inline constexpr int kCoreImportRefused = 0;       // MAIN_PROMPT_INPORT shown; store reloaded from the store file

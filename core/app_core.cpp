@@ -1,0 +1,303 @@
+#include "core/app_core.h"
+
+#include <utility>
+
+#include "core/key_buttons.h"
+#include "core/lighting_controller.h"
+#include "model/key_description.h"
+#include "model/profile_file.h"
+#include "model/user_lighting_file.h"
+#include "skin/language.h"
+#include "skin/program_paths.h"
+
+namespace zarvel {
+
+AppCore::AppCore(DeviceLink& link, ConnectionContext& connection, MainView& view, Prompter& prompter,
+                 Settings& settings)
+    : link_(link),
+      connection_(connection),
+      view_(view),
+      prompter_(prompter),
+      settings_(settings),
+      sync_(link, connection),
+      writer_(sync_, prompter) {
+  LightingHost host;
+  host.currentProfile = [this] { return current_profile_; };
+  host.activeProfile = [this] { return sync_.GetActiveProfile(); };
+  host.switchProfile = [this](int profile) { return SwitchProfile(profile); };
+  host.redrawKeyButtons = [this] { RefreshKeyDescriptions(); };
+  lighting_ = std::make_unique<LightingController>(link, view.Lighting(), prompter, std::move(host));
+}
+
+AppCore::~AppCore() {
+  std::lock_guard store_lock(store_lock_);
+  CreateStore(store_);
+  writer_.ReleaseSnapshot();
+}
+
+std::string AppCore::StoreFile() const { return StoreFilePath(); }
+
+int AppCore::Start() {
+  const int seeded = UserLightingFiles().SeedUserFolder();
+  {
+    std::lock_guard lock(store_lock_);
+    CreateStore(store_);
+  }
+  const std::int64_t flip = settings_.GetInt(kFlipSection, kFlipKey, 0);
+  flip_ = flip == 1 ? 1 : 0;
+  view_.ShowFlip(flip_);
+  view_.CheckProfileButton(current_profile_);
+  SetUnappliedChanges(false);
+  RefreshKeyDescriptions();
+  return seeded;
+}
+
+void AppCore::SetUnappliedChanges(bool unapplied) {
+  unapplied_ = unapplied;
+  view_.EnableApply(unapplied);
+}
+
+int AppCore::EditedProfile() {
+  // Keys are edited in the keyboard's active profile; while it is unknown
+  // (no keyboard answering) the window's own profile stands in, so a click
+  // still shows the key the user sees.
+  const int active = sync_.GetActiveProfile();
+  return active >= 0 ? active : current_profile_;
+}
+
+void AppCore::ReloadStoreFile() {
+  std::lock_guard lock(store_lock_);
+  // The load is all or nothing; a store file that cannot be read leaves a
+  // fresh image rather than whatever was there, so the store always has one.
+  if (!LoadStoreFile(store_, StoreFile())) CreateStore(store_);
+}
+
+// ---- profile synchronisation ----
+
+void AppCore::ReadAllFromKeyboard(bool keep_flag) {
+  UserLightingFiles().SeedUserFolder();
+  const int active = sync_.GetActiveProfile();
+  // The file is replaced only once every read succeeded, so a keyboard that
+  // goes away half way leaves the previous store file whole.
+  if (active >= 0 && sync_.ReadKeyboardToFile(StoreFile())) {
+    ReloadStoreFile();
+  } else {
+    std::lock_guard lock(store_lock_);
+    CreateStore(store_);
+  }
+  RefreshKeyDescriptions();
+  if (!keep_flag) SetUnappliedChanges(false);
+}
+
+bool AppCore::Apply() {
+  // The picture shows before the write starts; the view hides it 100 ms
+  // after the write ended, so a quick write still shows it.
+  view_.ShowBusy(true);
+  if (unapplied_) {
+    std::lock_guard lock(store_lock_);
+    const bool saved = SaveStoreFile(store_, StoreFile());
+    const bool written = writer_.WriteToKeyboard(store_, /*all_profiles=*/false);
+    if (saved && written) SetUnappliedChanges(false);
+  }
+  view_.ShowBusy(false);
+  return !unapplied_;
+}
+
+bool AppCore::RestoreDefaults() {
+  if (!prompter_.AskYesNo("MAIN_PROMPT_DEFAULT", LookupText("MAIN_PROMPT_DEFAULT"))) return false;
+  {
+    std::lock_guard lock(store_lock_);
+    const int profile = EditedProfile();
+    // Only the keys the window shows: records of keys without a button keep
+    // what they do. A text-block or program key loses its function here; its
+    // text stays in the table until the store is reloaded.
+    for (const KeyButton& button : KeyButtons()) {
+      const std::size_t record = KeyCodeToRecordIndex(button.key);
+      if (record >= kRecordsPerProfile) continue;
+      ResetKeyFunction(store_.Record(static_cast<std::size_t>(profile), record));
+    }
+    for (std::size_t k = 0; k < kSpecialButtonCount; ++k)
+      ResetKeyFunction(store_.Record(static_cast<std::size_t>(profile), kFirstSpecialRecord + k));
+    RefreshKeyDescriptions();
+    SetUnappliedChanges(true);
+  }
+  if (lighting_->State().lightingSwitch) lighting_->ResetLighting();
+  return Apply();
+}
+
+bool AppCore::SwitchProfile(int profile) {
+  if (profile < 0) return false;
+  if (profile >= kKeyboardProfiles) profile = 0;
+  if (key_dialog_open_) {
+    prompter_.ShowMessage("PROFILE_SEELCT_PROMPT2", LookupText("PROFILE_SEELCT_PROMPT2"));
+    return false;
+  }
+  if (unapplied_ && !switch_question_pending_) {
+    switch_question_pending_ = true;
+    const bool apply = prompter_.AskYesNo("PROFILE_SELECT_PROMPT", LookupText("PROFILE_SELECT_PROMPT"));
+    switch_question_pending_ = false;
+    if (apply) {
+      Apply();
+    } else {
+      SetUnappliedChanges(false);
+      ReloadStoreFile();
+    }
+  }
+  const bool switched = sync_.SetActiveProfile(profile);
+  RefreshKeyDescriptions();
+  // A keyboard that did not take the profile is still on another one (or
+  // gone); saying it switched would check a profile button that lies.
+  return switched;
+}
+
+int AppCore::ImportProfileFile(const std::string& path) {
+  auto refuse = [this] {
+    prompter_.ShowMessage("MAIN_PROMPT_INPORT", LookupText("MAIN_PROMPT_INPORT"));
+    return kCoreImportRefused;
+  };
+  if (ValidateProfileFile(path, prompter_) <= 0) return refuse();
+
+  std::lock_guard lock(store_lock_);
+  // A file that passed the header check can still be short or gone by now.
+  // Its load is all or nothing, and the store goes back to the store file,
+  // so neither the store file nor the keyboard sees a partial image.
+  if (!LoadStoreFile(store_, path)) {
+    ReloadStoreFile();
+    RefreshKeyDescriptions();
+    return refuse();
+  }
+  const bool saved = SaveStoreFile(store_, StoreFile());
+  const bool written = writer_.WriteToKeyboard(store_, /*all_profiles=*/true);
+  RefreshKeyDescriptions();
+  // The imported profiles are in the store whatever happened; when the file
+  // or the keyboard did not take them, Apply stays available to try again.
+  SetUnappliedChanges(!(saved && written));
+  return saved && written ? kCoreImportDone : kCoreImportWriteFailed;
+}
+
+bool AppCore::ExportProfileFile(const std::string& path) {
+  std::lock_guard lock(store_lock_);
+  return SaveImageToFile(store_, path);
+}
+
+// ---- key assignments ----
+
+bool AppCore::AssignKey(std::size_t record_index, const KeyFunction& function, std::u16string_view text) {
+  if (record_index >= kRecordsPerProfile) return false;
+  std::lock_guard lock(store_lock_);
+  const auto profile = static_cast<std::size_t>(EditedProfile());
+  store_.Record(profile, record_index) = function;
+  const std::size_t global = GlobalRecordNumber(profile, record_index);
+  if (function.type == kFunctionLaunch || function.type == kFunctionText)
+    store_.strings.Set(global, text);
+  else
+    store_.strings.Clear(global);
+
+  if (record_index >= kFirstSpecialRecord && record_index < kFirstSpecialRecord + kSpecialButtonCount) {
+    const int special = static_cast<int>(record_index - kFirstSpecialRecord);
+    ShowKeyDescription(SpecialKeyButtonId(special), record_index, SpecialKeyCode(static_cast<unsigned>(special)));
+  } else {
+    for (const KeyButton& button : KeyButtons())
+      if (KeyCodeToRecordIndex(button.key) == record_index) ShowKeyDescription(button.buttonId, record_index, button.key);
+  }
+  SetUnappliedChanges(true);
+  return true;
+}
+
+KeyFunction AppCore::KeyRecord(std::size_t record_index) {
+  if (record_index >= kRecordsPerProfile) return {};
+  std::lock_guard lock(store_lock_);
+  return store_.Record(static_cast<std::size_t>(EditedProfile()), record_index);
+}
+
+// ---- main window ----
+
+void AppCore::ShowKeyDescription(int button_id, std::size_t record_index, KeyCode key) {
+  const auto profile = static_cast<std::size_t>(EditedProfile());
+  const KeyDescription description = DescribeKeyFunction(key, store_.Record(profile, record_index), store_.macros);
+  view_.ShowKeyDescription(button_id, description.text, description.assigned);
+}
+
+void AppCore::RefreshKeyDescriptions() {
+  std::lock_guard lock(store_lock_);
+  for (const KeyButton& button : KeyButtons()) {
+    const std::size_t record = KeyCodeToRecordIndex(button.key);
+    if (record < kRecordsPerProfile) ShowKeyDescription(button.buttonId, record, button.key);
+  }
+  for (std::size_t k = 0; k < kSpecialButtonCount; ++k)
+    ShowKeyDescription(SpecialKeyButtonId(static_cast<int>(k)), kFirstSpecialRecord + k,
+                       SpecialKeyCode(static_cast<unsigned>(k)));
+}
+
+void AppCore::ProfileButton(int n) {
+  if (n < 1 || n > kKeyboardProfiles) return;
+  const int profile = n - 1;
+  SetCurrentProfile(profile);
+  lighting_->OnProfileSelected();
+  if (sync_.GetActiveProfile() == profile) return;
+  if (!SwitchProfile(profile)) return;
+  view_.CheckProfileButton(profile);
+  RefreshKeyDescriptions();
+}
+
+void AppCore::ConnectionRefresh() {
+  ReadAllFromKeyboard(/*keep_flag=*/false);
+  const int active = sync_.GetActiveProfile();
+  if (active >= 0) {
+    view_.CheckProfileButton(active);
+    SetCurrentProfile(active);
+  }
+  lighting_->OnConnected();
+}
+
+int AppCore::KeyClick(int button_id) {
+  const ButtonKey key = KeyOfButton(button_id);
+  const int special = SpecialKeyOfButton(button_id);
+  // G6..G9 have no light: they open the key dialog whatever the switch says.
+  const bool unlit_special = special >= 5;
+  if (!unlit_special && lighting_->State().lightingSwitch) {
+    lighting_->PaintKey(button_id);
+    return -1;
+  }
+  // G1..G5 and Fn only paint; with the switch off they do nothing.
+  if (special >= 0 && !unlit_special) return -1;
+  return key.record;
+}
+
+void AppCore::ToggleFlip() {
+  flip_ = 1 - flip_;
+  settings_.SetInt(kFlipSection, kFlipKey, flip_);
+  view_.ShowFlip(flip_);
+}
+
+// ---- keyboard announcements ----
+
+void AppCore::OnProfileNotification() {
+  DeviceInfoRecord record{};
+  if (link_.ReadDeviceInfo(record) != kResultDone) return;
+  const int announced = record[device_info_offset::kActiveProfile];
+  if (announced == current_profile_) {
+    lighting_->OnProfileNotification();
+  } else if (announced < kKeyboardProfiles) {
+    ProfileButton(announced + 1);
+  }
+}
+
+void AppCore::OnReloadNotification() {
+  DeviceInfoRecord record{};
+  if (link_.ReadDeviceInfo(record) != kResultDone) return;
+  const int active = record[device_info_offset::kActiveProfile];
+  // A profile number the window has no button for is not taken over; the
+  // first profile is selected below all the same.
+  if (active < kKeyboardProfiles) SetCurrentProfile(active);
+  lighting_->TurnLightingSwitchOff();
+  if (lighting_->KeyboardOffersUserEffect() && active < kKeyboardProfiles && SwitchProfile(active)) {
+    view_.CheckProfileButton(active);
+    lighting_->RestoreUserLightingFiles();
+  }
+  lighting_->ReadLightingArea();
+  lighting_->RefreshLightingPanel();
+  ProfileButton(1);
+}
+
+}  // namespace zarvel
