@@ -1,0 +1,304 @@
+#include "core/lighting_controller.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/connection_monitor.h"
+#include "device/simulated_backend.h"
+#include "model/default_matrix.h"
+#include "skin/ini_file.h"
+#include "skin/program_paths.h"
+#include "support/recording_lighting_view.h"
+
+namespace zarvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kEscButton = 1022;
+constexpr int kF5Button = 1014;  // F5 has no light
+
+// A connected simulated keyboard, the lighting controller on it, and user
+// lighting files seeded from the shipped template in a folder of their own.
+struct LightingRig {
+  explicit LightingRig(int profile = 0) : current(profile) {
+    SetProgramFolder(ZARVEL_PROGRAM_DIR);
+    folder = fs::temp_directory_path() / ("zarvel-lighting-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+    fs::remove_all(folder);
+    files = UserLightingFiles(folder.string() + "/", std::string(ZARVEL_SOURCE_DIR) + "/assets/");
+    EXPECT_EQ(files.SeedUserFolder(), 1);
+    EXPECT_TRUE(command.BuildPathList());
+    EXPECT_NE(OpenCommandInterface(link, context), nullptr);
+    ReadConnectionData(link, context);
+    LightingHost host;
+    host.currentProfile = [this] { return current; };
+    host.activeProfile = [this] { return current; };
+    host.switchProfile = [this](int) { return switchAllowed; };
+    host.redrawKeyButtons = [this] { ++redraws; };
+    controller = std::make_unique<LightingController>(link, view, prompter, host, files);
+    keyboard.ClearExchanges();
+  }
+  ~LightingRig() { fs::remove_all(folder); }
+
+  // One line per exchange: command code, then for data commands "@offset
+  // #length" and, for writes of at most eight bytes, the bytes.
+  std::vector<std::string> Traffic() const {
+    std::vector<std::string> lines;
+    for (const SimulatedExchange& e : keyboard.Exchanges()) {
+      char text[96];
+      const auto& r = e.request;
+      int command_code = r.at(3);
+      int length = r.at(4);
+      int offset = r.at(5) | (r.at(6) << 8);
+      if (command_code == 0x05 || command_code == 0x06 || command_code == 0x11) {
+        std::snprintf(text, sizeof text, "%02x @%d #%d", command_code, offset, length);
+        std::string line = text;
+        if (command_code != 0x05 && length <= 8) {
+          for (int i = 0; i < length; ++i) {
+            std::snprintf(text, sizeof text, " %02x", r.at(8 + static_cast<std::size_t>(i)));
+            line += text;
+          }
+        }
+        lines.push_back(line);
+      } else {
+        std::snprintf(text, sizeof text, "%02x", command_code);
+        lines.emplace_back(text);
+      }
+    }
+    return lines;
+  }
+
+  std::string SlotFile() const { return files.LightingFilePath(current); }
+
+  int current;
+  bool switchAllowed = true;
+  int redraws = 0;
+  fs::path folder;
+  UserLightingFiles files;
+  SimulatedKeyboard keyboard;
+  SimulatedBackend backend{keyboard};
+  HidDevice command{backend};
+  DeviceLink link{command};
+  ConnectionContext context{BuiltInDefaultMatrix()};
+  testing::RecordingLightingView view;
+  SilentPrompter prompter;
+  std::unique_ptr<LightingController> controller;
+  static inline int serial = 0;
+};
+
+std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
+  std::vector<std::string> all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+std::vector<std::string> SendColoursTraffic(int profile) {
+  std::vector<std::string> lines{"01"};
+  for (int chunk = 0; chunk < 8; ++chunk) lines.push_back("11 @" + std::to_string(profile * 512 + chunk * 54) + " #54");
+  lines.push_back("02");
+  return lines;
+}
+
+TEST(LightingLoad, FullLoadSetsTheTriggerAndReadsEveryRecordInsideABracket) {
+  for (int profile : {0, 3}) {
+    SCOPED_TRACE(profile);
+    LightingRig rig(profile);
+    const std::uint8_t record[] = {7, 3, 1, 0xFF, 0, 10, 20, 30};
+    rig.keyboard.SetArea(KeyboardArea::kLighting, static_cast<std::size_t>(profile) * 42, record);
+
+    ASSERT_EQ(rig.controller->LoadLighting(), 1);
+    EXPECT_EQ(rig.Traffic(), Join({{"03", "01", "01", "06 @19 #1 01", "02"},
+                                   SendColoursTraffic(profile),
+                                   {"01", "05 @0 #56", "05 @42 #56", "05 @84 #56", "05 @126 #56", "02"}}));
+    EXPECT_EQ(rig.keyboard.Area(KeyboardArea::kLighting).at(19), 1);
+    const LightingState& state = rig.controller->State();
+    EXPECT_EQ(state.profile, profile);
+    EXPECT_EQ(state.effect, 7);
+    EXPECT_EQ(state.brightness, 3);
+    EXPECT_EQ(state.direction, 0xFF);
+    EXPECT_EQ(state.colour, (LightingColour{10, 20, 30}));
+  }
+}
+
+TEST(LightingLoad, ReadShowsTheStoredValuesAndTheSwitchDecidesTheVisiblePanel) {
+  LightingRig rig(1);
+  const std::uint8_t record[18] = {12, 2, 0, 0xFF, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 0, 9};
+  rig.keyboard.SetArea(KeyboardArea::kLighting, 42, record);
+  ASSERT_EQ(rig.controller->ReadLightingArea(), 1);
+  rig.controller->RefreshLightingPanel();
+  // Switch off: nothing of the panel shows.
+  EXPECT_EQ(rig.view.visibility, PanelVisibility{});
+  EXPECT_EQ(rig.view.Picture(LightingPicture::kSwitch), "dengup.bmp");
+  EXPECT_EQ(rig.view.reportRate, 3);
+  EXPECT_EQ(rig.view.Picture(LightingPicture::kChoiceRed), "hongok.bmp");
+  EXPECT_EQ(rig.view.effects.size(), 20u);
+  EXPECT_EQ(rig.view.selectedEffect, 11);
+
+  ASSERT_EQ(rig.controller->ToggleLightingSwitch(), 1);
+  EXPECT_TRUE(rig.view.visibility.controls.direction);
+  EXPECT_EQ(rig.view.direction.firstArrow, "CONTROL_BLFXLStaPic3");
+  EXPECT_EQ(rig.view.Picture(LightingPicture::kFirstArrow), "updown.bmp");
+  EXPECT_EQ(ReadProfileString(rig.files.SettingsFilePath(), "KEYCOLOR", "DengCheck", "", 8), "1");
+  // Showing the stored values wrote nothing.
+  EXPECT_EQ(rig.Traffic(), (std::vector<std::string>{"03", "01", "05 @0 #56", "05 @42 #56", "05 @84 #56",
+                                                     "05 @126 #56", "02"}));
+}
+
+TEST(LightingSwitch, RefusedProfileSwitchLeavesTheSwitchOffAndTheFileAlone) {
+  LightingRig rig;
+  ASSERT_EQ(rig.controller->ReadLightingArea(), 1);
+  rig.switchAllowed = false;
+  EXPECT_EQ(rig.controller->ToggleLightingSwitch(), 0);
+  EXPECT_FALSE(rig.controller->State().lightingSwitch);
+  EXPECT_EQ(rig.view.visibility, PanelVisibility{});
+  EXPECT_FALSE(fs::exists(rig.files.SettingsFilePath()));
+
+  rig.switchAllowed = true;
+  ASSERT_EQ(rig.controller->ToggleLightingSwitch(), 1);
+  ASSERT_EQ(rig.controller->ToggleLightingSwitch(), 1);
+  EXPECT_EQ(rig.redraws, 1);
+  EXPECT_EQ(rig.view.visibility, PanelVisibility{});
+  EXPECT_EQ(ReadProfileString(rig.files.SettingsFilePath(), "KEYCOLOR", "DengCheck", "", 8), "0");
+}
+
+TEST(LightingEdits, DefaultResetWritesThe35ByteRecordAtTheProfilesOffsetOnly) {
+  LightingRig rig(2);
+  const std::uint8_t tail[7] = {0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7};
+  rig.keyboard.SetArea(KeyboardArea::kLighting, 84 + 35, tail);
+  const std::uint8_t odd[] = {9, 1, 0, 0xFF, 0, 1, 2, 3};
+  rig.keyboard.SetArea(KeyboardArea::kLighting, 84, odd);
+  ASSERT_EQ(rig.controller->ReadLightingArea(), 1);
+  const std::vector<std::uint8_t> before = rig.keyboard.Area(KeyboardArea::kLighting);
+  rig.keyboard.ClearExchanges();
+
+  ASSERT_EQ(rig.controller->ResetLighting(), 1);
+  EXPECT_EQ(rig.Traffic(), Join({{"01", "06 @84 #1 01", "06 @88 #1 00", "02"},
+                                 SendColoursTraffic(2),
+                                 {"01", "06 @84 #35", "02"}}));
+  const std::vector<std::uint8_t> after = rig.keyboard.Area(KeyboardArea::kLighting);
+  const auto defaults = DefaultLightingRecordBytes();
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    if (i >= 84 && i < 84 + 35) {
+      EXPECT_EQ(after[i], defaults[i - 84]) << i;
+    } else {
+      EXPECT_EQ(after[i], before[i]) << i;
+    }
+  }
+  // The panel shows what the keyboard now holds.
+  EXPECT_EQ(rig.controller->State().brightness, 5);
+  EXPECT_EQ(rig.view.sliders[LightingSlider::kSpeed], 1);
+}
+
+// With effect 20 selected and the tool on the paint colour.
+void PrepareUserEffect(LightingRig& rig, SlotColour paint) {
+  ASSERT_EQ(rig.controller->LoadLighting(), 1);
+  ASSERT_EQ(rig.controller->SelectEffect(rig.controller->State().effects.PositionOf(kUserEffect)), 1);
+  ASSERT_TRUE(rig.controller->SetTool(0));
+  rig.controller->SetPaintColour(paint);
+  rig.keyboard.ClearExchanges();
+}
+
+TEST(KeyColours, PaintingEscInProfile2SendsThreeBytesAt0x400AndStoresTheEntry) {
+  LightingRig rig(2);
+  PrepareUserEffect(rig, {1, 2, 3});
+  const int slot = rig.controller->Colours().slot.currentSlot;
+
+  EXPECT_EQ(rig.controller->PaintKey(kF5Button), 0);
+  EXPECT_TRUE(rig.Traffic().empty());
+
+  ASSERT_EQ(rig.controller->PaintKey(kEscButton), 1);
+  EXPECT_EQ(rig.Traffic(), (std::vector<std::string>{"01", "11 @1024 #3 01 02 03", "02"}));
+  const auto colours = rig.keyboard.Area(KeyboardArea::kKeyColours);
+  EXPECT_EQ(std::vector<std::uint8_t>(colours.begin() + 0x400, colours.begin() + 0x403),
+            (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(ReadProfileString(rig.SlotFile(), "Mode" + std::to_string(slot), "0", "", 32), "1,2,3,0");
+  EXPECT_EQ(rig.view.frames[kEscButton], (SlotColour{1, 2, 3}));
+}
+
+TEST(KeyColours, NothingIsPaintedUnlessTheUserEffectIsSelected) {
+  LightingRig rig;
+  ASSERT_EQ(rig.controller->LoadLighting(), 1);
+  ASSERT_EQ(rig.controller->SelectEffect(rig.controller->State().effects.PositionOf(1)), 1);
+  rig.keyboard.ClearExchanges();
+  EXPECT_EQ(rig.controller->PaintKey(kEscButton), 0);
+  EXPECT_TRUE(rig.Traffic().empty());
+}
+
+TEST(KeyColours, SendKeyColoursSendsTheBlocksFirst432BytesInEightWrites) {
+  LightingRig rig(1);
+  PrepareUserEffect(rig, {9, 8, 7});
+  ASSERT_EQ(rig.controller->SendKeyColours(), 1);
+  EXPECT_EQ(rig.Traffic(), SendColoursTraffic(1));
+  const auto sent = rig.keyboard.Area(KeyboardArea::kKeyColours);
+  const auto& held = rig.controller->Colours().colours;
+  EXPECT_TRUE(std::equal(held.begin() + 512, held.begin() + 512 + 432, sent.begin() + 512));
+}
+
+TEST(KeyColours, BaseColourRepaintsExactlyTheMarkedKeys) {
+  LightingRig rig;
+  PrepareUserEffect(rig, {1, 1, 1});
+  ASSERT_EQ(rig.controller->PaintKey(kEscButton), 1);  // Esc now wears the paint colour
+  const SlotColour base = rig.controller->Colours().slot.baseColour;
+  rig.keyboard.ClearExchanges();
+  EXPECT_EQ(rig.controller->SetBaseColour(base), 1);
+  EXPECT_TRUE(rig.Traffic().empty());
+
+  ASSERT_EQ(rig.controller->SetBaseColour({0, 0, 200}), 1);
+  EXPECT_EQ(rig.Traffic(), SendColoursTraffic(0));
+  EXPECT_EQ(ColourAt(rig.controller->Colours(), 0, 0), (SlotColour{1, 1, 1}));
+  for (const ColourButton& button : ColourButtons()) {
+    if (button.buttonId == kEscButton || button.kind == ColourButtonKind::kSpecial) continue;
+    EXPECT_EQ(ColourAt(rig.controller->Colours(), 0, button.colourIndex), (SlotColour{0, 0, 200})) << button.buttonId;
+  }
+}
+
+// Unplugging the keyboard at any exchange of a lighting write never reports
+// success.
+TEST(LightingFaults, UnpluggingAtAnyExchangeOfAWriteReportsNoSuccess) {
+  struct Case {
+    const char* name;
+    int exchanges;
+    std::function<int(LightingController&)> run;
+  };
+  const std::vector<Case> cases = {
+      {"select effect", 4, [](LightingController& c) { return c.SelectEffect(0); }},
+      {"colour", 4, [](LightingController& c) { return c.SetColour({1, 2, 3}); }},
+      {"paint", 3, [](LightingController& c) { return c.PaintKey(kEscButton); }},
+      {"send colours", 10, [](LightingController& c) { return c.SendKeyColours(); }},
+      {"reset", 17, [](LightingController& c) { return c.ResetLighting(); }},
+  };
+  for (const Case& test : cases) {
+    for (int k = 0; k < test.exchanges; ++k) {
+      SCOPED_TRACE(std::string(test.name) + " unplugged after " + std::to_string(k));
+      LightingRig rig;
+      PrepareUserEffect(rig, {1, 2, 3});
+      rig.keyboard.UnplugAfter(k);
+      EXPECT_NE(test.run(*rig.controller), 1);
+    }
+  }
+}
+
+TEST(LightingFaults, ALostDeviceInformationReplyKeepsTheStateAndReportsFailure) {
+  LightingRig rig(1);
+  ASSERT_EQ(rig.controller->ReadLightingArea(), 1);
+  const LightingState before = rig.controller->State();
+  rig.keyboard.LoseNextReplies(4);
+  EXPECT_EQ(rig.controller->ReadLightingArea(), -1);
+  EXPECT_EQ(rig.controller->State().effect, before.effect);
+  EXPECT_EQ(rig.controller->State().records, before.records);
+  EXPECT_EQ(rig.controller->State().effects.size(), 0u);
+
+  // A keyboard gone halfway through the records leaves every record as it was.
+  rig.keyboard.UnplugAfter(4);
+  EXPECT_EQ(rig.controller->ReadLightingArea(), -1);
+  EXPECT_EQ(rig.controller->State().records, before.records);
+}
+
+}  // namespace
+}  // namespace zarvel
