@@ -13,6 +13,12 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// Commands with options of their own ("lighting --effect 20"); these take
+// any option they are given after their name as an operand.
+bool CommandTakesOptions(const std::string& command) {
+  return command == "lighting" || command == "colours" || command == "defaults";
+}
+
 }  // namespace
 
 const DeviceVariant* ParseVariant(const std::string& text) {
@@ -73,6 +79,9 @@ bool ParseArguments(const std::vector<std::string>& args, CliOptions& options, s
     } else if (arg == "--trace" || arg == "--variant") {
       error = arg + " needs a value: " + arg + "=...";
       return false;
+    } else if (CommandTakesOptions(options.command)) {
+      // The command reads its own options from its operands.
+      options.operands.push_back(arg);
     } else {
       error = "unknown option '" + arg + "'";
       return false;
@@ -103,6 +112,17 @@ Commands:
   validate FILE     check a profile file's header
   dump FILE         print a profile file: the keys that are not default, per
                     profile, and the macros
+  watch [SECONDS]   follow the keyboard: print when it is plugged in or out and
+                    when its profile is changed on the keyboard itself (until
+                    interrupted, or for SECONDS)
+  lighting [OPTIONS] show the active profile's lighting; the options change it
+                    first, each written at once: --effect N|NAME, --brightness
+                    0-4, --speed 0-3, --direction first|second (or left, right,
+                    up, down, spread, converge), --colour RRGGBB, --random
+                    on|off, --rate 0-3, --choice red|yellow|green|blue
+  colours [ACTION]  the user effect's per-key colours of the active profile:
+                    no ACTION shows the user slot; paint KEY RRGGBB, slot [N]
+                    (1-10), base RRGGBB, tool paint|base, send
 
 Profiles are numbered 1 to 4, as on the keyboard's profile buttons.
 

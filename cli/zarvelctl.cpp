@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/keyboard_session.h"
+#include "cli/lighting_commands.h"
 #include "cli/stream_prompter.h"
 
 namespace zarvel::cli {
@@ -27,6 +28,9 @@ const std::map<std::string, CommandSpec>& Commands() {
       {"new-file", {RunNewFile, 1, 1, "new-file FILE"}},
       {"validate", {RunValidate, 1, 1, "validate FILE"}},
       {"dump", {RunDump, 1, 1, "dump FILE"}},
+      {"watch", {RunWatch, 0, 1, "watch [SECONDS]"}},
+      {"lighting", {RunLighting, 0, 32, "lighting [--effect N] [--brightness N] [--speed N] ..."}},
+      {"colours", {RunColours, 0, 3, "colours [paint KEY RRGGBB | slot [N] | base RRGGBB | tool paint|base | send]"}},
   };
   return commands;
 }
