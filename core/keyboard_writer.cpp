@@ -67,11 +67,13 @@ bool KeyboardWriter::WriteToKeyboard(ProfileStore& store, bool all_profiles) {
   bool written = link.WriteMacroArea(image) == kResultDone;
   for (std::size_t i = 0; i < profiles.size(); ++i)
     written = (link.WriteKeyMatrix(matrices[i], profiles[i]) == kResultDone) && written;
-  link.EndTransfer();
+  // The keyboard takes the written data as a whole only once the bracket is
+  // closed; a keyboard gone (or silent) at the end has not confirmed it.
+  const bool ended = link.EndTransfer() == kResultDone;
 
   if (tight) prompter_.ShowMessage("EXTRA_PROFILE_SPACE_TIGHT", LookupText("EXTRA_PROFILE_SPACE_TIGHT"));
   write_all_marked_ = false;
-  return written;
+  return written && ended;
 }
 
 }  // namespace zarvel

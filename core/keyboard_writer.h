@@ -38,7 +38,8 @@ class KeyboardWriter {
 
   // Writes the macro set and the key matrix of the active profile, or of all
   // four profiles when `all_profiles` is set or the write-all mark is. True
-  // only when the macro image and every key matrix were taken by the keyboard.
+  // only when the macro image and every key matrix were taken by the keyboard
+  // and the bracket closed.
   // False with nothing sent when the macros do not fit or, writing only the
   // active profile, the active profile cannot be read. Call with the store
   // lock held: the texts are packed into the store's own records.
