@@ -140,8 +140,7 @@ int DecodeMacroArea(std::span<const std::uint8_t> image, std::u16string_view nam
 
   out.resize(count);
   for (std::size_t i = 0; i < count; ++i) {
-    MacroRecord& macro = out[i];
-    macro = MacroRecord{};
+    MacroRecord& macro = out[i];  // fresh from resize: zero apart from the repeat count
     macro.repeat = 0;
     macro.id = static_cast<std::uint16_t>(i + 1);
     std::size_t body = in.U16(al::kOffsets + 2 * i);
