@@ -49,7 +49,7 @@ TEST_F(HidDeviceTest, ReadWithoutInputTimesOut) {
   EXPECT_FALSE(device.Read(buffer, n, 300));
   const auto took = Clock::now() - start;
   EXPECT_GE(took, 295ms);
-  EXPECT_LT(took, 450ms);
+  EXPECT_LT(took, 1000ms);
   EXPECT_EQ(n, 0u);
 }
 
@@ -93,7 +93,7 @@ TEST_F(HidDeviceTest, ThreadBlockedInReadIsReleasedByClose) {
   const auto start = Clock::now();
   EXPECT_TRUE(device.Close());
   reader.join();
-  EXPECT_LT(Clock::now() - start, 200ms);
+  EXPECT_LT(Clock::now() - start, 500ms);
   EXPECT_FALSE(result);
   // The cancel did not linger: a new open reads normally.
   ASSERT_TRUE(device.Open(backend.PathOf(SimulatedInterface::kNotification), true, false, true, false));

@@ -46,7 +46,7 @@ TEST_F(LinkTest, NothingIsSentWhileNoKeyboardIsOpen) {
   const auto start = Clock::now();
   EXPECT_EQ(link.ReadDeviceInfo(info), 0);
   EXPECT_EQ(link.EndTransfer(), 0);
-  EXPECT_LT(Clock::now() - start, 5ms);
+  EXPECT_LT(Clock::now() - start, 10ms);  // not even the pause before an end
   EXPECT_TRUE(Sent().empty());
 }
 
