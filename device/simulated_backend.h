@@ -27,7 +27,7 @@ class SimulatedBackend : public HidBackend {
   explicit SimulatedBackend(SimulatedKeyboard& keyboard);
 
   // Another HID interface on the system: it opens and takes writes, and never
-  // sends anything.
+  // sends anything. Set up before any thread enumerates.
   void AddForeignDevice(std::uint16_t vendor_id, std::uint16_t product_id,
                         std::span<const std::uint8_t> report_descriptor);
   // Makes ListPaths() fail, as a broken system enumeration would.
