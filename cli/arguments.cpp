@@ -115,6 +115,18 @@ Commands:
   watch [SECONDS]   follow the keyboard: print when it is plugged in or out and
                     when its profile is changed on the keyboard itself (until
                     interrupted, or for SECONDS)
+  sync              read the keyboard into the program's profile store, as a
+                    new connection does, and show the active profile's keys
+  assign KEY FUNCTION
+                    give KEY (F1, CapsLock, G3, ...) in the active profile a
+                    FUNCTION and apply it: default, disabled, key:NAME,
+                    mouse:left|right|middle|wheel-up|wheel-down, media:NAME,
+                    function:N (1-11), macro:ID
+  defaults [--yes]  restore the default keys of the active profile (--yes
+                    answers the question) and apply
+  import FILE       load the profile file FILE into the store and write all
+                    four profiles and the macros into the keyboard
+  export FILE       save the program's profile store as the profile file FILE
   lighting [OPTIONS] show the active profile's lighting; the options change it
                     first, each written at once: --effect N|NAME, --brightness
                     0-4, --speed 0-3, --direction first|second (or left, right,

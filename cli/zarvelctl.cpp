@@ -4,6 +4,7 @@
 #include <map>
 
 #include "cli/commands.h"
+#include "cli/core_commands.h"
 #include "cli/keyboard_session.h"
 #include "cli/lighting_commands.h"
 #include "cli/stream_prompter.h"
@@ -29,6 +30,11 @@ const std::map<std::string, CommandSpec>& Commands() {
       {"validate", {RunValidate, 1, 1, "validate FILE"}},
       {"dump", {RunDump, 1, 1, "dump FILE"}},
       {"watch", {RunWatch, 0, 1, "watch [SECONDS]"}},
+      {"sync", {RunSync, 0, 0, "sync"}},
+      {"assign", {RunAssign, 2, 2, "assign KEY FUNCTION"}},
+      {"defaults", {RunDefaults, 0, 1, "defaults [--yes]"}},
+      {"import", {RunImport, 1, 1, "import FILE"}},
+      {"export", {RunExport, 1, 1, "export FILE"}},
       {"lighting", {RunLighting, 0, 32, "lighting [--effect N] [--brightness N] [--speed N] ..."}},
       {"colours", {RunColours, 0, 3, "colours [paint KEY RRGGBB | slot [N] | base RRGGBB | tool paint|base | send]"}},
   };

@@ -89,6 +89,21 @@ void AppCore::ReadAllFromKeyboard(bool keep_flag) {
   if (!keep_flag) SetUnappliedChanges(false);
 }
 
+bool AppCore::ResumeFromStoreFile() {
+  bool loaded;
+  {
+    std::lock_guard lock(store_lock_);
+    loaded = LoadStoreFile(store_, StoreFile());
+  }
+  const int active = sync_.GetActiveProfile();
+  if (active >= 0) {
+    SetCurrentProfile(active);
+    view_.CheckProfileButton(active);
+  }
+  RefreshKeyDescriptions();
+  return loaded;
+}
+
 bool AppCore::Apply() {
   // The picture shows before the write starts; the view hides it 100 ms
   // after the write ended, so a quick write still shows it.

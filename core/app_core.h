@@ -70,6 +70,11 @@ class AppCore {
   // keyboard answering the store starts from a fresh image. Unless
   // `keep_flag`, the unapplied-changes flag is cleared.
   void ReadAllFromKeyboard(bool keep_flag);
+  // Takes the store from the store file instead of the keyboard, as a tool
+  // run after an earlier connection does; the keyboard's active profile, when
+  // it answers, becomes the current one. False (the store stays fresh) when
+  // there is no store file or it cannot be loaded.
+  bool ResumeFromStoreFile();
   // Saves the store file and writes the active profile (all four after a
   // used macro was deleted) when there are unapplied changes, with the busy
   // indicator around it. True when there was nothing to apply or both the

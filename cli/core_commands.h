@@ -1,0 +1,30 @@
+#pragma once
+// zarvelctl's commands that drive the application core (core_commands.cpp).
+// Each returns the exit status (keyboard_session.h).
+#include <string>
+#include <string_view>
+
+#include "cli/commands.h"
+#include "model/key_function.h"
+
+namespace zarvel::cli {
+
+int RunSync(CommandContext& context);
+int RunAssign(CommandContext& context);
+int RunDefaults(CommandContext& context);
+int RunImport(CommandContext& context);
+int RunExport(CommandContext& context);
+
+// A key as the command line names it: a key table name or display name
+// ("F1", "CapsLock", "Caps Lock") or "G1".."G9". The record it stands for in
+// a profile, or -1 when the main window has no button for it.
+int ParseKeyRecord(std::string_view name);
+
+// A function as the command line names it:
+//   default | disabled | key:NAME | mouse:left|right|middle|wheel-up|wheel-down
+//   | media:NAME | function:N (1..11) | macro:ID
+// False with `error` set when it cannot be understood. A macro id is not
+// checked here (the store knows which macros exist).
+bool ParseKeyFunction(std::string_view text, KeyFunction& function, std::string& error);
+
+}  // namespace zarvel::cli
