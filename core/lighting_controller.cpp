@@ -306,22 +306,25 @@ int LightingController::SendKeyColours() {
 int LightingController::LoadUserSlotFor(int profile, bool send) {
   int slot = files_.ReadCurrentSlot(profile);
   SlotSettings settings = files_.ReadSlotSettings(profile, slot);
-  KeyColourWrites writes = zarvel::LoadUserSlot(
-      colours_, profile, slot, settings,
-      [&](int colourIndex) { return files_.ReadKeyEntry(profile, slot, colourIndex); }, send);
+  // Every lit key's entry comes from one read of the file.
+  std::vector<int> indexes;
+  for (const ColourButton& button : ColourButtons()) indexes.push_back(button.colourIndex);
+  const std::vector<KeyColourEntry> entries = files_.ReadKeyEntries(profile, slot, indexes);
+  auto entryOf = [&](int colourIndex) {
+    for (std::size_t i = 0; i < indexes.size(); ++i) {
+      if (indexes[i] == colourIndex) return entries[i];
+    }
+    return files_.ReadKeyEntry(profile, slot, colourIndex);
+  };
+  KeyColourWrites writes = zarvel::LoadUserSlot(colours_, profile, slot, settings, entryOf, send);
   return send ? SendColourWrites(profile, writes) : kResultDone;
 }
 
 int LightingController::LoadUserSlot(bool send) { return LoadUserSlotFor(CurrentProfile(), send); }
 
 void LightingController::FillSlotListFor(int profile) {
-  std::vector<std::string> names;
-  for (int slot = 0; slot < kUserSlotCount; ++slot) {
-    std::string name = files_.ReadSlotName(profile, slot);
-    colours_.slot.names[static_cast<std::size_t>(slot)] = name;
-    names.push_back(std::move(name));
-  }
-  view_.SetSlotNames(names);
+  colours_.slot.names = files_.ReadSlotNames(profile);
+  view_.SetSlotNames(std::vector<std::string>(colours_.slot.names.begin(), colours_.slot.names.end()));
 }
 
 void LightingController::FillSlotList() { FillSlotListFor(CurrentProfile()); }

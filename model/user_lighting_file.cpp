@@ -3,11 +3,13 @@
 #include <sys/stat.h>
 
 #include <array>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "model/atomic_file.h"
 #include "skin/ini_file.h"
+#include "skin/ini_text.h"
 #include "skin/int_list.h"
 #include "skin/program_paths.h"
 
@@ -151,6 +153,43 @@ KeyColourEntry UserLightingFiles::ReadKeyEntry(int profile, int slot, int colour
   entry.colour = ColourOf(numbers.data());
   entry.mark = numbers[3] != 0;
   return entry;
+}
+
+std::vector<KeyColourEntry> UserLightingFiles::ReadKeyEntries(int profile, int slot,
+                                                              std::span<const int> colourIndexes) const {
+  std::vector<KeyColourEntry> entries(colourIndexes.size());
+  std::vector<std::uint8_t> bytes;
+  if (!ValidProfile(profile) || !ValidSlot(slot) || !ReadWholeFile(LightingFilePath(profile), bytes) ||
+      bytes.size() > kMaxIniFileBytes) {
+    return entries;
+  }
+  const IniText ini = IniText::Parse(bytes);
+  const std::string section = SlotSection(slot);
+  for (std::size_t i = 0; i < colourIndexes.size(); ++i) {
+    std::optional<std::string_view> value = ini.Find(section, std::to_string(colourIndexes[i]));
+    if (!value) continue;
+    std::array<int, 4> numbers = {255, 0, 0, 1};
+    ScanIntList(CutToChars(*value, kMaxNumberValueChars), numbers);
+    entries[i].colour = ColourOf(numbers.data());
+    entries[i].mark = numbers[3] != 0;
+  }
+  return entries;
+}
+
+std::array<std::string, kUserSlotCount> UserLightingFiles::ReadSlotNames(int profile) const {
+  std::array<std::string, kUserSlotCount> names;
+  names.fill(std::string(kDefaultSlotName));
+  std::vector<std::uint8_t> bytes;
+  if (!ValidProfile(profile) || !ReadWholeFile(LightingFilePath(profile), bytes) || bytes.size() > kMaxIniFileBytes) {
+    return names;
+  }
+  const IniText ini = IniText::Parse(bytes);
+  for (int slot = 0; slot < kUserSlotCount; ++slot) {
+    if (auto value = ini.Find(kSlotNameSection, std::to_string(slot))) {
+      names[static_cast<std::size_t>(slot)] = CutToChars(*value, kMaxSlotNameChars);
+    }
+  }
+  return names;
 }
 
 bool UserLightingFiles::WriteKeyEntry(int profile, int slot, int colourIndex, const KeyColourEntry& entry) const {

@@ -22,11 +22,13 @@
 // name "0", tool 0, colours 0,0,0, key entry 255,0,0 with mark 1). A value with
 // too few numbers takes the default's numbers for the missing ones; each colour
 // number is taken as its low eight bits; a mark other than 0 reads as 1.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zarvel {
 
@@ -85,6 +87,11 @@ class UserLightingFiles {
 
   KeyColourEntry ReadKeyEntry(int profile, int slot, int colourIndex) const;
   bool WriteKeyEntry(int profile, int slot, int colourIndex, const KeyColourEntry& entry) const;
+  // The entries of several keys of one slot (entry i for colourIndexes[i])
+  // from a single read of the file: loading a slot reads every lit key.
+  std::vector<KeyColourEntry> ReadKeyEntries(int profile, int slot, std::span<const int> colourIndexes) const;
+  // The ten slot names from a single read of the file.
+  std::array<std::string, kUserSlotCount> ReadSlotNames(int profile) const;
   // Several keys of one slot with a single replacement of the file (a base
   // colour change repaints dozens of keys at once).
   struct IndexedEntry {

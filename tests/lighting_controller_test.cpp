@@ -258,6 +258,26 @@ TEST(KeyColours, BaseColourRepaintsExactlyTheMarkedKeys) {
   }
 }
 
+TEST(UserSlots, OneReadOfASlotGivesWhatKeyByKeyReadsGive) {
+  LightingRig rig;
+  const std::string path = rig.files.LightingFilePath(0);
+  ASSERT_TRUE(WriteProfileStrings(path, "Mode4", {{"0", "12,34,56,0"}, {"1", "12,34,56,7"}, {"3", "300,5"}, {"85", "x"}}));
+  ASSERT_TRUE(WriteProfileString(path, "MODENAME", "2", std::string(300, 'n')));
+  ASSERT_TRUE(DeleteProfileKey(path, "MODENAME", "7"));
+  const std::vector<int> indexes = {0, 1, 2, 3, 85, 500, -1};
+  const std::vector<KeyColourEntry> entries = rig.files.ReadKeyEntries(0, 4, indexes);
+  ASSERT_EQ(entries.size(), indexes.size());
+  for (std::size_t i = 0; i < indexes.size(); ++i) {
+    EXPECT_EQ(entries[i], rig.files.ReadKeyEntry(0, 4, indexes[i])) << indexes[i];
+  }
+  EXPECT_EQ(entries[0], (KeyColourEntry{{12, 34, 56}, false}));
+  const auto names = rig.files.ReadSlotNames(0);
+  for (int slot = 0; slot < kUserSlotCount; ++slot) {
+    EXPECT_EQ(names[static_cast<std::size_t>(slot)], rig.files.ReadSlotName(0, slot)) << slot;
+  }
+  EXPECT_EQ(names[7], "0");
+}
+
 // Unplugging the keyboard at any exchange of a lighting write never reports
 // success.
 TEST(LightingFaults, UnpluggingAtAnyExchangeOfAWriteReportsNoSuccess) {
