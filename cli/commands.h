@@ -20,6 +20,8 @@ int RunInfo(CommandContext& context);
 int RunProfile(CommandContext& context);
 int RunRead(CommandContext& context);
 int RunWrite(CommandContext& context);
+// Follows plugging, unplugging and the keyboard's announcements (watch_command.cpp).
+int RunWatch(CommandContext& context);
 
 // Profile-file commands (file_commands.cpp).
 int RunNewFile(CommandContext& context);
