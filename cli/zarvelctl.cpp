@@ -12,15 +12,15 @@
 namespace zarvel::cli {
 namespace {
 
-struct CommandSpec {
+struct CommandEntry {
   std::function<int(CommandContext&)> run;
   std::size_t min_operands;
   std::size_t max_operands;
   const char* synopsis;
 };
 
-const std::map<std::string, CommandSpec>& Commands() {
-  static const std::map<std::string, CommandSpec> commands{
+const std::map<std::string, CommandEntry>& Commands() {
+  static const std::map<std::string, CommandEntry> commands{
       {"list", {RunList, 0, 0, "list"}},
       {"info", {RunInfo, 0, 0, "info"}},
       {"profile", {RunProfile, 0, 1, "profile [1-4]"}},
@@ -63,14 +63,14 @@ int RunZarvelctl(const std::vector<std::string>& args, std::ostream& out, std::o
     err << "zarvelctl: unknown command '" << options.command << "'\nTry 'zarvelctl --help'.\n";
     return kExitUsage;
   }
-  const CommandSpec& spec = found->second;
-  if (options.operands.size() < spec.min_operands || options.operands.size() > spec.max_operands) {
-    err << "zarvelctl: usage: zarvelctl [OPTIONS] " << spec.synopsis << '\n';
+  const CommandEntry& entry = found->second;
+  if (options.operands.size() < entry.min_operands || options.operands.size() > entry.max_operands) {
+    err << "zarvelctl: usage: zarvelctl [OPTIONS] " << entry.synopsis << '\n';
     return kExitUsage;
   }
   StreamPrompter prompter(err);
   CommandContext context{options, out, err, prompter};
-  return spec.run(context);
+  return entry.run(context);
 }
 
 }  // namespace zarvel::cli
