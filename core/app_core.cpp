@@ -1,9 +1,16 @@
 #include "core/app_core.h"
 
+#include <filesystem>
+#include <future>
+#include <memory>
+#include <new>
+#include <system_error>
 #include <utility>
+#include <vector>
 
 #include "core/key_buttons.h"
 #include "core/lighting_controller.h"
+#include "model/atomic_file.h"
 #include "model/key_description.h"
 #include "model/profile_file.h"
 #include "model/user_lighting_file.h"
@@ -89,6 +96,19 @@ void AppCore::ReadAllFromKeyboard(bool keep_flag) {
   if (!keep_flag) SetUnappliedChanges(false);
 }
 
+std::vector<std::uint8_t> AppCore::StoreFileBytesToSave() {
+  // Only into an existing store file: before the first read of a keyboard
+  // there is nothing the file could be saved over.
+  std::error_code ignored;
+  if (!std::filesystem::exists(StoreFile(), ignored)) return {};
+  try {
+    const std::vector<std::uint8_t> strings = PackStrings(store_);
+    return ProfileFileBytes(store_.image, store_.macros, strings);
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+}
+
 bool AppCore::ResumeFromStoreFile() {
   bool loaded;
   {
@@ -110,8 +130,20 @@ bool AppCore::Apply() {
   view_.ShowBusy(true);
   if (unapplied_) {
     std::lock_guard lock(store_lock_);
-    const bool saved = SaveStoreFile(store_, StoreFile());
+    // The store file is written by a helper thread while the keyboard takes
+    // the same store: one waits on the disk, the other on hundreds of
+    // reports, and neither needs the other. The file's bytes are taken here,
+    // under the store lock, so the helper never touches the store.
+    auto bytes = std::make_shared<const std::vector<std::uint8_t>>(StoreFileBytesToSave());
+    auto save = [path = StoreFile(), bytes] { return !bytes->empty() && WriteFileAtomically(path, *bytes); };
+    std::future<bool> saving;
+    try {
+      saving = std::async(std::launch::async, save);
+    } catch (const std::system_error&) {
+      // No thread to be had: save after the write instead.
+    }
     const bool written = writer_.WriteToKeyboard(store_, /*all_profiles=*/false);
+    const bool saved = saving.valid() ? saving.get() : save();
     if (saved && written) SetUnappliedChanges(false);
   }
   view_.ShowBusy(false);

@@ -23,6 +23,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/keyboard_writer.h"
 #include "core/main_view.h"
@@ -156,6 +157,9 @@ class AppCore {
   void SetCurrentProfile(int profile) { current_profile_ = profile; }
   int EditedProfile();
   void ReloadStoreFile();
+  // The store as the store file's bytes; empty when there is no store file
+  // yet or memory ran out. Call with the store lock held.
+  std::vector<std::uint8_t> StoreFileBytesToSave();
   void ShowKeyDescription(int button_id, std::size_t record_index, KeyCode key);
 
   DeviceLink& link_;

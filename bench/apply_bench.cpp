@@ -1,0 +1,136 @@
+// What Apply costs: saving the store file and writing the macro memory, full
+// to the keyboard's capacity, and the active profile's key matrix, against a
+// simulated keyboard that takes 1 ms per report each way, as a full-speed
+// keyboard does.
+//
+// Argument: the simulated time per report in microseconds (0 shows what
+// Apply costs besides the wire).
+// Counters: "exchanges" per Apply, "ratio" = time / (exchanges x 2 ms), the
+// least the wire allows; "ratio_ends" also allows the 10 ms the end of the
+// transfer waits for the keyboard to finish its last write.
+#include <benchmark/benchmark.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "core/app_core.h"
+#include "core/lighting_view.h"
+#include "core/main_view.h"
+#include "device/connection_monitor.h"
+#include "device/simulated_backend.h"
+#include "model/default_matrix.h"
+#include "model/macro_area.h"
+#include "skin/program_paths.h"
+#include "skin/settings.h"
+
+namespace {
+
+using namespace zarvel;
+namespace fs = std::filesystem;
+
+constexpr auto kLatency = std::chrono::microseconds(1000);
+constexpr double kExchangeMs = 2.0;
+constexpr double kEndWaitMs = kEndTransferDelayMs;
+
+class QuietView : public MainView {
+ public:
+  void ShowKeyDescription(int, const std::string&, bool) override {}
+  void CheckProfileButton(int) override {}
+  void EnableApply(bool) override {}
+  void ShowBusy(bool) override {}
+  void ShowTrayPicture(int) override {}
+  void ShowFlip(int) override {}
+  LightingView& Lighting() override { return lighting_; }
+
+ private:
+  NullLightingView lighting_;
+};
+
+struct ApplyFolders {
+  ApplyFolders() {
+    data = fs::temp_directory_path() / ("zarvel-apply-bench-" + std::to_string(::getpid()));
+    fs::remove_all(data);
+    fs::create_directories(data);
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (data / "config").c_str(), 1);
+    SetProgramFolder((fs::path(__FILE__).parent_path().parent_path() / "assets").string() + "/");
+  }
+  ~ApplyFolders() { fs::remove_all(data); }
+  fs::path data;
+};
+
+// Macros of 40 key strokes each (80 actions), named, until the next one would not fit the
+// keyboard's macro memory with its name.
+MacroSet FullMacroMemory(std::size_t capacity) {
+  MacroSet macros;
+  for (std::uint16_t id = 1; id <= kMaxMacros; ++id) {
+    MacroRecord macro;
+    macro.id = id;
+    macro.repeat = 1;
+    SetMacroNameUtf8(macro, "Macro " + std::to_string(id));
+    macro.actionCount = 80;
+    for (std::uint16_t a = 0; a < macro.actionCount; ++a)
+      macro.actions[a] = MacroAction{10, static_cast<KeyCode>(0x10 + a / 2 % 20), a % 2 == 0 ? kPress : kRelease};
+    macros.push_back(macro);
+    if (MacroAreaSizes(macros).withNames > capacity) {
+      macros.pop_back();
+      break;
+    }
+  }
+  return macros;
+}
+
+void BM_ApplyFullMacroMemory(benchmark::State& state) {
+  ApplyFolders folders;
+  SimulatedKeyboard keyboard;
+  SimulatedBackend backend{keyboard};
+  HidDevice command{backend};
+  DeviceLink link{command};
+  ConnectionContext context{BuiltInDefaultMatrix()};
+  QuietView view;
+  SilentPrompter prompter;
+  MemorySettings settings;
+  command.BuildPathList();
+  OpenCommandInterface(link, context);
+  ReadConnectionData(link, context);
+  AppCore core(link, context, view, prompter, settings);
+  core.Start();
+  core.ReadAllFromKeyboard(false);  // makes the store file Apply saves into
+  {
+    std::lock_guard lock(core.StoreLock());
+    core.Store().macros = FullMacroMemory(context.MacroCapacity());
+  }
+  keyboard.SetTransferLatency(std::chrono::microseconds(state.range(0)));
+  // The simulated keyboard sleeps its 1 ms per report on the writing thread;
+  // without this the kernel may stretch each sleep by its default 50 us of
+  // timer slack, which would be charged to the program.
+  ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+
+  std::size_t exchanges = 0;
+  int round = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    core.AssignKey(0x3B, KeyFunction{kFunctionKey, 0, static_cast<std::uint32_t>(0x10 + round++ % 20), 0, 0});
+    keyboard.ClearExchanges();
+    state.ResumeTiming();
+    if (!core.Apply()) state.SkipWithError("Apply failed");
+    state.PauseTiming();
+    exchanges = keyboard.Exchanges().size();
+    state.ResumeTiming();
+  }
+  const double wire_ms = static_cast<double>(exchanges) * kExchangeMs;
+  state.counters["exchanges"] = static_cast<double>(exchanges);
+  state.counters["macros"] = static_cast<double>(core.Store().macros.size());
+  state.counters["ratio"] =
+      benchmark::Counter(wire_ms / 1000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["ratio_ends"] = benchmark::Counter((wire_ms + kEndWaitMs) / 1000.0,
+                                                    benchmark::Counter::kIsIterationInvariantRate |
+                                                        benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ApplyFullMacroMemory)->Arg(0)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+}  // namespace
