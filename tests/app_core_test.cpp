@@ -139,6 +139,21 @@ TEST(AppCoreApplyTest, WritesTheActiveProfileOnlyUntilAUsedMacroWasDeleted) {
   EXPECT_EQ(MatrixProfilesWritten(rig), std::vector<int>{1});
 }
 
+// Apply writes the store file on a helper thread while the keyboard is
+// written; both must be done, and agree, when Apply returns.
+TEST(AppCoreApplyConcurrentTest, StoreFileIsSavedBesideTheKeyboardWrite) {
+  CoreRig rig;
+  ASSERT_TRUE(rig.Connect());
+  for (KeyCode code : {kKeyB, kF1, kKeyB}) {
+    rig.core->AssignKey(kF1Record, KeyTo(code));
+    ASSERT_TRUE(rig.core->Apply());
+    ProfileStore saved;
+    ASSERT_TRUE(LoadStoreFile(saved, rig.core->StoreFile()));
+    EXPECT_EQ(saved.Record(0, kF1Record), KeyTo(code));
+  }
+  EXPECT_EQ(rig.StoreFileBytes(), rig.KeyboardAsFile());
+}
+
 TEST(AppCoreApplyTest, NothingToApplySendsNothing) {
   CoreRig rig;
   ASSERT_TRUE(rig.Connect());
