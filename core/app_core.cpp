@@ -337,7 +337,7 @@ void AppCore::OnReloadNotification() {
   // A profile number the window has no button for is not taken over; the
   // first profile is selected below all the same.
   if (active < kKeyboardProfiles) SetCurrentProfile(active);
-  lighting_->TurnLightingSwitchOff();
+  if (lighting_->State().lightingSwitch) lighting_->TurnLightingSwitchOff();
   if (lighting_->KeyboardOffersUserEffect() && active < kKeyboardProfiles && SwitchProfile(active)) {
     view_.CheckProfileButton(active);
     lighting_->RestoreUserLightingFiles();
