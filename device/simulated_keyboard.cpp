@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 #include "model/atomic_file.h"
 
@@ -73,9 +75,25 @@ struct HandleQueue {
   bool gone = false;
 };
 
-int MillisUntil(Clock::time_point t) {
-  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(t - Clock::now()).count();
-  return us <= 0 ? 0 : static_cast<int>((us + 999) / 1000);
+// Waits until `wake_fd` or `cancel_fd` is readable or `until` passes (no limit
+// when `until` is empty). Timed to the microsecond: a whole-millisecond poll
+// would add up to a millisecond to every modelled 1 ms USB transfer and make
+// the benchmarks measure the model instead of the program.
+WaitResult WaitUntil(int wake_fd, int cancel_fd, std::optional<Clock::time_point> until) {
+  pollfd fds[2] = {{cancel_fd, POLLIN, 0}, {wake_fd, POLLIN, 0}};
+  timespec ts{};
+  timespec* timeout = nullptr;
+  if (until) {
+    const auto left = std::max<std::int64_t>(
+        0, std::chrono::duration_cast<std::chrono::nanoseconds>(*until - Clock::now()).count());
+    ts = timespec{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
+    timeout = &ts;
+  }
+  const int n = ::ppoll(fds, 2, timeout, nullptr);
+  if (n < 0) return errno == EINTR ? WaitResult::kTimeout : WaitResult::kHangup;
+  if (fds[0].revents & POLLIN) return WaitResult::kCancelled;
+  if (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL)) return WaitResult::kHangup;
+  return fds[1].revents & POLLIN ? WaitResult::kReady : WaitResult::kTimeout;
 }
 
 // Sleeps for `d` unless the cancel event fires first (then false).
@@ -140,6 +158,8 @@ struct SimulatedKeyboard::Core {
   std::chrono::milliseconds reply_delay{0};
   std::chrono::microseconds latency{0};
   std::vector<SimulatedExchange> exchanges;
+  std::size_t exchange_count = 0;
+  bool recording = true;
   std::vector<std::weak_ptr<HandleQueue>> queues;
 };
 
@@ -158,7 +178,7 @@ class SimulatedHandle : public HidHandle {
     bytes_read = 0;
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeout_ms, 0));
     for (;;) {
-      int wait_ms;
+      std::optional<Clock::time_point> wake_at;
       {
         std::lock_guard lock(core_->mutex);
         if (queue_->gone) return HidTransfer::kFailed;
@@ -172,14 +192,14 @@ class SimulatedHandle : public HidHandle {
           return HidTransfer::kDone;
         }
         if (timeout_ms >= 0 && now >= deadline) return HidTransfer::kTimeout;
-        wait_ms = timeout_ms >= 0 ? MillisUntil(deadline) : -1;
+        if (timeout_ms >= 0) wake_at = deadline;
         if (!queue_->queue.empty()) {
-          const int until_ready = MillisUntil(queue_->queue.front().ready);
-          wait_ms = wait_ms < 0 ? until_ready : std::min(wait_ms, until_ready);
+          const Clock::time_point ready = queue_->queue.front().ready;
+          wake_at = wake_at ? std::min(*wake_at, ready) : ready;
         }
         queue_->ClearWake();
       }
-      const WaitResult w = WaitReadable(queue_->wake_fd, cancel_fd, wait_ms);
+      const WaitResult w = WaitUntil(queue_->wake_fd, cancel_fd, wake_at);
       if (w == WaitResult::kCancelled) return HidTransfer::kCancelled;
       if (w == WaitResult::kHangup) return HidTransfer::kFailed;
     }
@@ -223,7 +243,8 @@ class SimulatedHandle : public HidHandle {
       exchange.reply.assign(reply.begin(), reply.end());
       core_->Deliver(SimulatedInterface::kCommand, exchange.reply, Clock::now() + latency + core_->reply_delay);
     }
-    core_->exchanges.push_back(std::move(exchange));
+    ++core_->exchange_count;
+    if (core_->recording) core_->exchanges.push_back(std::move(exchange));
     // Like the keyboard committing to flash: after a bracket closes, or after
     // an unbracketed write (device information) changed something.
     if (core_->firmware.Changed() && (core_->firmware.LastWasEnd() || !core_->firmware.InBracket()))
@@ -367,6 +388,7 @@ std::vector<SimulatedExchange> SimulatedKeyboard::Exchanges() const {
 void SimulatedKeyboard::ClearExchanges() {
   std::lock_guard lock(core_->mutex);
   core_->exchanges.clear();
+  core_->exchange_count = 0;
 }
 
 std::unique_ptr<HidHandle> SimulatedKeyboard::OpenInterface(SimulatedInterface which) {
@@ -381,6 +403,16 @@ std::unique_ptr<HidHandle> SimulatedKeyboard::OpenInterface(SimulatedInterface w
   const auto descriptor = ReportDescriptor(which);
   facts.report_descriptor.assign(descriptor.begin(), descriptor.end());
   return std::make_unique<SimulatedHandle>(core_, std::move(queue), std::move(facts));
+}
+
+std::size_t SimulatedKeyboard::ExchangeCount() const {
+  std::lock_guard lock(core_->mutex);
+  return core_->exchange_count;
+}
+
+void SimulatedKeyboard::SetRecordingExchanges(bool on) {
+  std::lock_guard lock(core_->mutex);
+  core_->recording = on;
 }
 
 }  // namespace zarvel

@@ -101,6 +101,10 @@ class SimulatedKeyboard {
   // Every request on the command interface so far, with its reply.
   std::vector<SimulatedExchange> Exchanges() const;
   void ClearExchanges();
+  // How many requests arrived since the last ClearExchanges(), recorded or not.
+  std::size_t ExchangeCount() const;
+  // Benchmarks running millions of exchanges turn the recording off.
+  void SetRecordingExchanges(bool on);
 
   // Opens one interface for the backend; null while unplugged.
   std::unique_ptr<HidHandle> OpenInterface(SimulatedInterface which);
