@@ -9,59 +9,19 @@
 // least the wire allows; "ratio_ends" also allows the 10 ms the end of the
 // transfer waits for the keyboard to finish its last write.
 #include <benchmark/benchmark.h>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
+#include "bench/bench_rig.h"
 #include "core/app_core.h"
-#include "core/lighting_view.h"
-#include "core/main_view.h"
-#include "device/connection_monitor.h"
-#include "device/simulated_backend.h"
-#include "model/default_matrix.h"
 #include "model/macro_area.h"
-#include "skin/program_paths.h"
 #include "skin/settings.h"
 
 namespace {
 
 using namespace zarvel;
-namespace fs = std::filesystem;
-
-constexpr auto kLatency = std::chrono::microseconds(1000);
-constexpr double kExchangeMs = 2.0;
-constexpr double kEndWaitMs = kEndTransferDelayMs;
-
-class QuietView : public MainView {
- public:
-  void ShowKeyDescription(int, const std::string&, bool) override {}
-  void CheckProfileButton(int) override {}
-  void EnableApply(bool) override {}
-  void ShowBusy(bool) override {}
-  void ShowTrayPicture(int) override {}
-  void ShowFlip(int) override {}
-  LightingView& Lighting() override { return lighting_; }
-
- private:
-  NullLightingView lighting_;
-};
-
-struct ApplyFolders {
-  ApplyFolders() {
-    data = fs::temp_directory_path() / ("zarvel-apply-bench-" + std::to_string(::getpid()));
-    fs::remove_all(data);
-    fs::create_directories(data);
-    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (data / "config").c_str(), 1);
-    SetProgramFolder((fs::path(__FILE__).parent_path().parent_path() / "assets").string() + "/");
-  }
-  ~ApplyFolders() { fs::remove_all(data); }
-  fs::path data;
-};
+using namespace zarvel::bench;
 
 // Macros of 40 key strokes each (80 actions), named, until the next one would not fit the
 // keyboard's macro memory with its name.
@@ -85,30 +45,19 @@ MacroSet FullMacroMemory(std::size_t capacity) {
 }
 
 void BM_ApplyFullMacroMemory(benchmark::State& state) {
-  ApplyFolders folders;
-  SimulatedKeyboard keyboard;
-  SimulatedBackend backend{keyboard};
-  HidDevice command{backend};
-  DeviceLink link{command};
-  ConnectionContext context{BuiltInDefaultMatrix()};
-  QuietView view;
+  ConnectedKeyboard rig("apply-bench");
+  SimulatedKeyboard& keyboard = rig.keyboard;
+  QuietMainView view;
   SilentPrompter prompter;
   MemorySettings settings;
-  command.BuildPathList();
-  OpenCommandInterface(link, context);
-  ReadConnectionData(link, context);
-  AppCore core(link, context, view, prompter, settings);
+  AppCore core(rig.link, rig.context, view, prompter, settings);
   core.Start();
   core.ReadAllFromKeyboard(false);  // makes the store file Apply saves into
   {
     std::lock_guard lock(core.StoreLock());
-    core.Store().macros = FullMacroMemory(context.MacroCapacity());
+    core.Store().macros = FullMacroMemory(rig.context.MacroCapacity());
   }
   keyboard.SetTransferLatency(std::chrono::microseconds(state.range(0)));
-  // The simulated keyboard sleeps its 1 ms per report on the writing thread;
-  // without this the kernel may stretch each sleep by its default 50 us of
-  // timer slack, which would be charged to the program.
-  ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 
   std::size_t exchanges = 0;
   int round = 0;

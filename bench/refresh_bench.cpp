@@ -7,83 +7,23 @@
 // least the wire allows; "ratio_ends" also allows the 10 ms every end of a
 // transfer waits for the keyboard to finish its last write.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
 
+#include "bench/bench_rig.h"
 #include "core/app_core.h"
 #include "core/lighting_controller.h"
-#include "core/main_view.h"
-#include "device/connection_monitor.h"
-#include "device/simulated_backend.h"
-#include "model/default_matrix.h"
-#include "skin/program_paths.h"
 #include "skin/settings.h"
 
 namespace {
 
 using namespace zarvel;
-namespace fs = std::filesystem;
+using namespace zarvel::bench;
 
-constexpr auto kLatency = std::chrono::microseconds(1000);
-constexpr double kExchangeMs = 2.0;
-constexpr double kEndWaitMs = kEndTransferDelayMs;
-
-class QuietMainView : public MainView {
- public:
-  void ShowKeyDescription(int, const std::string&, bool) override {}
-  void CheckProfileButton(int) override {}
-  void EnableApply(bool) override {}
-  void ShowBusy(bool) override {}
-  void ShowTrayPicture(int) override {}
-  void ShowFlip(int) override {}
-  LightingView& Lighting() override { return lighting_; }
-
- private:
-  NullLightingView lighting_;
-};
-
-class MemorySettings : public Settings {
- public:
-  std::int64_t GetInt(std::string_view, std::string_view, std::int64_t fallback) override { return fallback; }
-  bool SetInt(std::string_view, std::string_view, std::int64_t) override { return true; }
-  std::string GetString(std::string_view, std::string_view, std::string_view fallback) override {
-    return std::string(fallback);
-  }
-  bool SetString(std::string_view, std::string_view, std::string_view) override { return true; }
-};
-
-// The per-user folder in a temporary place and the program folder at the
-// shipped assets (language file and lighting template).
-struct Folders {
-  Folders() {
-    data = fs::temp_directory_path() / ("zarvel-refresh-bench-" + std::to_string(::getpid()));
-    fs::remove_all(data);
-    fs::create_directories(data);
-    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (data / "config").c_str(), 1);
-    SetProgramFolder((fs::path(__FILE__).parent_path().parent_path() / "assets").string() + "/");
-  }
-  ~Folders() { fs::remove_all(data); }
-  fs::path data;
-};
-
-struct Rig {
-  explicit Rig(std::chrono::microseconds latency = kLatency) {
+struct Rig : ConnectedKeyboard {
+  explicit Rig(std::chrono::microseconds latency = kLatency) : ConnectedKeyboard("refresh-bench") {
     keyboard.SetTransferLatency(latency);
-    command.BuildPathList();
-    OpenCommandInterface(link, context);
-    ReadConnectionData(link, context);
   }
-  Folders folders;
-  SimulatedKeyboard keyboard;
-  SimulatedBackend backend{keyboard};
-  HidDevice command{backend};
-  DeviceLink link{command};
-  ConnectionContext context{BuiltInDefaultMatrix()};
   SilentPrompter prompter;
 };
 

@@ -2,9 +2,6 @@
 // run in a scratch folder against a simulated keyboard whose memory is kept
 // in a state file between runs, with its own per-user store.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -13,73 +10,21 @@
 
 #include "model/atomic_file.h"
 #include "model/profile_store.h"
+#include "support/zarvelctl_fixture.h"
 
 namespace zarvel {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class CoreCommandsTest : public ::testing::Test {
+// Every command runs against the same simulated keyboard, kept in a state file.
+class CoreCommandsTest : public ZarvelctlFixture {
  protected:
-  void SetUp() override {
-    program_ = fs::path(ZARVEL_PROGRAM_DIR) / "zarvelctl";
-    if (!fs::exists(program_)) GTEST_SKIP() << "zarvelctl is not built";
-    dir_ = fs::temp_directory_path() / ("zarvel-core-commands-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    if (!dir_.empty()) fs::remove_all(dir_);
-  }
-
-  std::string File(const char* name) const { return (dir_ / name).string(); }
-
-  // zarvelctl --simulate=<state> ARGS...
   RunResult Run(const std::vector<std::string>& args) {
-    std::vector<std::string> argv_text{program_.string(), "--simulate=" + File("keyboard.txt")};
-    argv_text.insert(argv_text.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : argv_text) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env_text{"XDG_CONFIG_HOME=" + File("config"), "XDG_DATA_HOME=" + File("data"),
-                                      "LANG=C"};
-    std::vector<char*> env;
-    for (std::string& e : env_text) env.push_back(e.data());
-    env.push_back(nullptr);
-
-    const std::string out_path = File("stdout"), err_path = File("stderr");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    RunResult result;
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return result;
-    int status = 0;
-    if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.status = WEXITSTATUS(status);
-    result.out = Slurp(out_path);
-    result.err = Slurp(err_path);
-    return result;
+    std::vector<std::string> all{"--simulate=" + File("keyboard.txt")};
+    all.insert(all.end(), args.begin(), args.end());
+    return ZarvelctlFixture::Run(all);
   }
-
-  fs::path program_;
-  fs::path dir_;
 };
 
 TEST_F(CoreCommandsTest, AssignedKeysReachTheKeyboardAndComeBackOnSync) {
