@@ -57,7 +57,7 @@ void Report(benchmark::State& state, const Tally& tally) {
 
 // The whole connection refresh the window runs on the PROF message.
 void BM_ConnectionRefresh(benchmark::State& state) {
-  Rig rig;
+  Rig rig{std::chrono::microseconds(state.range(0))};
   QuietMainView view;
   MemorySettings settings;
   AppCore core(rig.link, rig.context, view, rig.prompter, settings);
@@ -66,7 +66,7 @@ void BM_ConnectionRefresh(benchmark::State& state) {
   for (auto _ : state) Measure(rig.keyboard, tally, [&] { core.ConnectionRefresh(); });
   Report(state, tally);
 }
-BENCHMARK(BM_ConnectionRefresh)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ConnectionRefresh)->Arg(0)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Its lighting half alone: the full load with the slot's colours sent, the
 // panel and the base marks.

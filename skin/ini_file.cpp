@@ -2,9 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <span>
 
 #include "model/atomic_file.h"
@@ -14,10 +17,51 @@ namespace zarvel {
 
 namespace {
 
-bool LoadIni(const std::string& path, IniText& ini) {
+// The parsed text of the files read lately. Every read still reads the whole
+// file, so an edit shows up in the very next lookup; only the parse is reused
+// when the bytes are exactly those parsed before. Describing the keyboard's 113
+// keys looks up as many texts in the language file, and parsing it each time
+// was most of the work of a connection refresh.
+class ParsedIniCache {
+ public:
+  std::shared_ptr<const IniText> Get(const std::string& path, std::vector<std::uint8_t>&& bytes) {
+    // A file far larger than any settings, skin or language file is not kept.
+    if (bytes.size() > kMaxCachedBytes) return std::make_shared<const IniText>(IniText::Parse(bytes));
+    std::lock_guard lock(mutex_);
+    for (Entry& entry : entries_) {
+      if (entry.path == path && entry.bytes == bytes) return entry.ini;
+    }
+    auto ini = std::make_shared<const IniText>(IniText::Parse(bytes));
+    Entry& slot = entries_[next_];
+    next_ = (next_ + 1) % entries_.size();
+    slot = Entry{path, std::move(bytes), ini};
+    return ini;
+  }
+
+ private:
+  struct Entry {
+    std::string path;
+    std::vector<std::uint8_t> bytes;
+    std::shared_ptr<const IniText> ini;
+  };
+  static constexpr std::size_t kMaxCachedBytes = 1024 * 1024;
+  std::mutex mutex_;
+  std::array<Entry, 8> entries_;
+  std::size_t next_ = 0;
+};
+
+// Null when the file cannot be read or is too large.
+std::shared_ptr<const IniText> ReadIni(const std::string& path) {
+  static ParsedIniCache cache;
   std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes) || bytes.size() > kMaxIniFileBytes) return false;
-  ini = IniText::Parse(bytes);
+  if (!ReadWholeFile(path, bytes) || bytes.size() > kMaxIniFileBytes) return nullptr;
+  return cache.Get(path, std::move(bytes));
+}
+
+bool LoadIni(const std::string& path, IniText& ini) {
+  std::shared_ptr<const IniText> parsed = ReadIni(path);
+  if (!parsed) return false;
+  ini = *parsed;
   return true;
 }
 
@@ -64,22 +108,21 @@ std::string CutToChars(std::string_view text, std::size_t maxChars) {
 
 std::string ReadProfileString(const std::string& path, std::string_view section, std::string_view key,
                               std::string_view fallback, std::size_t maxChars) {
-  IniText ini;
-  if (LoadIni(path, ini)) {
-    if (std::optional<std::string_view> value = ini.Find(section, key)) return CutToChars(*value, maxChars);
+  if (std::shared_ptr<const IniText> ini = ReadIni(path)) {
+    if (std::optional<std::string_view> value = ini->Find(section, key)) return CutToChars(*value, maxChars);
   }
   return CutToChars(fallback, maxChars);
 }
 
 bool ProfileKeyExists(const std::string& path, std::string_view section, std::string_view key) {
-  IniText ini;
-  return LoadIni(path, ini) && ini.Find(section, key).has_value();
+  std::shared_ptr<const IniText> ini = ReadIni(path);
+  return ini && ini->Find(section, key).has_value();
 }
 
 int ReadProfileInt(const std::string& path, std::string_view section, std::string_view key, int fallback) {
-  IniText ini;
-  if (!LoadIni(path, ini)) return fallback;
-  std::optional<std::string_view> found = ini.Find(section, key);
+  std::shared_ptr<const IniText> ini = ReadIni(path);
+  if (!ini) return fallback;
+  std::optional<std::string_view> found = ini->Find(section, key);
   if (!found) return fallback;
   std::string_view text = *found;
   bool negative = false;
@@ -114,9 +157,9 @@ int ReadProfileInt(const std::string& path, std::string_view section, std::strin
 
 std::vector<std::pair<std::string, std::string>> ReadProfileSection(const std::string& path,
                                                                     std::string_view section) {
-  IniText ini;
-  if (!LoadIni(path, ini)) return {};
-  return ini.SectionEntries(section);
+  std::shared_ptr<const IniText> ini = ReadIni(path);
+  if (!ini) return {};
+  return ini->SectionEntries(section);
 }
 
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
