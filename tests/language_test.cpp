@@ -169,6 +169,10 @@ TEST_F(LanguageLookupTest, AnEditedFileShowsInTheNextLookup) {
   EXPECT_EQ(LookupText("MENU_11", 0), "Open");
   WriteLanguageFile("[TEXT]\nMENU_11=Show window\n");
   EXPECT_EQ(LookupText("MENU_11", 0), "Show window");
+  // An edit of the same length in the same instant must show too: lookups
+  // may reuse a parse only for the very same bytes.
+  WriteLanguageFile("[TEXT]\nMENU_11=Show windoW\n");
+  EXPECT_EQ(LookupText("MENU_11", 0), "Show windoW");
 }
 
 }  // namespace
