@@ -15,23 +15,12 @@ namespace {
 
 using testing::CoreRig;
 namespace fs = std::filesystem;
+using testing::KeyTo;
+using testing::MakeMacro;
 
 constexpr std::size_t kF1Record = 0x3B;
 constexpr KeyCode kKeyB = 0x30;
 constexpr std::uint8_t kWriteMatrix = 0x08, kEnd = 0x02;
-
-KeyFunction KeyTo(KeyCode code) { return KeyFunction{kFunctionKey, 0, code, 0, 0}; }
-
-MacroRecord MakeMacro(std::uint16_t id, const char* name) {
-  MacroRecord macro;
-  macro.id = id;
-  macro.repeat = 1;
-  SetMacroNameUtf8(macro, name);
-  macro.actionCount = 2;
-  macro.actions[0] = MacroAction{20, kKeyB, kPress};
-  macro.actions[1] = MacroAction{0, kKeyB, kRelease};
-  return macro;
-}
 
 // A profile file with keys changed in every profile, macros and one text;
 // `variant` makes two files that differ everywhere they can.

@@ -16,25 +16,14 @@ namespace {
 
 using testing::CoreRig;
 namespace fs = std::filesystem;
+using testing::KeyTo;
+using testing::MakeMacro;
 
 constexpr KeyCode kF1 = 0x3B;
 constexpr KeyCode kKeyB = 0x30;
 constexpr int kF1Button = 1010;
 constexpr std::size_t kF1Record = 0x3B;
 constexpr std::uint8_t kBegin = 0x01, kEnd = 0x02, kWriteInfo = 0x04, kWriteMatrix = 0x08, kWriteMacros = 0x0A;
-
-KeyFunction KeyTo(KeyCode code) { return KeyFunction{kFunctionKey, 0, code, 0, 0}; }
-
-MacroRecord MakeMacro(std::uint16_t id, const char* name) {
-  MacroRecord macro;
-  macro.id = id;
-  macro.repeat = 1;
-  SetMacroNameUtf8(macro, name);
-  macro.actionCount = 2;
-  macro.actions[0] = MacroAction{20, kKeyB, kPress};
-  macro.actions[1] = MacroAction{0, kKeyB, kRelease};
-  return macro;
-}
 
 std::uint16_t RequestOffset(const SimulatedExchange& e) {
   return static_cast<std::uint16_t>(e.request.at(5) | (e.request.at(6) << 8));

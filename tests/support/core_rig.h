@@ -19,6 +19,8 @@
 #include "device/simulated_backend.h"
 #include "model/atomic_file.h"
 #include "model/default_matrix.h"
+#include "model/key_function.h"
+#include "model/macro.h"
 #include "skin/program_paths.h"
 #include "skin/settings.h"
 #include "support/recording_prompter.h"
@@ -109,5 +111,20 @@ struct CoreRig {
   MemorySettings settings;
   std::unique_ptr<AppCore> core;
 };
+
+// A record that makes a key type another key.
+inline KeyFunction KeyTo(KeyCode code) { return KeyFunction{kFunctionKey, 0, code, 0, 0}; }
+
+// A named macro typing one key once.
+inline MacroRecord MakeMacro(std::uint16_t id, const char* name, KeyCode key = 0x30 /* B */) {
+  MacroRecord macro;
+  macro.id = id;
+  macro.repeat = 1;
+  SetMacroNameUtf8(macro, name);
+  macro.actionCount = 2;
+  macro.actions[0] = MacroAction{20, key, kPress};
+  macro.actions[1] = MacroAction{0, key, kRelease};
+  return macro;
+}
 
 }  // namespace zarvel::testing
