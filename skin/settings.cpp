@@ -24,14 +24,6 @@ std::string MemoryKey(std::string_view section, std::string_view key) {
 // The user's settings file, found afresh at every call.
 class UserIniSettings final : public Settings {
  public:
-  std::int64_t GetInt(std::string_view section, std::string_view key, std::int64_t fallback) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return IniSettings(Path()).GetInt(section, key, fallback);
-  }
-  bool SetInt(std::string_view section, std::string_view key, std::int64_t value) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return EnsureFolder(UserConfigFolder()) && IniSettings(Path()).SetInt(section, key, value);
-  }
   std::string GetString(std::string_view section, std::string_view key, std::string_view fallback) override {
     std::lock_guard<std::mutex> lock(mutex_);
     return IniSettings(Path()).GetString(section, key, fallback);
@@ -64,13 +56,13 @@ Settings& UserSettings() {
   return settings;
 }
 
-std::int64_t IniSettings::GetInt(std::string_view section, std::string_view key, std::int64_t fallback) {
+std::int64_t Settings::GetInt(std::string_view section, std::string_view key, std::int64_t fallback) {
   std::int64_t value = fallback;
   if (!ParseSettingsInt(GetString(section, key, ""), value)) return fallback;
   return value;
 }
 
-bool IniSettings::SetInt(std::string_view section, std::string_view key, std::int64_t value) {
+bool Settings::SetInt(std::string_view section, std::string_view key, std::int64_t value) {
   return SetString(section, key, std::to_string(value));
 }
 
@@ -82,16 +74,6 @@ std::string IniSettings::GetString(std::string_view section, std::string_view ke
 bool IniSettings::SetString(std::string_view section, std::string_view key, std::string_view value) {
   std::lock_guard<std::mutex> lock(mutex_);
   return WriteProfileString(path_, section, key, value);
-}
-
-std::int64_t MemorySettings::GetInt(std::string_view section, std::string_view key, std::int64_t fallback) {
-  std::int64_t value = fallback;
-  if (!ParseSettingsInt(GetString(section, key, ""), value)) return fallback;
-  return value;
-}
-
-bool MemorySettings::SetInt(std::string_view section, std::string_view key, std::int64_t value) {
-  return SetString(section, key, std::to_string(value));
 }
 
 std::string MemorySettings::GetString(std::string_view section, std::string_view key, std::string_view fallback) {

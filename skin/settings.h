@@ -14,12 +14,13 @@ namespace zarvel {
 class Settings {
  public:
   virtual ~Settings() = default;
-  // The stored number, or `fallback` when the value is missing or not a number.
-  virtual std::int64_t GetInt(std::string_view section, std::string_view key, std::int64_t fallback) = 0;
-  // False when the value could not be stored (the caller goes on either way).
-  virtual bool SetInt(std::string_view section, std::string_view key, std::int64_t value) = 0;
   virtual std::string GetString(std::string_view section, std::string_view key, std::string_view fallback) = 0;
+  // False when the value could not be stored (the caller goes on either way).
   virtual bool SetString(std::string_view section, std::string_view key, std::string_view value) = 0;
+  // Numbers are stored as decimal text. The stored number, or `fallback` when
+  // the value is missing or not a whole decimal number (see ParseSettingsInt).
+  virtual std::int64_t GetInt(std::string_view section, std::string_view key, std::int64_t fallback);
+  virtual bool SetInt(std::string_view section, std::string_view key, std::int64_t value);
 };
 
 // The section of the settings file that holds the values of the application's
@@ -38,8 +39,6 @@ Settings& UserSettings();
 class IniSettings final : public Settings {
  public:
   explicit IniSettings(std::string path) : path_(std::move(path)) {}
-  std::int64_t GetInt(std::string_view section, std::string_view key, std::int64_t fallback) override;
-  bool SetInt(std::string_view section, std::string_view key, std::int64_t value) override;
   std::string GetString(std::string_view section, std::string_view key, std::string_view fallback) override;
   bool SetString(std::string_view section, std::string_view key, std::string_view value) override;
 
@@ -51,8 +50,6 @@ class IniSettings final : public Settings {
 // Settings held in memory only, for tests and for callers with nowhere to store.
 class MemorySettings final : public Settings {
  public:
-  std::int64_t GetInt(std::string_view section, std::string_view key, std::int64_t fallback) override;
-  bool SetInt(std::string_view section, std::string_view key, std::int64_t value) override;
   std::string GetString(std::string_view section, std::string_view key, std::string_view fallback) override;
   bool SetString(std::string_view section, std::string_view key, std::string_view value) override;
   // When false, every Set fails and changes nothing (a settings file that cannot be written).
