@@ -10,6 +10,7 @@
 
 #include "core/key_buttons.h"
 #include "core/lighting_controller.h"
+#include "core/profile_import.h"
 #include "model/atomic_file.h"
 #include "model/key_description.h"
 #include "model/profile_file.h"
@@ -198,28 +199,17 @@ bool AppCore::SwitchProfile(int profile) {
 }
 
 int AppCore::ImportProfileFile(const std::string& path) {
-  auto refuse = [this] {
-    prompter_.ShowMessage("MAIN_PROMPT_INPORT", LookupText("MAIN_PROMPT_INPORT"));
-    return kCoreImportRefused;
-  };
-  if (ValidateProfileFile(path, prompter_) <= 0) return refuse();
-
-  std::lock_guard lock(store_lock_);
-  // A file that passed the header check can still be short or gone by now.
-  // Its load is all or nothing, and the store goes back to the store file,
-  // so neither the store file nor the keyboard sees a partial image.
-  if (!LoadStoreFile(store_, path)) {
-    ReloadStoreFile();
-    RefreshKeyDescriptions();
-    return refuse();
-  }
-  const bool saved = SaveStoreFile(store_, StoreFile());
-  const bool written = writer_.WriteToKeyboard(store_, /*all_profiles=*/true);
+  bool saved = false;
+  const int result =
+      ImportProfileSequence(path, store_, store_lock_, writer_, prompter_, ImportOptions{StoreFile(), &saved});
+  // A refused file may have sent the store back to the store file's content.
   RefreshKeyDescriptions();
+  if (result == kImportRefused) return kCoreImportRefused;
   // The imported profiles are in the store whatever happened; when the file
   // or the keyboard did not take them, Apply stays available to try again.
-  SetUnappliedChanges(!(saved && written));
-  return saved && written ? kCoreImportDone : kCoreImportWriteFailed;
+  const bool done = result == kImportDone && saved;
+  SetUnappliedChanges(!done);
+  return done ? kCoreImportDone : kCoreImportWriteFailed;
 }
 
 bool AppCore::ExportProfileFile(const std::string& path) {

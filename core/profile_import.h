@@ -24,7 +24,9 @@ inline constexpr int kImportRefused = 0;       // invalid or unloadable; nothing
 inline constexpr int kImportWriteFailed = -1;  // loaded (and saved), but the keyboard did not take it all
 
 struct ImportOptions {
-  // The store file to save the imported store into; empty leaves it alone.
+  // The store file to save the imported store into, and to reload the store
+  // from when a file that passed the header check cannot be loaded whole;
+  // empty leaves it alone and the store as it was.
   std::string store_file;
   // When given, receives whether the store file was saved.
   bool* store_file_saved = nullptr;
