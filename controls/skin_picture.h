@@ -1,0 +1,40 @@
+#pragma once
+// A picture that shows one skin image by file name and reports clicks: the
+// lighting switch, the random-colour pictures, the direction arrows, the
+// colour choice pictures, the tool pictures, the progress picture.
+//
+// SetImage() changes only what is shown; clicked() comes from the user only.
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+#include <string>
+#include <string_view>
+
+namespace zarvel {
+
+class SkinPicture : public QWidget {
+  Q_OBJECT
+ public:
+  explicit SkinPicture(QWidget* parent = nullptr);
+
+  // Shows skin image `name` from the shared cache, drawn at the picture's
+  // top-left corner; an empty name shows nothing.
+  void SetImage(std::string_view name);
+  const std::string& ImageName() const { return image_name_; }
+
+ Q_SIGNALS:
+  void clicked();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  std::string image_name_;
+  QPixmap pixmap_;
+  bool pressed_ = false;
+};
+
+}  // namespace zarvel

@@ -1,0 +1,113 @@
+#pragma once
+// The image button: a button that shows its own piece of full-window images.
+//
+// Each state (normal, hovered, pressed, disabled, checked) has one image the
+// size of the whole window; the button shows the button-sized piece whose
+// top-left corner is one pixel up and left of its image origin (an image
+// button's origin is its own position, so it shows the piece under it). The
+// state is chosen in this order, first match wins: disabled, pressed,
+// hovered, checked, normal.
+//
+// Text is drawn only when a font is set. In frame mode the button shows a
+// 2-pixel rectangle in the frame colour instead of its image: the key colour
+// frames of per-key painting. A double click counts as a second click. The
+// tooltip shows 300 ms after the pointer arrives.
+//
+// Signals: clicked() (QAbstractButton's) comes from the user only;
+// setChecked() and every setter here emit nothing a window reacts to.
+#include <QAbstractButton>
+#include <QColor>
+#include <QMargins>
+#include <QPixmap>
+#include <QPoint>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace zarvel {
+
+enum class ButtonState { kNormal, kHovered, kPressed, kDisabled, kChecked };
+inline constexpr int kButtonStateCount = 5;
+
+// The state a button shows, in the design's order.
+ButtonState ChooseButtonState(bool enabled, bool pressed, bool hovered, bool checked);
+
+// The five full-window state images of a window's image buttons. Shared:
+// copies are cheap (QPixmap is implicitly shared).
+struct StateImages {
+  QPixmap normal, hovered, pressed, disabled, checked;
+  const QPixmap& For(ButtonState state) const;
+  // Every state shows `image` (the main window's arrows).
+  static StateImages AllSame(const QPixmap& image);
+};
+
+// A button's text font. `angle` is in tenths of a degree; turned text is
+// drawn with weight 956 (else 400) and centred for its turned extent.
+struct ButtonFont {
+  std::string face;
+  int points = 9;
+  int angle = 0;
+  bool turned = false;
+};
+
+inline constexpr int kTooltipDelayMs = 300;
+inline constexpr int kFrameWidth = 2;
+
+class ImageButton : public QAbstractButton {
+  Q_OBJECT
+ public:
+  explicit ImageButton(QWidget* parent = nullptr);
+
+  void SetStateImages(const StateImages& images, QPoint origin);
+  void SetImageOrigin(QPoint origin);
+  QPoint ImageOrigin() const { return origin_; }
+  const StateImages& Images() const { return images_; }
+
+  void SetButtonFont(const std::optional<ButtonFont>& font);
+  void SetTextColour(ButtonState state, const QColor& colour);
+  // Adjustments of the text rectangle (added to left/top, subtracted from
+  // right/bottom) and the alignment inside it.
+  void SetTextMargins(const QMargins& margins, Qt::Alignment alignment = Qt::AlignCenter);
+
+  // Frame mode: a 2-pixel rectangle in `colour` instead of the image.
+  void SetFrame(const QColor& colour);
+  void ClearFrame();
+  bool InFrameMode() const { return frame_.has_value(); }
+  QColor FrameColour() const { return frame_.value_or(QColor()); }
+
+  // Called after every drawing with the button and whether the normal image
+  // was shown.
+  using DrawCallback = std::function<void(ImageButton& button, QPainter& painter, bool normalShown)>;
+  void SetDrawCallback(DrawCallback callback);
+
+  // The state the button shows now.
+  ButtonState CurrentState() const;
+  bool IsHovered() const { return hovered_; }
+
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void ShowTooltipNow();
+
+  StateImages images_;
+  QPoint origin_;
+  std::optional<ButtonFont> font_;
+  std::array<QColor, kButtonStateCount> text_colours_;
+  QMargins text_margins_;
+  Qt::Alignment text_alignment_ = Qt::AlignCenter;
+  std::optional<QColor> frame_;
+  DrawCallback draw_callback_;
+  bool hovered_ = false;
+  QTimer tooltip_timer_;
+};
+
+}  // namespace zarvel
