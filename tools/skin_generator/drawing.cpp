@@ -78,25 +78,23 @@ void DrawKeyCap(QPainter& painter, const Item& item, FaceState state) {
     return;
   }
   // Two legends: the shifted symbol (or the pad's second function) small on
-  // top, the main one below.
-  const QRectF upper(text.left(), text.top(), text.width(), text.height() / 2);
-  const QRectF lower(text.left(), text.center().y(), text.width(), text.height() / 2);
+  // top, the main one at the bottom, as printed on real caps.
   const bool padKey = item.legend2.size() > 1 && item.legend2.at(0).isLetter();
   QColor second = look.text;
-  if (state != FaceState::kDisabled) second.setAlpha(170);
+  if (state != FaceState::kDisabled) second.setAlpha(165);
   if (padKey) {
     painter.setFont(Font(13));
-    painter.drawText(upper.adjusted(0, 2, 0, 2), Qt::AlignCenter, item.legend);
+    painter.drawText(text.adjusted(0, -1, 0, 0), Qt::AlignHCenter | Qt::AlignTop, item.legend);
     painter.setPen(second);
-    painter.setFont(FittingFont(item.legend2, 8, lower.width()));
-    painter.drawText(lower, Qt::AlignCenter, item.legend2);
+    painter.setFont(FittingFont(item.legend2, 8.5, text.width()));
+    painter.drawText(text.adjusted(0, 0, 0, 1), Qt::AlignHCenter | Qt::AlignBottom, item.legend2);
   } else {
     painter.setPen(second);
     painter.setFont(Font(10));
-    painter.drawText(upper.adjusted(0, 2, 0, 2), Qt::AlignCenter, item.legend2);
+    painter.drawText(text.adjusted(0, -1, 0, 0), Qt::AlignHCenter | Qt::AlignTop, item.legend2);
     painter.setPen(look.text);
     painter.setFont(Font(12));
-    painter.drawText(lower.adjusted(0, -2, 0, -2), Qt::AlignCenter, item.legend);
+    painter.drawText(text.adjusted(0, 0, 0, 1), Qt::AlignHCenter | Qt::AlignBottom, item.legend);
   }
 }
 

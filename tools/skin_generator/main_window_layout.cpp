@@ -14,7 +14,7 @@ namespace zarvel::skingen {
 namespace {
 
 constexpr int kWidth = 1280;
-constexpr int kHeight = 560;
+constexpr int kHeight = 476;
 
 // The keyboard: one unit is a 1u key's pitch; a cap leaves 2 pixels to each neighbour.
 constexpr double kUnit = 38;
@@ -28,8 +28,9 @@ constexpr double kNavBlock = kMainBlock + 15 * kUnit + 14;
 constexpr double kPadBlock = kNavBlock + 3 * kUnit + 14;
 
 // The lighting panel on the right.
-constexpr int kPanelLeft = 976, kPanelTop = 60, kPanelWidth = 288, kPanelHeight = 436;
+constexpr int kPanelLeft = 976, kPanelTop = 60, kPanelWidth = 288, kPanelHeight = 350;
 constexpr int kLabelX = 990, kLabelW = 88, kCtrlX = 1082;
+constexpr int kBottomTop = 428;  // the row under the keyboard and the panel
 
 struct KeySpot {
   KeyCode code;
@@ -178,11 +179,11 @@ void AddKeyboard(std::vector<Item>& items) {
 void AddHeaderAndBars(std::vector<Item>& items) {
   items.push_back(Make("TALVOR_LINK", QRect(16, 9, 196, 34), Kind::kButton, "VARNOK", Glyph::kLogo));
   items.push_back(Make("TALVOR_VER", QRect(222, 17, 120, 20), Kind::kPlainButton));
-  const int top = 11;
-  items.push_back(Make("CONTROL_MENU", QRect(1112, top, 34, 28), Kind::kButton, {}, Glyph::kMenu));
-  items.push_back(Make("CONTROL_HELP", QRect(1152, top, 34, 28), Kind::kButton, {}, Glyph::kHelp));
-  items.push_back(Make("CONTROL_MINIMIZE", QRect(1192, top, 34, 28), Kind::kButton, {}, Glyph::kMinimise));
-  items.push_back(Make("CONTROL_CLOSE", QRect(1232, top, 34, 28), Kind::kButton, {}, Glyph::kClose));
+  const int header = 11;
+  items.push_back(Make("CONTROL_MENU", QRect(1112, header, 34, 28), Kind::kButton, {}, Glyph::kMenu));
+  items.push_back(Make("CONTROL_HELP", QRect(1152, header, 34, 28), Kind::kButton, {}, Glyph::kHelp));
+  items.push_back(Make("CONTROL_MINIMIZE", QRect(1192, header, 34, 28), Kind::kButton, {}, Glyph::kMinimise));
+  items.push_back(Make("CONTROL_CLOSE", QRect(1232, header, 34, 28), Kind::kButton, {}, Glyph::kClose));
 
   // Profile bar; the window draws these captions from the language file.
   for (int n = 1; n <= 4; ++n) {
@@ -192,15 +193,25 @@ void AddHeaderAndBars(std::vector<Item>& items) {
   items.push_back(Make("FUNC_MACRO", QRect(716, 60, 110, 34), Kind::kButton));
   items.push_back(Make("FUNC_DEFAULT", QRect(834, 60, 110, 34), Kind::kButton));
 
-  // Bottom row.
-  items.push_back(Make("CONTROL_Network", QRect(16, 510, 34, 34), Kind::kButton, {}, Glyph::kGlobe));
-  items.push_back(Make("CONTROL_Facebook", QRect(56, 510, 34, 34), Kind::kButton, {}, Glyph::kLetterF));
-  items.push_back(Make("CONTROL_twitter", QRect(96, 510, 34, 34), Kind::kButton, {}, Glyph::kBird));
-  items.push_back(Make("CONTROL_JDTStatic", QRect(150, 519, 200, 16), Kind::kArea));
-  items.push_back(Make("FUNC_SWITCH", QRect(370, 514, 60, 26), Kind::kHidden));
-  items.push_back(Make("CONTROL2_APPLY", QRect(922, 510, 110, 34), Kind::kButton));
-  items.push_back(Make("CONTROL_OK", QRect(1038, 510, 110, 34), Kind::kButton));
-  items.push_back(Make("CONTROL_CANCEL", QRect(1154, 510, 110, 34), Kind::kButton));
+  // Bottom row: web buttons, report rate, colour numbers, progress, Apply/OK/Cancel.
+  const int top = kBottomTop;
+  items.push_back(Make("CONTROL_Network", QRect(16, top, 34, 34), Kind::kButton, {}, Glyph::kGlobe));
+  items.push_back(Make("CONTROL_Facebook", QRect(56, top, 34, 34), Kind::kButton, {}, Glyph::kLetterF));
+  items.push_back(Make("CONTROL_twitter", QRect(96, top, 34, 34), Kind::kButton, {}, Glyph::kBird));
+  items.push_back(Make("CONTROL_UsbStatic", QRect(150, top + 4, 96, 26), Kind::kArea));
+  for (int n = 1; n <= 4; ++n) {
+    items.push_back(Make("FUNC_REPORT" + std::to_string(n), QRect(250 + (n - 1) * 42, top + 4, 38, 26), Kind::kButton,
+                         QString::number(n)));
+  }
+  items.push_back(Make("CONTROL_RGBStatic", QRect(436, top + 4, 36, 26), Kind::kArea));
+  items.push_back(Make("COLOR_R", QRect(476, top + 4, 56, 26), Kind::kArea));
+  items.push_back(Make("COLOR_G", QRect(538, top + 4, 56, 26), Kind::kArea));
+  items.push_back(Make("COLOR_B", QRect(600, top + 4, 56, 26), Kind::kArea));
+  items.push_back(Make("CONTROL_JDTStatic", QRect(680, top + 9, 200, 16), Kind::kArea));
+  items.push_back(Make("FUNC_SWITCH", QRect(886, top + 4, 28, 26), Kind::kHidden));
+  items.push_back(Make("CONTROL2_APPLY", QRect(922, top, 110, 34), Kind::kButton));
+  items.push_back(Make("CONTROL_OK", QRect(1038, top, 110, 34), Kind::kButton));
+  items.push_back(Make("CONTROL_CANCEL", QRect(1154, top, 110, 34), Kind::kButton));
 }
 
 // The lighting panel. The colour groups A and B, the colour choice pictures
@@ -210,21 +221,21 @@ void AddLightingPanel(std::vector<Item>& items) {
   auto area = [&](std::string key, QRect rect, std::string group = {}) {
     items.push_back(Make(std::move(key), rect, Kind::kArea, {}, Glyph::kNone, std::move(group)));
   };
-  area("CONTROL_DengStatic", QRect(kLabelX, 100, 140, 26));
-  area("CONTROL_DengStaPic", QRect(1196, 100, 54, 26));
-  area("CONTROL_XGcombox", QRect(kLabelX, 136, 260, 28));
-  area("CONTROL_LightStatic", QRect(kLabelX, 176, kLabelW, 24));
-  area("CONTROL_LightSlider", QRect(kCtrlX, 176, 168, 24));
-  area("CONTROL_SpeedStatic", QRect(kLabelX, 208, kLabelW, 24));
-  area("CONTROL_SpeedSlider", QRect(kCtrlX, 208, 168, 24));
+  area("CONTROL_DengStatic", QRect(kLabelX, 96, 140, 26));
+  area("CONTROL_DengStaPic", QRect(1196, 96, 54, 26));
+  area("CONTROL_XGcombox", QRect(kLabelX, 130, 260, 28));
+  area("CONTROL_LightStatic", QRect(kLabelX, 168, kLabelW, 24));
+  area("CONTROL_LightSlider", QRect(kCtrlX, 168, 168, 24));
+  area("CONTROL_SpeedStatic", QRect(kLabelX, 198, kLabelW, 24));
+  area("CONTROL_SpeedSlider", QRect(kCtrlX, 198, 168, 24));
   // The direction label and arrows: one set of controls, moved between
   // these keys by effect; all three sit in the same place.
   for (const char* suffix : {"", "2", "3"}) {
-    area(std::string("CONTROL_BLFXStatic") + suffix, QRect(kLabelX, 240, kLabelW, 26), std::string("direction") + suffix);
-    area(std::string("CONTROL_BLFXLStaPic") + suffix, QRect(kCtrlX, 240, 44, 26), std::string("direction") + suffix);
-    area(std::string("CONTROL_BLFXRStaPic") + suffix, QRect(kCtrlX + 52, 240, 44, 26), std::string("direction") + suffix);
+    area(std::string("CONTROL_BLFXStatic") + suffix, QRect(kLabelX, 228, kLabelW, 26), std::string("direction") + suffix);
+    area(std::string("CONTROL_BLFXLStaPic") + suffix, QRect(kCtrlX, 228, 44, 26), std::string("direction") + suffix);
+    area(std::string("CONTROL_BLFXRStaPic") + suffix, QRect(kCtrlX + 52, 228, 44, 26), std::string("direction") + suffix);
   }
-  const int variable = 276;
+  const int variable = 264;
   for (const char* prefix : {"HX", "FY"}) {
     const std::string group = std::string("colour:") + prefix;
     const bool a = prefix[0] == 'H';
@@ -243,17 +254,6 @@ void AddLightingPanel(std::vector<Item>& items) {
   area("CONTROL_USERgjStatic", QRect(kLabelX, variable + 100, kLabelW, 28), "colour:user");
   area("CONTROL_USERgjStaPic1", QRect(kCtrlX, variable + 100, 40, 28), "colour:user");
   area("CONTROL_USERgjStaPic2", QRect(kCtrlX + 48, variable + 100, 40, 28), "colour:user");
-
-  // Colour numbers and report rate, always shown, under the panel's rule.
-  area("CONTROL_RGBStatic", QRect(kLabelX, 420, 40, 24));
-  area("COLOR_R", QRect(1034, 420, 60, 24));
-  area("COLOR_G", QRect(1102, 420, 60, 24));
-  area("COLOR_B", QRect(1170, 420, 60, 24));
-  area("CONTROL_UsbStatic", QRect(kLabelX, 456, kLabelW, 26));
-  for (int n = 1; n <= 4; ++n) {
-    items.push_back(Make("FUNC_REPORT" + std::to_string(n), QRect(kCtrlX + (n - 1) * 42, 456, 38, 26), Kind::kButton,
-                         QString::number(n)));
-  }
 }
 
 void DrawMainBackdrop(QPainter& painter, const WindowLayout& layout, const std::string&) {
@@ -270,10 +270,9 @@ void DrawMainBackdrop(QPainter& painter, const WindowLayout& layout, const std::
   painter.drawText(QRectF(kNavBlock, kStripTop, 3 * kUnit, 22), Qt::AlignCenter, "VARNOK");
   // Lighting panel card.
   FillPanel(painter, QRectF(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight), theme::kPanel, theme::kPanelBorder, 10);
-  SectionTitle(painter, QPointF(kLabelX, 72), "LIGHTING");
-  painter.fillRect(QRect(kLabelX, 408, 260, 1), theme::kPanelBorder);
+  SectionTitle(painter, QPointF(kLabelX, 68), "LIGHTING");
   // Bottom row rule.
-  painter.fillRect(QRect(16, 498, kWidth - 32, 1), theme::kPanelBorder);
+  painter.fillRect(QRect(16, kBottomTop - 10, kWidth - 32, 1), theme::kPanelBorder);
 }
 
 }  // namespace
