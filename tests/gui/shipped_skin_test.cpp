@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "core/key_buttons.h"
 #include "model/key_table.h"
 #include "model/lighting_panel.h"
@@ -27,9 +29,7 @@
 #include "skin/skin_files.h"
 #include "skin/skin_images.h"
 #include "skin/widgets/skin_check.h"
-
-// TODO(skin): switch on once the kit's start-up check is merged into main.
-#define ZARVEL_SKIN_CHECK_LANDED 0
+#include "skin/widgets/skin_image_cache.h"
 
 namespace zarvel {
 namespace {
@@ -322,28 +322,30 @@ TEST(ShippedSkinImages, TrayAndApplicationIconsExist) {
   }
 }
 
-#if ZARVEL_SKIN_CHECK_LANDED
 TEST(ShippedSkinCheck, TheGeneratedSkinPassesTheStartUpCheck) {
   const SkinCheckResult result = CheckSkin(kSkinFolder);
-  EXPECT_TRUE(result.ok) << result.failed_file << " " << result.reason;
+  EXPECT_TRUE(result.ok) << DescribeSkinFailure(result);
+  SkinImageCache::Instance().SetFolder({});
 }
 
 TEST(ShippedSkinCheck, AMissingImageFailsTheCheckByName) {
-  const std::filesystem::path copy = std::filesystem::temp_directory_path() / "zarvel-skin-copy";
+  const std::filesystem::path copy = std::filesystem::temp_directory_path() / ("zarvel-skin-copy-" + std::to_string(::getpid()));
   std::filesystem::remove_all(copy);
   std::filesystem::copy(kSkinFolder, copy, std::filesystem::copy_options::recursive);
   const std::string folder = copy.string() + "/";
   for (const char* missing : {"macro2_disable.jpg", "Profile_over.jpg", "main_mask.png"}) {
     std::filesystem::path gone = copy / missing;
     std::filesystem::rename(gone, copy / "set-aside");
+    SkinImageCache::Instance().Clear();  // it remembers the picture missing last time
     const SkinCheckResult result = CheckSkin(folder);
     EXPECT_FALSE(result.ok) << missing;
-    EXPECT_NE(result.failed_file.find(missing), std::string::npos) << result.failed_file;
+    EXPECT_EQ(result.failed_file, folder + missing);
+    EXPECT_NE(DescribeSkinFailure(result).find(missing), std::string::npos);
     std::filesystem::rename(copy / "set-aside", gone);
   }
   std::filesystem::remove_all(copy);
+  SkinImageCache::Instance().SetFolder({});
 }
-#endif
 
 }  // namespace
 }  // namespace zarvel
