@@ -185,8 +185,17 @@ void DrawIndicator(QPainter& painter, const Item& item, FaceState state) {
   painter.setBrush(lit ? theme::kAccent : QColor(0x2a, 0x3a, 0x40));
   painter.drawEllipse(led, 3.5, 3.5);
   painter.setPen(lit ? theme::kText : theme::kTextDim);
-  painter.setFont(FittingFont(item.legend, 9.5, outer.width() - 13));
+  painter.setFont(Font(9));
   painter.drawText(outer.adjusted(12, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, item.legend);
+}
+
+// Printed on the case rather than a button: only hovering lights it.
+void DrawCaption(QPainter& painter, const Item& item, FaceState state) {
+  painter.setPen(state == FaceState::kHovered || state == FaceState::kPressed ? theme::kText
+                 : state == FaceState::kDisabled                              ? theme::kTextOff
+                                                                              : theme::kTextDim);
+  painter.setFont(FittingFont(item.legend, 10, item.rect.width()));
+  painter.drawText(QRectF(item.rect), Qt::AlignCenter, item.legend);
 }
 
 // The key-function dialog's page picture: one colour and symbol per page.
@@ -258,6 +267,7 @@ void DrawItem(QPainter& painter, const Item& item, FaceState state, const std::s
     }
     case Kind::kTab: DrawTab(painter, item, state); break;
     case Kind::kIndicator: DrawIndicator(painter, item, state); break;
+    case Kind::kCaption: DrawCaption(painter, item, state); break;
     case Kind::kPageArt: DrawPageArt(painter, item, state, imageSet); break;
     case Kind::kPlainButton:
     case Kind::kArrow:

@@ -165,14 +165,19 @@ void AddKeyboard(std::vector<Item>& items) {
   }
   items.push_back(Make("LEFT_ARROW", QRect(static_cast<int>(kMainBlock + 1.4 * kUnit), kStripTop, kArrowCell, kArrowCell), Kind::kArrow));
   items.push_back(Make("RIGHT_ARROW", QRect(static_cast<int>(kMainBlock + 8 * kUnit + 6), kStripTop, kArrowCell, kArrowCell), Kind::kArrow));
-  items.push_back(Make("FLIP_0", QRect(420, kStripTop, 64, stripH), Kind::kButton, "Top row"));
-  items.push_back(Make("FLIP_1", QRect(488, kStripTop, 54, stripH), Kind::kButton, "F1-F4"));
-  items.push_back(Make("FLIP_2", QRect(546, kStripTop, 54, stripH), Kind::kButton, "D1-D6"));
+  // Both flip buttons swap the top row; between them, the caption says what
+  // is swapped (FLIP_0 does nothing when clicked).
+  items.push_back(Make("FLIP_1", QRect(420, kStripTop, 26, stripH), Kind::kButton, {}, Glyph::kLeft));
+  items.push_back(Make("FLIP_0", QRect(450, kStripTop, 116, stripH), Kind::kCaption, "F1-F4 \u21c4 D1-D6"));
+  items.push_back(Make("FLIP_2", QRect(570, kStripTop, 26, stripH), Kind::kButton, {}, Glyph::kRight));
   items.push_back(Make("FUNC_K45", QRect(608, kStripTop, 40, stripH), Kind::kButton, "ISO \\"));
-  const char* locks[][2] = {{"LOCK_NUM", "Num"}, {"LOCK_CAPS", "Caps"}, {"LOCK_SCROLL", "Scroll"}, {"LOCK_AB", "Win"}};
-  for (int i = 0; i < 4; ++i) {
-    items.push_back(Make(locks[i][0], QRect(static_cast<int>(kPadBlock + i * kUnit + 2), kStripTop, 34, stripH),
-                         Kind::kIndicator, locks[i][1]));
+  // Lock indicators over the numeric pad, each as wide as its name needs.
+  const struct { const char* key; const char* name; int width; } locks[] = {
+      {"LOCK_NUM", "Num", 34}, {"LOCK_CAPS", "Caps", 38}, {"LOCK_SCROLL", "Scroll", 46}, {"LOCK_AB", "Win", 30}};
+  int left = static_cast<int>(kPadBlock) + 1;
+  for (const auto& lock : locks) {
+    items.push_back(Make(lock.key, QRect(left, kStripTop, lock.width, stripH), Kind::kIndicator, lock.name));
+    left += lock.width + 2;
   }
 }
 
