@@ -84,7 +84,9 @@ struct WindowLayout {
 };
 
 // One full-window state image to write: its file name, the set and state it shows.
-enum class FaceState { kNormal, kHovered, kPressed, kDisabled };
+// kSunken is a pressed look that also reads as "not available now": the
+// profile manager's pressed image doubles as its disabled image.
+enum class FaceState { kNormal, kHovered, kPressed, kDisabled, kSunken };
 struct StateImageSpec {
   std::string file;
   std::string imageSet;
