@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLoggingCategory>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -28,6 +29,10 @@
 
 namespace zarvel {
 namespace {
+
+// What the program does at start and exit, for people (and tests) who ask:
+// QT_LOGGING_RULES="zarvel.start.info=true".
+Q_LOGGING_CATEGORY(lcStart, "zarvel.start", QtWarningMsg)
 
 constexpr int kHousekeepingFirstMs = 100;
 constexpr int kHousekeepingPeriodMs = 50;
@@ -107,7 +112,7 @@ int Application::StartUp() {
 
   const SkinCheckResult skin = CheckSkin(SkinFolder());
   if (!skin.ok) {
-    std::fprintf(stderr, "zarvel: skin image %s: %s\n", skin.reason.c_str(), skin.failed_file.c_str());
+    std::fprintf(stderr, "%s\n", DescribeSkinFailure(skin).c_str());
     return 0;
   }
 
@@ -121,8 +126,12 @@ int Application::StartUp() {
   }
   // A copy whose probe could not tell keeps going without the socket, as the
   // only copy it believes it is; it never replaces a socket that may be live.
-  if (probe == ProbeResult::kNoCopy) instance_.Listen();
-  connect(&instance_, &SingleInstance::killRequested, this, &Application::RequestExit);
+  if (probe == ProbeResult::kNoCopy && !instance_.Listen())
+    qCWarning(lcStart) << "cannot listen on" << instance_.SocketPath() << ": later copies cannot reach this one";
+  connect(&instance_, &SingleInstance::killRequested, this, [this] {
+    qCInfo(lcStart) << "another copy asked this one to end";
+    RequestExit();
+  });
 
   CreateDeviceSide();
   semaphores_.CreateAll();
@@ -140,6 +149,7 @@ int Application::StartUp() {
   ApplyLanguage();
 
   session_.Start();
+  qCInfo(lcStart) << "started" << (start_hidden_ ? "hidden" : "") << (have_tray ? "with" : "without") << "a tray icon";
   if (clock_.Start()) {
     connect(&clock_, &ClockWatcher::clockChanged, this, [this] {
       if (!exiting_ && core_) core_->Apply();
@@ -162,8 +172,11 @@ void Application::CreateDeviceSide() {
   core_->Start();
   window_->AttachCore(*core_);
   connect(window_.get(), &MainWindow::exitRequested, this, &Application::RequestExit);
-  connect(&instance_, &SingleInstance::openRequested, window_.get(), &MainWindow::HandleOpen);
-  if (options_.report_first_paint || !options_.tour_folder.empty()) window_->installEventFilter(this);
+  connect(&instance_, &SingleInstance::openRequested, window_.get(), [this] {
+    qCInfo(lcStart) << "another copy asked to show the window";
+    window_->HandleOpen();
+  });
+  window_->installEventFilter(this);
 
   if (SimulatedKeyboard* simulated = device_->keyboard.Simulated()) {
     connect(&signals_, &SignalWatcher::unplugRequested, this, [simulated] { simulated->Unplug(); });
@@ -213,9 +226,11 @@ void Application::WatchFirstScan() {
 bool Application::eventFilter(QObject* watched, QEvent* event) {
   if (watched == window_.get() && event->type() == QEvent::Paint && !first_paint_seen_) {
     first_paint_seen_ = true;
+    window_->removeEventFilter(this);
+    qCInfo(lcStart) << "main window painted";
     if (options_.report_first_paint) {
       QTimer::singleShot(0, this, &Application::ReportFirstPaint);
-    } else {
+    } else if (!options_.tour_folder.empty()) {
       tour_ = std::make_unique<WindowTour>(*window_, *core_, QString::fromStdString(options_.tour_folder));
       connect(tour_.get(), &WindowTour::finished, this, &Application::RequestExit);
       tour_->Start();
@@ -234,6 +249,7 @@ void Application::ReportFirstPaint() {
 void Application::RequestExit() {
   if (exiting_) return;
   exiting_ = true;
+  qCInfo(lcStart) << "ending";
   first_scan_poll_.stop();
   housekeeping_.stop();
   if (window_) {
