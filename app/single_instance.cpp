@@ -1,5 +1,8 @@
 #include "app/single_instance.h"
 
+#include <sys/stat.h>
+
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -41,8 +44,15 @@ ProbeResult SingleInstance::Probe() const {
   }
   switch (socket.error()) {
     case QLocalSocket::ServerNotFoundError:
-    case QLocalSocket::ConnectionRefusedError:
       return ProbeResult::kNoCopy;
+    case QLocalSocket::ConnectionRefusedError: {
+      // Refused on a socket: its copy is gone. A file of another kind under
+      // that name is nobody's socket to take over.
+      struct stat info {};
+      const bool socket_file =
+          ::lstat(QFile::encodeName(path_).constData(), &info) == 0 && S_ISSOCK(info.st_mode);
+      return socket_file ? ProbeResult::kNoCopy : ProbeResult::kUnknown;
+    }
     default:
       return ProbeResult::kUnknown;
   }
