@@ -5,6 +5,7 @@
 #include <QLoggingCategory>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QProcess>
 #include <cstdio>
 #include <string>
@@ -46,6 +47,16 @@ long PeakMemoryKb() {
     if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
   }
   return 0;
+}
+
+// The program's icon at every size the skin draws it.
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int pixels : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    const QString path = QString::fromStdString(SkinPath("zarvel_")) + QString::number(pixels) + ".png";
+    if (QFile::exists(path)) icon.addFile(path, QSize(pixels, pixels));
+  }
+  return icon.availableSizes().isEmpty() ? TrayPicture(kNotConnectedTrayIcon) : icon;
 }
 
 }  // namespace
@@ -116,6 +127,7 @@ int Application::StartUp() {
     return 0;
   }
 
+  QApplication::setWindowIcon(ProgramIcon());
   device_ = std::make_unique<DeviceSide>(options_.keyboard);
   if (!options_.keyboard.trace_file.empty()) {
     if (!device_->trace.Open(options_.keyboard.trace_file)) {

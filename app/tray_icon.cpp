@@ -50,11 +50,11 @@ QIcon DrawnPicture(int icon_resource) {
 }  // namespace
 
 QIcon TrayPicture(int icon_resource) {
-  for (const char* pattern : {"tray_%1.png", "tray_%1.ico", "icon_%1.png"}) {
-    const QString path = QString::fromStdString(SkinPath("")) + QString::fromLatin1(pattern).arg(icon_resource);
-    if (!QFile::exists(path)) continue;
+  // "icon128.png" and its sharp "icon128@2x.png" twin, which QIcon finds itself.
+  const QString path = QString::fromStdString(SkinPath("icon")) + QString::number(icon_resource) + ".png";
+  if (QFile::exists(path)) {
     QIcon icon(path);
-    if (!icon.isNull() && !icon.availableSizes().isEmpty()) return icon;
+    if (!icon.availableSizes().isEmpty()) return icon;
   }
   return DrawnPicture(icon_resource);
 }
