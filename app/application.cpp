@@ -161,7 +161,8 @@ int Application::StartUp() {
   ApplyLanguage();
 
   session_.Start();
-  qCInfo(lcStart) << "started" << (start_hidden_ ? "hidden" : "") << (have_tray ? "with" : "without") << "a tray icon";
+  qCInfo(lcStart).noquote() << (start_hidden_ ? "started hidden" : "started") << (have_tray ? "with" : "without")
+                            << "a tray icon";
   if (clock_.Start()) {
     connect(&clock_, &ClockWatcher::clockChanged, this, [this] {
       if (!exiting_ && core_) core_->Apply();
@@ -229,8 +230,9 @@ void Application::WatchFirstScan() {
   connect(&first_scan_poll_, &QTimer::timeout, this, [this] {
     if (!monitor_ || !monitor_->WaitForFirstScan(std::chrono::milliseconds(0))) return;
     first_scan_poll_.stop();
-    if (device_->context.State() == 0 && !exiting_)
-      window_->Prompts().ShowMessage("MAIN_NO_DEVICE_PROMPT", LookupText("MAIN_NO_DEVICE_PROMPT"));
+    if (device_->context.State() != 0 || exiting_) return;
+    qCInfo(lcStart) << "no keyboard and no tray: telling the user why no window appears";
+    window_->Prompts().ShowMessage("MAIN_NO_DEVICE_PROMPT", LookupText("MAIN_NO_DEVICE_PROMPT"));
   });
   first_scan_poll_.start();
 }
