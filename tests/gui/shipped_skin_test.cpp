@@ -90,7 +90,7 @@ const Window kKeyDialog{
      "FUNC_KEY_RADIO_KB_STATIC", "FUNC_KEY_RADIO_MOU", "FUNC_KEY_RADIO_MOU_STATIC", "FUNC_KEY_COMBO_MOU",
      "FUNC_MEDIA_SELECT", "FUNC_FUNCTION_SELECT", "KEY_SETTING", "MARCO_NAME_SETTING", "MEDIA_SETTING_TISHI",
      "FUNCTION_KEY_SETTING_TISHI", "TISHI_SINGLE_STATIC",
-     // Our own: the dialog's Apply, which the design places by template.
+     // Our own: the dialog's Apply, which its dialog template used to place.
      "CONTROL2_APPLY"}};
 
 void PrintTo(const Window& window, std::ostream* out) { *out << window.file; }
@@ -129,7 +129,7 @@ std::string Family(const std::string& key) {
   return {};
 }
 
-bool ShareSpaceByDesign(const std::string& a, const std::string& b) {
+bool NeverShownTogether(const std::string& a, const std::string& b) {
   const std::string fa = Family(a), fb = Family(b);
   if (fa.empty() || fb.empty() || fa == fb) return false;
   // The colour area under the direction row: one group at a time; the
@@ -167,7 +167,7 @@ TEST_P(ShippedSkinTest, ControlsShownTogetherNeverOverlap) {
   std::erase(keys, "FUNC_SWITCH");  // created hidden and never shown
   for (std::size_t i = 0; i < keys.size(); ++i) {
     for (std::size_t j = i + 1; j < keys.size(); ++j) {
-      if (ShareSpaceByDesign(keys[i], keys[j])) continue;
+      if (NeverShownTogether(keys[i], keys[j])) continue;
       const QRect a = Rect(ReadPlacement(skin, keys[i])), b = Rect(ReadPlacement(skin, keys[j]));
       EXPECT_FALSE(a.intersects(b)) << keys[i] << " overlaps " << keys[j] << " in " << window.file;
     }

@@ -322,7 +322,7 @@ WindowLayout MainWindowLayout() {
 
 QSize ArrowAtlasSize() { return QSize(4 * kArrowCell, 2 * kArrowCell); }
 
-std::vector<StateImageSpec> MainWindowImages() {
+std::vector<StateImageFile> MainWindowImages() {
   // No checked image: the window passes the pressed one, so assigned keys
   // and the chosen profile look pressed. main_color0/1 belong to the
   // key-selection mode, which never runs; they repeat the normal look.
