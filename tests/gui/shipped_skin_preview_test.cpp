@@ -130,7 +130,56 @@ void ExpectButtonsBlendIntoBackground(Preview& preview, const QImage& shot, cons
   }
 }
 
-TEST(ShippedSkinPreview, MainWindow) {
+// The lighting panel with the first effect: brightness, speed, direction, colour.
+void AddFirstEffectControls(Preview& preview) {
+  SkinnedDialog& window = preview.Dialog();
+  preview.Label("CONTROL_DengStatic", "Lighting");
+  preview.Picture("CONTROL_DengStaPic", "dengdown.bmp");
+  auto* effects = preview.Place("CONTROL_XGcombox", new EditCombo(&window));
+  effects->SetEntries({"Wave", "Breathing", "User"});
+  preview.Label("CONTROL_LightStatic", "Brightness");
+  auto* brightness = preview.Place("CONTROL_LightSlider", new BitmapSlider(1178, &window));
+  brightness->SetRange(0, 4);
+  brightness->SetPosition(3);
+  brightness->SetPicture("3.bmp");
+  preview.Label("CONTROL_SpeedStatic", "Speed");
+  auto* speed = preview.Place("CONTROL_SpeedSlider", new BitmapSlider(1179, &window));
+  speed->SetRange(0, 3);
+  speed->SetPosition(1);
+  speed->SetPicture("6.bmp");
+  preview.Label("CONTROL_BLFXStatic2", "Direction");
+  preview.Picture("CONTROL_BLFXLStaPic2", "leftdown.bmp");
+  preview.Picture("CONTROL_BLFXRStaPic2", "rightup.bmp");
+  preview.Label("CONTROL_HXysStatic", "Colour");
+  preview.Place("CONTROL_HXysButton", new ColourButton(&window))->SetColour(QColor(0x00, 0xc0, 0xff));
+  preview.Label("CONTROL_HXsjsStatic", "Random");
+  preview.Picture("CONTROL_HXsjsStaPic", "sjsup.bmp");
+}
+
+// The user effect: brightness and the per-key colour group.
+void AddUserColourGroup(Preview& preview) {
+  SkinnedDialog& window = preview.Dialog();
+  preview.Label("CONTROL_DengStatic", "Lighting");
+  preview.Picture("CONTROL_DengStaPic", "dengdown.bmp");
+  preview.Place("CONTROL_XGcombox", new EditCombo(&window))->SetEntries({"User"});
+  preview.Label("CONTROL_LightStatic", "Brightness");
+  auto* brightness = preview.Place("CONTROL_LightSlider", new BitmapSlider(1178, &window));
+  brightness->SetRange(0, 4);
+  brightness->SetPosition(4);
+  brightness->SetPicture("4.bmp");
+  preview.Place("CONTROL_umCombo", new EditCombo(&window))->SetEntries({"Gaming", "1", "2"});
+  preview.Label("CONTROL_USERysStatic", "Colour");
+  preview.Place("CONTROL_USERysButton", new ColourButton(&window))->SetColour(QColor(0xff, 0x40, 0x80));
+  preview.Label("CONTROL_USERjsStatic", "Base colour");
+  preview.Place("CONTROL_USERjsButton", new ColourButton(&window))->SetColour(QColor(0x20, 0x60, 0xff));
+  preview.Label("CONTROL_USERgjStatic", "Tool");
+  preview.Picture("CONTROL_USERgjStaPic1", "user1down.bmp");
+  preview.Picture("CONTROL_USERgjStaPic2", "user2up.bmp");
+}
+
+class MainWindowPreview : public ::testing::TestWithParam<bool> {};
+
+TEST_P(MainWindowPreview, KeysMatchTheBackgroundAtRest) {
   Preview preview("Main.ini");
   ASSERT_TRUE(preview.Loaded());
   SkinnedDialog& window = preview.Dialog();
@@ -181,34 +230,17 @@ TEST(ShippedSkinPreview, MainWindow) {
   PlaceArrowButton(window.Skin(), "LEFT_ARROW", "DOWN_ARROW_LEFT1", *new ImageButton(&window), arrows);
   PlaceArrowButton(window.Skin(), "RIGHT_ARROW", "DOWN_ARROW_RIGHT1", *new ImageButton(&window), arrows);
 
-  // The lighting panel with the first effect: brightness, speed, direction, colour.
-  preview.Label("CONTROL_DengStatic", "Lighting");
-  preview.Picture("CONTROL_DengStaPic", "dengdown.bmp");
-  auto* effects = preview.Place("CONTROL_XGcombox", new EditCombo(&window));
-  effects->SetEntries({"Wave", "Breathing", "User"});
-  preview.Label("CONTROL_LightStatic", "Brightness");
-  auto* brightness = preview.Place("CONTROL_LightSlider", new BitmapSlider(1178, &window));
-  brightness->SetRange(0, 4);
-  brightness->SetPosition(3);
-  brightness->SetPicture("3.bmp");
-  preview.Label("CONTROL_SpeedStatic", "Speed");
-  auto* speed = preview.Place("CONTROL_SpeedSlider", new BitmapSlider(1179, &window));
-  speed->SetRange(0, 3);
-  speed->SetPosition(1);
-  speed->SetPicture("6.bmp");
-  preview.Label("CONTROL_BLFXStatic2", "Direction");
-  preview.Picture("CONTROL_BLFXLStaPic2", "leftdown.bmp");
-  preview.Picture("CONTROL_BLFXRStaPic2", "rightup.bmp");
-  preview.Label("CONTROL_HXysStatic", "Colour");
-  preview.Place("CONTROL_HXysButton", new ColourButton(&window))->SetColour(QColor(0x00, 0xc0, 0xff));
-  preview.Label("CONTROL_HXsjsStatic", "Random");
-  preview.Picture("CONTROL_HXsjsStaPic", "sjsup.bmp");
+  if (GetParam()) {
+    AddUserColourGroup(preview);
+  } else {
+    AddFirstEffectControls(preview);
+  }
   preview.Label("CONTROL_UsbStatic", "Report rate");
   preview.Label("CONTROL_RGBStatic", "RGB");
   for (const char* key : {"COLOR_R", "COLOR_G", "COLOR_B"}) preview.Place(key, new QLineEdit("255", &window));
   preview.Picture("CONTROL_JDTStatic", "jdt4.bmp");
 
-  const QImage shot = preview.Shoot("main_window");
+  const QImage shot = preview.Shoot(GetParam() ? "main_window_user_effect" : "main_window");
   std::vector<std::string> plain;
   for (const std::string& key : keys) {
     const ImageButton* button = preview.Find(key);
@@ -217,6 +249,9 @@ TEST(ShippedSkinPreview, MainWindow) {
   EXPECT_GT(plain.size(), 100u);
   ExpectButtonsBlendIntoBackground(preview, shot, plain);
 }
+
+INSTANTIATE_TEST_SUITE_P(ShippedSkinPreview, MainWindowPreview, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "UserEffect" : "FirstEffect"; });
 
 TEST(ShippedSkinPreview, KeyFunctionDialogOnTheMacroPage) {
   Preview preview("Composite.ini");

@@ -104,11 +104,12 @@ QSize BackgroundSize(const CIniFile& skin) {
 // Keys whose controls never show at the same time may share space: the
 // three placements of the direction controls, the lighting panel's colour
 // groups (each effect shows at most one; the hidden second and third colour
-// groups sit there too), and the key-function dialog's pages. Everything
-// else must stand apart.
+// groups sit there too), the groups no effect shows with the speed or
+// direction rows, and the key-function dialog's pages. Everything else must
+// stand apart.
 std::string Family(const std::string& key) {
   static const std::vector<std::pair<std::string, std::string>> kPrefixes = {
-      {"CONTROL_BLFX", "direction"}, {"CONTROL_HX", "colour A"}, {"CONTROL_FYCF", "trigger"},
+      {"CONTROL_BLFX", "direction"}, {"CONTROL_Speed", "speed"}, {"CONTROL_HX", "colour A"}, {"CONTROL_FYCF", "trigger"},
       {"CONTROL_FYdjcf", "trigger"}, {"CONTROL_FYggcf", "trigger"}, {"CONTROL_FY", "colour B"},
       {"CONTROL_JT", "colour JT"},   {"CONTROL_TS", "colour TS"},  {"CONTROL_CD", "colour CD"},
       {"CONTROL_Color", "palette"},
@@ -132,14 +133,30 @@ std::string Family(const std::string& key) {
 bool NeverShownTogether(const std::string& a, const std::string& b) {
   const std::string fa = Family(a), fb = Family(b);
   if (fa.empty() || fb.empty() || fa == fb) return false;
-  // The colour area under the direction row: one group at a time; the
-  // second and third colours, the trigger row and the palette never show.
-  auto inColourArea = [](const std::string& f) {
-    return f.rfind("colour ", 0) == 0 || f == "choice" || f == "user" || f == "trigger" || f == "palette";
+  // The second and third colour groups, the trigger row and the palette are
+  // never shown; the three direction placements move one set of controls.
+  auto neverShown = [](const std::string& f) {
+    return f == "colour JT" || f == "colour TS" || f == "colour CD" || f == "trigger" || f == "palette";
   };
-  if (inColourArea(fa) && inColourArea(fb)) return true;
+  if (neverShown(fa) || neverShown(fb)) return true;
   if (fa.rfind("direction", 0) == 0 && fb.rfind("direction", 0) == 0) return true;
-  return fa.rfind("page ", 0) == 0 && fb.rfind("page ", 0) == 0;
+  // Panel groups the lighting model never shows for one and the same effect.
+  auto shown = [](const EffectControls& c, const std::string& f) {
+    if (f == "speed") return c.speed;
+    if (f.rfind("direction", 0) == 0) return c.direction;
+    if (f == "colour A") return c.colourGroupA;
+    if (f == "colour B") return c.colourGroupB;
+    if (f == "choice") return c.colourChoice;
+    if (f == "user") return c.userGroup;
+    return true;  // anything else counts as always shown
+  };
+  if (fa.rfind("page ", 0) == 0 && fb.rfind("page ", 0) == 0) return true;
+  bool together = false;
+  for (int effect = 0; effect < 256; ++effect) {
+    const EffectControls controls = ControlsForEffect(effect);
+    together = together || (shown(controls, fa) && shown(controls, fb));
+  }
+  return !together;
 }
 
 class ShippedSkinTest : public ::testing::TestWithParam<Window> {};
