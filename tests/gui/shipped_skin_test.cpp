@@ -232,6 +232,23 @@ TEST(ShippedSkinImages, EveryPictureHasItsHiDpiTwinAtTwiceTheSize) {
   EXPECT_GE(checked, 80);  // the windows' images and every lighting picture
 }
 
+// The HiDPI pictures are drawn at twice the size, not blown up: the A key's
+// legend in main_normal@2x.jpg has detail a scaled 1x picture lacks.
+TEST(ShippedSkinImages, HiDpiPicturesAreDrawnNotScaled) {
+  CIniFile skin(kSkinFolder + "Main.ini");
+  const Placement a = ReadPlacement(skin, KeyButtonSkinKey(0x1E));
+  const QRect piece(2 * (a.left - 1), 2 * (a.top - 1), 2 * a.width, 2 * a.height);
+  const QImage sharp = Load("main_normal@2x.jpg").copy(piece).convertToFormat(QImage::Format_RGB32);
+  const QImage plain = Load("main_normal.jpg");
+  const QImage scaled = plain.scaled(plain.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                            .copy(piece).convertToFormat(QImage::Format_RGB32);
+  double difference = 0;
+  for (int y = 0; y < sharp.height(); ++y)
+    for (int x = 0; x < sharp.width(); ++x) difference += std::abs(qGray(sharp.pixel(x, y)) - qGray(scaled.pixel(x, y)));
+  difference /= sharp.width() * sharp.height();
+  EXPECT_GT(difference, 2.0) << "main_normal@2x.jpg looks like main_normal.jpg scaled up";
+}
+
 // The masks cut rounded corners and keep the rest: a mask white everywhere
 // would give a window nobody can see or click.
 TEST(ShippedSkinImages, MasksKeepTheBodyAndCutTheCorners) {
