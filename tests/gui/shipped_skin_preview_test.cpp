@@ -287,7 +287,37 @@ TEST(ShippedSkinPreview, KeyFunctionDialogOnTheMacroPage) {
   preview.Label("FUNC_MACRO_CYCLES_PROMPT", "Repeat count:");
   preview.Place("FUNC_MACRO_CYCLES", new QLineEdit("1", &dialog));
   const QImage shot = preview.Shoot("key_function_dialog");
-  ExpectButtonsBlendIntoBackground(preview, shot, {"FUNC_MACRO_ADD", "FUNC_MACRO_UP", "CONTROL_OSK"});
+  ExpectButtonsBlendIntoBackground(preview, shot, {"CONTROL_TITLE", "CONTROL_OSK", "CONTROL_CLEAR"});
+}
+
+TEST(ShippedSkinPreview, KeyFunctionDialogOnTheSingleKeyPage) {
+  Preview preview("Composite.ini");
+  ASSERT_TRUE(preview.Loaded());
+  SkinnedDialog& dialog = preview.Dialog();
+  const StateImages key = dialog.LoadStateImages("key_normal.jpg", "key_over.jpg", "key_down.jpg", "key_down.jpg");
+  const StateImages macro = dialog.LoadStateImages("macro_normal.jpg", "macro_over.jpg", "macro_down.jpg", "macro_disable.jpg");
+  for (const char* k : {"CONTROL_TITLE", "CONTROL_OSK", "CONTROL_CLEAR", "CONTROL_MASK"}) preview.Button(k, key);
+  const std::pair<const char*, const char*> captions[] = {{"CONTROL_KEY", "Single key"}, {"CONTROL_MACRO", "Macro"},
+                                                          {"CONTROL_MEDIA", "Multimedia"}, {"CONTROL_FUNCTION", "Keyboard function"},
+                                                          {"CONTROL_OK", "OK"}, {"CONTROL_CANCEL", "Cancel"}};
+  for (const auto& [k, caption] : captions) preview.Button(k, key, caption);
+  preview.Button("CONTROL2_APPLY", macro, "Apply");
+  preview.Find("CONTROL_KEY")->setDown(true);
+  preview.Label("KEY_SETTING", "Key settings");
+  preview.Label("TISHI_SINGLE_STATIC", "Press the key to assign, or pick it from the list:");
+  auto* box = preview.Place("FUNC_KEY_INPUT", new QLineEdit("Left Ctrl", &dialog));
+  box->setFont(SkinFont(kArialUnicode, 18));
+  box->setReadOnly(true);
+  preview.Place("FUNC_KEY_RADIO_KB", new SkinCheckBox(&dialog))->setChecked(true);
+  preview.Label("FUNC_KEY_RADIO_KB_STATIC", "Keyboard");
+  preview.Place("FUNC_KEY_RADIO_MOU", new SkinCheckBox(&dialog));
+  preview.Label("FUNC_KEY_RADIO_MOU_STATIC", "Mouse");
+  auto* mouse = preview.Place("FUNC_KEY_COMBO_MOU", new EditCombo(&dialog));
+  mouse->SetEntries({"Left Button", "Right Button"});
+  mouse->setEnabled(false);
+  preview.Label("FUNC_MACRO_CYCLES_PROMPT", "Repeat count:");
+  const QImage shot = preview.Shoot("key_function_dialog_single_key");
+  ExpectButtonsBlendIntoBackground(preview, shot, {"CONTROL_TITLE", "CONTROL_CLEAR", "CONTROL_MASK"});
 }
 
 TEST(ShippedSkinPreview, ProfileManager) {
