@@ -232,6 +232,25 @@ TEST(ShippedSkinImages, EveryPictureHasItsHiDpiTwinAtTwiceTheSize) {
   EXPECT_GE(checked, 80);  // the windows' images and every lighting picture
 }
 
+// The macro page's buttons are hidden on the other pages: the background
+// under them must be plain, or their ghosts show behind the single-key page.
+TEST(ShippedSkinImages, PageButtonsLeaveNoTraceInTheBackground) {
+  CIniFile skin(kSkinFolder + "Composite.ini");
+  const QImage background(QString::fromStdString(ReadSkinScreen(skin, kSkinFolder).background));
+  for (const char* key : {"FUNC_MACRO_ADD", "FUNC_MACRO_DELETE", "FUNC_MACRO_RECORD", "FUNC_MACRO_UP_TOP", "FUNC_MACRO_UP",
+                          "FUNC_MACRO_DOWN", "FUNC_MACRO_DOWN_BOTTOM", "FUNC_MACRO_DELETE2", "FUNC_MACRO_CLEAR"}) {
+    const Placement p = ReadPlacement(skin, key);
+    int lowest = 255, highest = 0;
+    for (int y = p.top; y < p.top + p.height; ++y) {
+      for (int x = p.left; x < p.left + p.width; ++x) {
+        lowest = std::min(lowest, qGray(background.pixel(x, y)));
+        highest = std::max(highest, qGray(background.pixel(x, y)));
+      }
+    }
+    EXPECT_LT(highest - lowest, 8) << key << " shows in the background";
+  }
+}
+
 // The HiDPI pictures are drawn at twice the size, not blown up: the A key's
 // legend in main_normal@2x.jpg has detail a scaled 1x picture lacks.
 TEST(ShippedSkinImages, HiDpiPicturesAreDrawnNotScaled) {
