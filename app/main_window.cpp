@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -44,7 +45,7 @@ MainWindow::MainWindow(Settings& settings, QWidget* parent)
     parts_->writes.WhenIdle([this, done] {
       if (core_ == nullptr) return done();
       AppCore* core = core_;
-      parts_->writes.Run([core] { core->ConnectionRefresh(); }, done);
+      RunKeyboardWork([core] { core->ConnectionRefresh(); }, done);
     });
   };
   handlers.close_dialogs = [this] { CloseChildDialogs(); };
@@ -56,9 +57,9 @@ MainWindow::MainWindow(Settings& settings, QWidget* parent)
           if (core_ == nullptr) return;
           AppCore* core = core_;
           if (timer_id == kProfileNotificationTimer)
-            parts_->writes.Run([core] { core->OnProfileNotification(); });
+            RunKeyboardWork([core] { core->OnProfileNotification(); });
           else if (timer_id == kReloadNotificationTimer)
-            parts_->writes.Run([core] { core->OnReloadNotification(); });
+            RunKeyboardWork([core] { core->OnReloadNotification(); });
         },
         timer_id);
   };
@@ -148,9 +149,28 @@ void MainWindow::ApplyLanguage() {
   if (parts_->key_dialog) parts_->key_dialog->ApplyLanguage();
 }
 
+bool MainWindow::ChildDialogOpen() const {
+  return (parts_->key_dialog && parts_->key_dialog->isVisible()) ||
+         (parts_->profile_dialog && parts_->profile_dialog->isVisible()) || QApplication::activeModalWidget() != nullptr;
+}
+
+void MainWindow::RunKeyboardWork(std::function<void()> work, std::function<void()> done) {
+  // An open dialog works on the core from this thread as it likes; the core
+  // then stays here too, and the window pauses for the few reports a profile
+  // change or a reconnection takes.
+  if (!parts_->writes.Running() && ChildDialogOpen()) {
+    work();
+    if (done) done();
+    return;
+  }
+  parts_->writes.Run(std::move(work), std::move(done));
+}
+
 void MainWindow::CloseChildDialogs() {
-  if (parts_->key_dialog) parts_->key_dialog->CloseCancelled();
-  if (parts_->profile_dialog) parts_->profile_dialog->CloseCancelled();
+  // Only open ones: a closed dialog has nothing to give back to the core,
+  // which may be busy on the keyboard-write worker.
+  if (parts_->key_dialog && parts_->key_dialog->isVisible()) parts_->key_dialog->CloseCancelled();
+  if (parts_->profile_dialog && parts_->profile_dialog->isVisible()) parts_->profile_dialog->CloseCancelled();
   Q_EMIT childDialogsClosing();
   if (QWidget* first = parts_->buttons.at(kProfileButtonIds[0])) first->setFocus();
 }

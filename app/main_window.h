@@ -122,6 +122,10 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   void ApplyArrowPictures();
   void RestoreCheckedState(int control_id);
   void RunFirmwareCheck();
+  // Keyboard work of the core: on the keyboard-write worker, or here while
+  // a dialog is open; `done` runs here afterwards.
+  void RunKeyboardWork(std::function<void()> work, std::function<void()> done = {});
+  bool ChildDialogOpen() const;
   bool KeyboardConnected() const;
 
   struct Parts;

@@ -136,7 +136,9 @@ void MainWindow::BuildControls() {
   const ButtonFont caption_font{std::string(kArialUnicode), kCaptionPoints, 0, false};
   for (const CommandButton& command : kCommandButtons) {
     auto [button, placement] = make_button(command.id, command.skinKey, command.accessibleName);
-    if (*command.captionKey) {
+    // The profiles button's face is blank: it names the selected profile
+    // file once one is chosen.
+    if (*command.captionKey || command.id == id::kProfiles) {
       button->SetButtonFont(caption_font);
       button->SetTextColour(ButtonState::kNormal, SkinTextColour());
       button->SetTextColour(ButtonState::kHovered, Qt::white);
