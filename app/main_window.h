@@ -57,6 +57,12 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   // window's events keep running meanwhile), so the core can then go.
   void ReleaseBlockingSends();
 
+  // Apply as the Apply button does: on the keyboard-write worker, after a
+  // write that is running. For Apply requests from outside the window (the
+  // clock change): never call AppCore::Apply() directly while the window
+  // may be lending the core to its worker.
+  void RequestApply();
+
   // Menu commands: restore from a file, back up to a file.
   void RestoreFromFile();
   void BackUpToFile();

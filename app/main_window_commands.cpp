@@ -79,7 +79,7 @@ void MainWindow::OnButton(int control_id) {
   }
   switch (control_id) {
     case id::kApply:
-      parts_->writes.Run([core] { core->Apply(); });
+      RequestApply();
       return;
     case id::kOk: {
       // Hidden only when the keyboard took the changes: with the keyboard
@@ -161,6 +161,12 @@ void MainWindow::ShowMenu() {
   QAction* chosen = menu.exec(QCursor::pos());
   if (chosen == restore) RestoreFromFile();
   if (chosen == back_up) BackUpToFile();
+}
+
+void MainWindow::RequestApply() {
+  if (core_ == nullptr) return;
+  AppCore* core = core_;
+  RunKeyboardWork([core] { core->Apply(); });
 }
 
 void MainWindow::RestoreFromFile() {
