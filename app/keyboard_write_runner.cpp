@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
-#include <QMetaObject>
+#include "app/window_thread_queue.h"
 #include <QSet>
 #include <QWidget>
 #include <exception>
@@ -54,7 +54,7 @@ class InputBlock final : public QObject {
   QSet<QWidget*> blocked_;
 };
 
-KeyboardWriteRunner::KeyboardWriteRunner(QObject* parent) : QObject(parent) {}
+KeyboardWriteRunner::KeyboardWriteRunner(WindowThreadQueue& queue, QObject* parent) : QObject(parent), queue_(queue) {}
 
 KeyboardWriteRunner::~KeyboardWriteRunner() {
   Stop();
@@ -80,7 +80,7 @@ void KeyboardWriteRunner::Run(std::function<void()> work, std::function<void()> 
       // A write that ran out of memory has failed; the window goes on.
     }
     // The runner outlives the worker: its destructor waits for this one.
-    QMetaObject::invokeMethod(this, [this] { Finish(); }, Qt::QueuedConnection);
+    queue_.Post([this] { Finish(); });
   });
 }
 

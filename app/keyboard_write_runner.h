@@ -25,11 +25,14 @@
 namespace zarvel {
 
 class InputBlock;
+class WindowThreadQueue;
 
 class KeyboardWriteRunner : public QObject {
   Q_OBJECT
  public:
-  explicit KeyboardWriteRunner(QObject* parent = nullptr);
+  // The worker's end is reported through `queue`, behind the view calls the
+  // work made.
+  explicit KeyboardWriteRunner(WindowThreadQueue& queue, QObject* parent = nullptr);
   // Waits for a running write (running the window's events meanwhile).
   ~KeyboardWriteRunner() override;
 
@@ -61,6 +64,7 @@ class KeyboardWriteRunner : public QObject {
     std::function<void()> run;
     int merge_key = 0;
   };
+  WindowThreadQueue& queue_;
   bool running_ = false;
   bool stopped_ = false;
   std::thread worker_;

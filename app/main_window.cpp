@@ -20,7 +20,7 @@ namespace zarvel {
 
 namespace id = main_window_id;
 
-MainWindow::Parts::Parts(MainWindow& window) : prompter(&window), writes(&window) {}
+MainWindow::Parts::Parts(MainWindow& window) : prompter(&window, queue), writes(queue, &window) {}
 
 MainWindow::MainWindow(Settings& settings, QWidget* parent)
     : SkinnedDialog(kMainSkinFile, parent), settings_(settings), parts_(std::make_unique<Parts>(*this)) {
@@ -32,7 +32,7 @@ MainWindow::MainWindow(Settings& settings, QWidget* parent)
   LoadSkin();
   BuildControls();
   parts_->panel = std::make_unique<LightingPanel>(*this, Skin(), *this);
-  parts_->lighting = std::make_unique<WindowThreadLightingView>(*this, *parts_->panel);
+  parts_->lighting = std::make_unique<WindowThreadLightingView>(parts_->queue, *parts_->panel);
   // The effect list must not change its effect on an arrow key: the user
   // reaches the list with the mouse, and a stray arrow press would rewrite
   // the keyboard's lighting. The slot list (editable) keeps its cursor keys.
@@ -184,7 +184,7 @@ void MainWindow::ReleaseBlockingSends() {
 // ---- MainView ----
 
 void MainWindow::ShowKeyDescription(int button_id, const std::string& text, bool assigned) {
-  OnWindowThread(this, [this, button_id, text, assigned] {
+  parts_->queue.RunOrPost([this, button_id, text, assigned] {
     auto it = parts_->buttons.find(button_id);
     if (it == parts_->buttons.end()) return;
     it->second->setToolTip(QString::fromStdString(text));
@@ -195,7 +195,7 @@ void MainWindow::ShowKeyDescription(int button_id, const std::string& text, bool
 }
 
 void MainWindow::CheckProfileButton(int profile) {
-  OnWindowThread(this, [this, profile] {
+  parts_->queue.RunOrPost([this, profile] {
     for (int p = 0; p < 4; ++p) {
       parts_->checked[kProfileButtonIds[p]] = p == profile;
       parts_->buttons.at(kProfileButtonIds[p])->setChecked(p == profile);
@@ -204,11 +204,11 @@ void MainWindow::CheckProfileButton(int profile) {
 }
 
 void MainWindow::EnableApply(bool enabled) {
-  OnWindowThread(this, [this, enabled] { parts_->buttons.at(id::kApply)->setEnabled(enabled); });
+  parts_->queue.RunOrPost([this, enabled] { parts_->buttons.at(id::kApply)->setEnabled(enabled); });
 }
 
 void MainWindow::ShowBusy(bool shown) {
-  OnWindowThread(this, [this, shown] {
+  parts_->queue.RunOrPost([this, shown] {
     if (shown)
       parts_->progress->Show();
     else
@@ -217,7 +217,7 @@ void MainWindow::ShowBusy(bool shown) {
 }
 
 void MainWindow::ShowTrayPicture(int icon_resource) {
-  OnWindowThread(this, [this, icon_resource] {
+  parts_->queue.RunOrPost([this, icon_resource] {
     if (icon_resource == parts_->tray_picture) return;
     parts_->tray_picture = icon_resource;
     Q_EMIT trayPictureChanged(icon_resource);
@@ -225,7 +225,7 @@ void MainWindow::ShowTrayPicture(int icon_resource) {
 }
 
 void MainWindow::ShowFlip(int flip) {
-  OnWindowThread(this, [this, flip] {
+  parts_->queue.RunOrPost([this, flip] {
     parts_->flip = flip == 1 ? 1 : 0;
     // F1..F4 share their place with the spare buttons: one set is usable.
     for (int f = 1010; f <= 1013; ++f) {

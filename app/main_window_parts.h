@@ -14,6 +14,7 @@
 #include "app/progress_animation.h"
 #include "app/qt_prompter.h"
 #include "app/qt_window_link.h"
+#include "app/window_thread_queue.h"
 #include "app/window_thread_view.h"
 #include "controls/skin_label.h"
 #include "controls/skin_picture.h"
@@ -57,6 +58,7 @@ inline constexpr int kMenuBackUp = 32777;
 struct MainWindow::Parts {
   explicit Parts(MainWindow& window);
 
+  WindowThreadQueue queue;  // first: the parts below post through it
   QtPrompter prompter;
   KeyboardWriteRunner writes;
   std::unique_ptr<QtWindowLink> link;

@@ -1,11 +1,13 @@
 #include "app/qt_prompter.h"
 
 #include <QMessageBox>
-#include <QMetaObject>
 #include <QThread>
 #include <QWidget>
 #include <algorithm>
+#include <condition_variable>
+#include <memory>
 
+#include "app/window_thread_queue.h"
 #include "skin/language.h"
 
 namespace zarvel {
@@ -19,7 +21,7 @@ bool ReleasedAnswer(PromptKind kind) { return kind == PromptKind::kOkCancel; }
 
 }  // namespace
 
-QtPrompter::QtPrompter(QWidget* parent) : QObject(parent), parent_(parent) {}
+QtPrompter::QtPrompter(QWidget* parent, WindowThreadQueue& queue) : QObject(parent), parent_(parent), queue_(queue) {}
 
 QtPrompter::~QtPrompter() = default;
 
@@ -65,7 +67,7 @@ void QtPrompter::ShowMessageLater(const std::string& key, const std::string& tex
     open_boxes_.push_back(box);
     box->open();
   };
-  QMetaObject::invokeMethod(this, show, Qt::QueuedConnection);
+  queue_.Post(show);
 }
 
 bool QtPrompter::Prompt(const PromptRecord& prompt) {
@@ -77,10 +79,23 @@ bool QtPrompter::Prompt(const PromptRecord& prompt) {
   // A keyboard write on the worker needs an answer: the window's thread shows
   // the box while the worker waits. The window thread never waits for the
   // worker without running its events, so this cannot deadlock.
-  bool answer = ReleasedAnswer(prompt.kind);
-  QMetaObject::invokeMethod(
-      this, [&] { answer = PromptOnWindowThread(prompt); }, Qt::BlockingQueuedConnection);
-  return answer;
+  struct Answer {
+    std::mutex mutex;
+    std::condition_variable given;
+    bool done = false;
+    bool yes = false;
+  };
+  auto answer = std::make_shared<Answer>();
+  queue_.Post([this, prompt, answer] {
+    const bool yes = PromptOnWindowThread(prompt);
+    std::lock_guard lock(answer->mutex);
+    answer->yes = yes;
+    answer->done = true;
+    answer->given.notify_all();
+  });
+  std::unique_lock lock(answer->mutex);
+  answer->given.wait(lock, [&] { return answer->done; });
+  return answer->yes;
 }
 
 bool QtPrompter::PromptOnWindowThread(const PromptRecord& prompt) {

@@ -29,6 +29,8 @@ class QWidget;
 
 namespace zarvel {
 
+class WindowThreadQueue;
+
 enum class PromptKind { kMessage, kYesNo, kOkCancel };
 
 struct PromptRecord {
@@ -42,7 +44,8 @@ class QtPrompter final : public QObject, public Prompter {
   Q_OBJECT
  public:
   // `parent` is the window the boxes belong to (may be hidden).
-  explicit QtPrompter(QWidget* parent);
+  // Calls from other threads reach the window's thread through `queue`.
+  QtPrompter(QWidget* parent, WindowThreadQueue& queue);
   ~QtPrompter() override;
 
   void ShowMessage(const std::string& key, const std::string& text) override;
@@ -65,6 +68,7 @@ class QtPrompter final : public QObject, public Prompter {
   bool PromptOnWindowThread(const PromptRecord& prompt);
 
   QWidget* parent_;
+  WindowThreadQueue& queue_;
   Responder responder_;
   std::mutex mutex_;
   bool released_ = false;

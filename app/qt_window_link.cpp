@@ -1,9 +1,6 @@
 #include "app/qt_window_link.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
-#include <QMetaObject>
-#include <QPointer>
 #include <QThread>
 #include <utility>
 
@@ -33,13 +30,9 @@ bool QtWindowLink::Released() const {
 
 void QtWindowLink::Post(std::function<void()> run) {
   if (Released()) return;
-  QPointer<QtWindowLink> self(this);
-  QMetaObject::invokeMethod(
-      this,
-      [self, run = std::move(run)] {
-        if (self && !self->Released()) run();
-      },
-      Qt::QueuedConnection);
+  queue_.Post([this, run = std::move(run)] {
+    if (!Released()) run();
+  });
 }
 
 void QtWindowLink::Send(std::function<void(Done)> run) {

@@ -27,6 +27,7 @@
 #include <set>
 #include <string>
 
+#include "app/window_thread_queue.h"
 #include "device/main_window_link.h"
 
 namespace zarvel {
@@ -72,6 +73,7 @@ class QtWindowLink final : public QObject, public MainWindowLink {
   void Send(std::function<void(Done)> run);
 
   Handlers handlers_;
+  WindowThreadQueue queue_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   bool released_ = false;

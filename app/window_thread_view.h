@@ -7,28 +7,15 @@
 // arrive on the worker. Widgets may only be touched on the window's thread,
 // so a call from elsewhere is queued there with copies of its arguments, in
 // the order made; a call on the window's thread goes straight through.
-#include <QMetaObject>
-#include <QObject>
-#include <QThread>
-#include <utility>
-
+#include "app/window_thread_queue.h"
 #include "core/lighting_view.h"
 
 namespace zarvel {
 
-// Runs `call` on `context`'s thread: at once when already there, else queued.
-template <typename Call>
-void OnWindowThread(QObject* context, Call&& call) {
-  if (QThread::currentThread() == context->thread())
-    call();
-  else
-    QMetaObject::invokeMethod(context, std::forward<Call>(call), Qt::QueuedConnection);
-}
-
 // The lighting panel as the lighting controller sees it from any thread.
 class WindowThreadLightingView final : public LightingView {
  public:
-  WindowThreadLightingView(QObject& context, LightingView& target) : context_(context), target_(target) {}
+  WindowThreadLightingView(WindowThreadQueue& queue, LightingView& target) : queue_(queue), target_(target) {}
 
   void SetEffectList(const std::vector<EffectListEntry>& entries) override;
   void SelectEffectEntry(int position) override;
@@ -46,7 +33,7 @@ class WindowThreadLightingView final : public LightingView {
   void ClearKeyFrames() override;
 
  private:
-  QObject& context_;
+  WindowThreadQueue& queue_;
   LightingView& target_;
 };
 
