@@ -262,5 +262,32 @@ TEST(MainWindowTest, ShowRequestsAndTheFirmwareQuestion) {
   }
 }
 
+TEST(MainWindowTest, FlipSwapsF1ToF4WithTheSpareButtonsAndIsKept) {
+  MainWindowRig rig;
+  ASSERT_TRUE(rig.Connect());
+  constexpr int kF1 = 1010;
+  constexpr int kD1 = 1016;
+  ASSERT_TRUE(rig.Button(kF1)->isEnabled());
+  ASSERT_FALSE(rig.Button(kD1)->isEnabled());
+  rig.Click(kFlipButtonIds[1]);
+  EXPECT_FALSE(rig.Button(kF1)->isEnabled());
+  EXPECT_TRUE(rig.Button(kD1)->isEnabled());
+  EXPECT_EQ(rig.settings.GetInt(kFlipSection, kFlipKey, 0), 1);
+  // A spare button has no key: a click opens nothing and sends nothing.
+  rig.keyboard.ClearExchanges();
+  rig.Click(kD1);
+  EXPECT_TRUE(rig.keyboard.Exchanges().empty());
+  rig.Click(kFlipButtonIds[2]);
+  EXPECT_TRUE(rig.Button(kF1)->isEnabled());
+  EXPECT_EQ(rig.settings.GetInt(kFlipSection, kFlipKey, 1), 0);
+}
+
+TEST(MainWindowTest, EveryButtonHasANameForScreenReaders) {
+  MainWindowRig rig;
+  for (ImageButton* button : rig.window->findChildren<ImageButton*>())
+    EXPECT_FALSE(button->accessibleName().isEmpty()) << button->objectName().toStdString();
+  EXPECT_EQ(rig.Button(kApplyButtonId)->accessibleName(), rig.Button(kApplyButtonId)->text());
+}
+
 }  // namespace
 }  // namespace zarvel
