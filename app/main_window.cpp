@@ -48,6 +48,7 @@ void MainWindow::EnableApply(bool) {}
 void MainWindow::ShowBusy(bool) {}
 void MainWindow::ShowTrayPicture(int) {}
 void MainWindow::ShowFlip(int) {}
+void MainWindow::ShowActiveProfile(int, const ProfileMenuLabel&) {}
 LightingView& MainWindow::Lighting() { return parts_->lighting; }
 ImageButton* MainWindow::KeyButton(int) { return nullptr; }
 std::vector<int> MainWindow::KeyButtonIds() const { return {}; }
