@@ -188,6 +188,9 @@ int LightingController::SelectEffect(int position) {
   ClearKeyColours();
   if (state_.effects.EffectAt(position) < 0) return 0;
   AreaWrites writes = zarvel::SelectEffect(state_, position);
+  // The list shows the choice also when it did not come from the list
+  // itself (the default reset, zarvelctl).
+  view_.SelectEffectEntry(position);
   ShowDirection();
   int result = SendAreaWrites(writes);
   // With the switch off the panel stays hidden; the choice still reaches the
@@ -290,10 +293,7 @@ int LightingController::ResetLighting() {
   if (LightingUnread()) return 0;
   int result = kResultDone;
   int position = state_.effects.PositionOf(kFirstDefaultEffect);
-  if (position >= 0) {
-    view_.SelectEffectEntry(position);
-    Keep(result, SelectEffect(position));
-  }
+  if (position >= 0) Keep(result, SelectEffect(position));
   if (KeyboardOffersUserEffect()) {
     files_.RestoreFromTemplate(CurrentProfile());
     FillSlotList();

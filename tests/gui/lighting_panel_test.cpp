@@ -247,17 +247,17 @@ TEST(LightingPanelSlots, RenamingInPlaceWritesTheNameToTheLightingFileOnly) {
   PanelRig rig;
   ASSERT_TRUE(rig.Connect());
   Prepare(rig.Lighting(), 20);
-  auto* slots = rig.Find<EditCombo>("CONTROL_umCombo");
+  auto* slotList = rig.Find<EditCombo>("CONTROL_umCombo");
   const int slot = rig.Lighting().Colours().slot.currentSlot;
   const std::string file = UserLightingFiles().LightingFilePath(rig.core->CurrentProfile());
   std::map<std::string, std::string> before = UserFiles();
   rig.keyboard.ClearExchanges();
 
-  slots->lineEdit()->setFocus();
-  slots->lineEdit()->selectAll();
-  QTest::keyClicks(slots->lineEdit(), "Desk");
+  slotList->lineEdit()->setFocus();
+  slotList->lineEdit()->selectAll();
+  QTest::keyClicks(slotList->lineEdit(), "Desk");
   EXPECT_EQ(ReadProfileString(file, "MODENAME", std::to_string(slot), "", 64), "Desk");
-  EXPECT_EQ(slots->itemText(slot), "Desk");
+  EXPECT_EQ(slotList->itemText(slot), "Desk");
   EXPECT_EQ(rig.Lighting().Colours().slot.currentSlot, slot);
   EXPECT_TRUE(rig.keyboard.Exchanges().empty());
   std::map<std::string, std::string> after = UserFiles();
