@@ -31,7 +31,6 @@ constexpr const char* kNameColumn = "名称";
 constexpr const char* kFolderColumn = "路径";
 // Column widths in dialog units: a quarter of an average character wide.
 constexpr int kColumnUnits[3] = {60, 120, 230};
-constexpr int kButtonTextPoints = 9;
 
 void OpenHelpPage() {
   QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(ProgramFolder() + "Help/index.html")));
@@ -68,6 +67,15 @@ void ProfileManagerDialog::BuildControls() {
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_->setShowGrid(true);
+  // The list sits on the dark skin: dark rows, light text, quiet grid lines.
+  list_->setStyleSheet(QStringLiteral(
+      "QTableWidget { background: #15171c; color: #e6e8ec; gridline-color: #2c3039;"
+      " selection-background-color: #1f6f9a; selection-color: #ffffff; border: 1px solid #2c3039; }"
+      "QHeaderView::section { background: #22252d; color: #c4c8d0; border: 0; border-right: 1px solid #2c3039;"
+      " border-bottom: 1px solid #2c3039; padding: 3px; }"
+      "QTableCornerButton::section { background: #22252d; border: 0; }"
+      "QTableWidget::indicator { width: 13px; height: 13px; border: 1px solid #8a909c; background: #1c1f26; }"
+      "QTableWidget::indicator:checked { background: #2fb4e8; border: 1px solid #2fb4e8; }"));
   const double unit = list_->fontMetrics().averageCharWidth() / 4.0;
   for (int column = 0; column < 3; ++column) list_->setColumnWidth(column, static_cast<int>(kColumnUnits[column] * unit));
   connect(list_, &QTableWidget::itemChanged, this, &ProfileManagerDialog::RowCheckChanged);
@@ -77,8 +85,8 @@ void ProfileManagerDialog::BuildControls() {
   auto button = [&](const char* key, const char* text, void (ProfileManagerDialog::*action)()) {
     auto* b = new ImageButton(this);
     b->setObjectName(key);
-    b->setText(QString::fromUtf8(text));
-    b->SetButtonFont(ButtonFont{"Arial Unicode MS", kButtonTextPoints});
+    // The skin's pictures show the caption; it still names the button.
+    b->SetCaption(QString::fromUtf8(text));
     PlaceImageButton(Skin(), key, *b, images);
     connect(b, &ImageButton::clicked, this, action);
     return b;
