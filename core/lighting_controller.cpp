@@ -1,6 +1,8 @@
 #include "core/lighting_controller.h"
 
 #include <array>
+#include <future>
+#include <system_error>
 #include <span>
 #include <utility>
 #include <vector>
@@ -316,8 +318,23 @@ int LightingController::PaintKey(int buttonId) {
   PaintResult paint = zarvel::PaintKey(colours_, profile, buttonId, state_.effect);
   if (!paint.painted) return 0;
   view_.ShowKeyFrame(ButtonFrame{buttonId, paint.colour});
+  // The slot file is saved by a helper while the keyboard takes the colour:
+  // one waits on the disk, the other on the reports, and a key painted after
+  // another waits for the first save, so saves never overlap.
+  auto save = [files = files_, profile, slot = colours_.slot.currentSlot, index = paint.colourIndex,
+               entry = paint.entry] { files.WriteKeyEntry(profile, slot, index, entry); };
+  std::future<void> saving;
+  try {
+    saving = std::async(std::launch::async, save);
+  } catch (const std::system_error&) {
+    // No thread to be had: save after the write instead.
+  }
   int result = SendColourWrites(profile, paint.writes);
-  files_.WriteKeyEntry(profile, colours_.slot.currentSlot, paint.colourIndex, paint.entry);
+  if (saving.valid()) {
+    saving.get();
+  } else {
+    save();
+  }
   return result;
 }
 
