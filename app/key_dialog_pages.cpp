@@ -106,10 +106,16 @@ void SingleKeyPage::Show(const KeyFunctionChoice& choice) {
 ListPage::ListPage(QWidget& dialog, const CIniFile& skin, Kind kind) : DialogPage(&dialog), kind_(kind) {
   const bool media = kind == Kind::kMedia;
   caption_ = Add(Caption(dialog, skin, media ? "MEDIA_SETTING_TISHI" : "FUNCTION_KEY_SETTING_TISHI"));
-  list_ = Add(MakeList(dialog, skin, media ? "FUNC_MEDIA_SELECT" : "FUNC_FUNCTION_SELECT"));
+  list_ = Add(new QListWidget(&dialog));
+  list_->setFont(ListFont());
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  PlaceControl(skin, media ? "FUNC_MEDIA_SELECT" : "FUNC_FUNCTION_SELECT", *list_);
   const std::size_t count = media ? kMediaFunctionCount : kKeyboardFunctionCount;
   for (std::size_t i = 0; i < count; ++i) list_->addItem(QString());
-  connect(list_, qOverload<int>(&QComboBox::activated), this, [this](int i) { Q_EMIT entryChosen(i); });
+  // Show() blocks the list's signals, so this is the user's choice only.
+  connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row >= 0) Q_EMIT entryChosen(row);
+  });
   ApplyLanguage();
 }
 
@@ -122,13 +128,15 @@ void ListPage::ApplyLanguage() {
     const auto index = static_cast<std::size_t>(i);
     const std::string name = media ? KeyDisplayName(MediaFunctionTable()[index].keyCode)
                                    : KeyboardFunctionName(static_cast<std::uint32_t>(i));
-    list_->setItemText(i, QString::fromStdString(name));
+    list_->item(i)->setText(QString::fromStdString(name));
   }
 }
 
 void ListPage::Show(const KeyFunctionChoice& choice) {
   const QSignalBlocker quiet(list_);
-  list_->setCurrentIndex(kind_ == Kind::kMedia ? choice.MediaPosition() : choice.FunctionPosition());
+  const int row = kind_ == Kind::kMedia ? choice.MediaPosition() : choice.FunctionPosition();
+  list_->setCurrentRow(row);
+  list_->scrollToItem(list_->item(row));
 }
 
 }  // namespace zarvel

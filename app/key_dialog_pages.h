@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFont>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QObject>
 #include <QWidget>
 #include <vector>
@@ -81,7 +82,7 @@ class ListPage : public DialogPage {
   ListPage(QWidget& dialog, const CIniFile& skin, Kind kind);
   void Show(const KeyFunctionChoice& choice);
   void ApplyLanguage();
-  QComboBox& List() { return *list_; }
+  QListWidget& List() { return *list_; }
 
  Q_SIGNALS:
   void entryChosen(int position);
@@ -89,7 +90,7 @@ class ListPage : public DialogPage {
  private:
   Kind kind_;
   SkinLabel* caption_;
-  QComboBox* list_;
+  QListWidget* list_;
 };
 
 }  // namespace zarvel

@@ -41,6 +41,20 @@ std::size_t PageSlot(KeyPage page) { return static_cast<std::size_t>(page); }
 
 ButtonFont TitleFont() { return ButtonFont{std::string(kVerdanaUnicode), 9, 0, false}; }
 
+// The boxes and lists sit on the dark skin: dark fields with the skin's
+// light text, so a page reads as one picture rather than white holes in it.
+constexpr const char* kFieldStyle =
+    "QLineEdit, QComboBox, QListWidget, QTableView {"
+    "  background: #14181d; color: #e8eaed; border: 1px solid #3a414b; border-radius: 3px;"
+    "  selection-background-color: #1f6f9f; selection-color: #ffffff; }"
+    "QLineEdit:disabled, QComboBox:disabled, QListWidget:disabled, QTableView:disabled {"
+    "  color: #7d848e; background: #1a1e23; }"
+    "QComboBox QAbstractItemView { background: #14181d; color: #e8eaed;"
+    "  selection-background-color: #1f6f9f; }"
+    "QTableView { gridline-color: #2b3139; }"
+    "QHeaderView::section { background: #232931; color: #c9ced6; border: none;"
+    "  border-right: 1px solid #3a414b; padding: 2px 4px; }";
+
 }  // namespace
 
 struct KeyFunctionDialog::Parts {
@@ -74,6 +88,7 @@ KeyFunctionDialog::KeyFunctionDialog(AppCore& core, QWidget* parent, Settings* s
       core_(core),
       parts_(std::make_unique<Parts>(core, settings != nullptr ? *settings : UserSettings())) {
   setObjectName("KeyFunctionDialog");
+  setStyleSheet(kFieldStyle);
   LoadSkin();
   BuildControls();
   // Ending the program while the dialog is open is one more way to close it.
@@ -136,6 +151,13 @@ void KeyFunctionDialog::BuildControls() {
   p.no_place->setFont(CaptionFont());
   p.no_place->setWordWrap(true);
   p.no_place->setStyleSheet("color: rgb(255, 196, 64);");
+  p.no_place->setFont(SkinFont(kArialUnicode, 9));
+  // Beside OK, below the pages, where no page puts anything: from the page
+  // picture's left edge to the first of the bottom buttons.
+  const QRect picture = p.page_picture->geometry();
+  const int bottom_row = std::min(p.apply->geometry().left(), p.ok->geometry().left());
+  p.no_place->setGeometry(picture.left(), p.ok->geometry().top() - 4, std::max(40, bottom_row - picture.left() - 6),
+                          p.ok->height() + 8);
   p.no_place->hide();
 
   p.single = new SingleKeyPage(*this, Skin());
@@ -274,8 +296,6 @@ void KeyFunctionDialog::ShowPage() {
   p.functions->Show(choice);
   p.macro->ShowAll();
   // Said on every page: the macros can still be edited, the key not given one.
-  const QRect caption = p.caption->geometry();
-  p.no_place->setGeometry(caption.left(), caption.bottom() + 1, std::max(caption.width(), 360), 2 * caption.height());
   p.no_place->setVisible(!p.session.KeyStorable());
   UpdateCapture();
 }

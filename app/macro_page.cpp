@@ -30,6 +30,9 @@ MacroPage::MacroPage(QWidget& dialog, const CIniFile& skin, const StateImages& i
   PlaceControl(skin, "MARCO_NAME_SETTING", *name_label_);
   name_box_ = Add(new EditCombo(&dialog));
   name_box_->setFont(ListFont());
+  // A style sheet on the window re-resolves child fonts: the box's editor
+  // gets the list font itself.
+  name_box_->lineEdit()->setFont(ListFont());
   name_box_->lineEdit()->setMaxLength(static_cast<int>(kMaxMacroNameLength));
   PlaceControl(skin, "FUNC_MACRO_LIST", *name_box_);
   name_label_->setBuddy(name_box_);

@@ -148,6 +148,7 @@ class AppCore {
   void SetUnappliedChanges(bool unapplied);
   // While the key-function dialog is open profiles cannot be switched.
   void SetKeyFunctionDialogOpen(bool open) { key_dialog_open_ = open; }
+  bool KeyFunctionDialogOpen() const { return key_dialog_open_; }
   // The macro page deleted a macro that keys used.
   void MarkWriteAllProfiles() { writer_.MarkWriteAllProfiles(); }
 
