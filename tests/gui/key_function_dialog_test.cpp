@@ -13,9 +13,13 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QUrl>
+#include <QTest>
+#include <QComboBox>
+#include <QFile>
 
 #include "app/key_capture.h"
 #include "app/key_dialog_pages.h"
+#include "app/macro_action_list.h"
 #include "app/macro_page.h"
 #include "controls/skin_label.h"
 #include "core/key_dialog_session.h"
@@ -277,6 +281,75 @@ TEST_F(KeyFunctionDialogTest, TheMacroEditorOpensCentredWithOnlyItsPage) {
   dialog->MediaPage().List().setCurrentRow(6);
   dialog->OkButton().click();
   EXPECT_EQ(rig.core->KeyRecord(kF1Record), (KeyFunction{kFunctionMedia, 0, 6, 0, 0}));
+}
+
+TEST_F(KeyFunctionDialogTest, NamesAndCellsAreEditedInPlace) {
+  OpenFor(kF1Button, kF1Record);
+  dialog->PageButton(KeyPage::kMacro).click();
+  // Typing into the empty name box makes the first macro with that name.
+  QLineEdit& name = *dialog->Macros().NameBox().lineEdit();
+  name.setFocus();
+  QTest::keyClicks(&name, "Hello");
+  ASSERT_EQ(dialog->Session().Editor().Entries().size(), 1u);
+  EXPECT_EQ(MacroNameUtf8(dialog->Session().Editor().Entries()[0]), "Hello");
+  EXPECT_EQ(dialog->Macros().NameBox().itemText(0), "Hello");
+
+  dialog->Macros().RecordButton().click();
+  Tap(kA);
+  ASSERT_EQ(dialog->Session().Editor().Rows().size(), 2u);
+  // Opening a delay cell ends the recording; the committed text follows the
+  // delay rules, with the message for a delay that is too long.
+  MacroActionList& list = dialog->Macros().ActionList();
+  const QModelIndex delay = list.model()->index(0, kDelayColumn);
+  list.setCurrentIndex(delay);
+  list.edit(delay);
+  EXPECT_FALSE(dialog->Session().Recorder().Recording());
+  EXPECT_FALSE(dialog->Capturing());
+  auto* editor = qobject_cast<QLineEdit*>(list.indexWidget(delay));
+  ASSERT_NE(editor, nullptr);
+  editor->setText("40005");
+  list.CommitOpenEditor();
+  EXPECT_EQ(dialog->Session().Editor().Rows()[0].delay, 40000u);
+  EXPECT_EQ(rig.prompter.Keys(), std::vector<std::string>{"MACRO_ACTION_ERR_DELAY_MAX"});
+  EXPECT_EQ(list.model()->index(0, kDelayColumn).data().toString(), "40000");
+
+  const QModelIndex key = list.model()->index(1, kKeyColumn);
+  list.setCurrentIndex(key);
+  list.edit(key);
+  auto* keys = qobject_cast<QComboBox*>(list.indexWidget(key));
+  ASSERT_NE(keys, nullptr);
+  EXPECT_EQ(keys->count(), kPickListSize);
+  EXPECT_EQ(keys->currentIndex(), KeyCodeToPickIndex(kA));
+  keys->setCurrentIndex(1);  // B
+  list.CommitOpenEditor();
+  EXPECT_EQ(dialog->Session().Editor().Rows()[1].keyCode, kB);
+  dialog->CancelButton().click();
+  EXPECT_TRUE(rig.core->Store().macros.empty());
+}
+
+TEST_F(KeyFunctionDialogTest, TheOnScreenKeyboardStartsOrIsSaidToBeMissing) {
+  const QByteArray path = qgetenv("PATH");
+  const QString folder = QDir::tempPath() + "/zarvel-osk-" + QString::number(QCoreApplication::applicationPid());
+  QDir().mkpath(folder);
+  qputenv("PATH", folder.toLocal8Bit());
+  OpenFor(kF1Button, kF1Record);
+  dialog->OnScreenKeyboardButton().click();
+  EXPECT_EQ(rig.prompter.Keys(), std::vector<std::string>{"COMPOSITE_OSK_MISSING"});
+  EXPECT_TRUE(dialog->Capturing());  // back after the message
+
+  const QString started = folder + "/started";
+  QFile script(folder + "/onboard");
+  ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+  script.write(QString("#!/bin/sh\n/usr/bin/touch '%1'\n").arg(started).toLocal8Bit());
+  script.close();
+  script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  rig.prompter.Clear();
+  dialog->OnScreenKeyboardButton().click();
+  qputenv("PATH", path);
+  for (int i = 0; i < 100 && !QFile::exists(started); ++i) QTest::qWait(20);
+  EXPECT_TRUE(QFile::exists(started));
+  EXPECT_TRUE(rig.prompter.Keys().empty());
+  QDir(folder).removeRecursively();
 }
 
 // Pictures of each page for people to look at (build/screenshots/).
