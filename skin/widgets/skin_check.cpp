@@ -58,7 +58,14 @@ SkinCheckResult CheckSkin(const std::string& skinFolder) {
   cache.SetFolder(skinFolder);
   const std::string folder = cache.Folder();
   const qreal ratio = ScreenPixelRatio();
-  for (const std::string& name : SkinImagesToCheck(folder)) {
+  const std::vector<std::string> names = SkinImagesToCheck(folder);
+  std::vector<std::string> images;
+  for (const std::string& name : names) {
+    if (std::find(std::begin(kSkinFiles), std::end(kSkinFiles), name) == std::end(kSkinFiles)) images.push_back(name);
+  }
+  cache.Preload(images, 1.0);
+  if (ratio >= 1.5) cache.Preload(images, ratio);
+  for (const std::string& name : names) {
     const std::string path = folder + name;
     if (std::find(std::begin(kSkinFiles), std::end(kSkinFiles), name) != std::end(kSkinFiles)) {
       std::error_code error;

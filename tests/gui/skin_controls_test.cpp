@@ -15,6 +15,7 @@
 #include "controls/skin_label.h"
 #include "controls/skin_picture.h"
 #include "gui/support/test_skin.h"
+#include "skin/widgets/skin_fonts.h"
 #include "skin/widgets/skin_image_cache.h"
 
 namespace zarvel {
@@ -214,6 +215,24 @@ TEST_F(SkinControlsTest, LabelsAndCheckBoxesLetTheSkinShowThrough) {
   QSignalSpy clicked(&box, &QCheckBox::clicked);
   box.setChecked(true);
   EXPECT_EQ(clicked.count(), 0);
+}
+
+TEST(SkinFonts, TheSkinsFacesFallBackToAFontLinuxHas) {
+  for (std::string_view face : {kArialUnicode, kVerdanaUnicode, std::string_view("Tahoma"), std::string_view()}) {
+    QStringList chain = FontFallbacks(face);
+    ASSERT_FALSE(chain.isEmpty());
+    if (!face.empty()) {
+      EXPECT_EQ(chain.front(), QString::fromUtf8(face.data(), face.size()));
+    }
+    EXPECT_EQ(chain.back(), "DejaVu Sans");
+    EXPECT_EQ(chain.removeDuplicates(), 0);
+    // Whatever the machine has, the font drawn is one of the chain, not
+    // the toolkit's arbitrary default.
+    const QFont font = SkinFont(face, 11, 956);
+    EXPECT_TRUE(chain.contains(QFontInfo(font).family())) << QFontInfo(font).family().toStdString();
+    EXPECT_EQ(font.pointSize(), 11);
+    EXPECT_GE(font.weight(), QFont::Black);
+  }
 }
 
 }  // namespace
