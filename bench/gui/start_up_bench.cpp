@@ -18,6 +18,7 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 
 namespace {
 
