@@ -81,3 +81,20 @@ if(ZARVEL_APP_SOURCES AND TARGET zarvel_widgets)
     install(TARGETS zarvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endif()
+
+# Desktop integration: the menu entry, the login autostart entry (which starts
+# the program hidden in the notification area) and the program's icon.
+if(TARGET zarvel)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/assets/zarvel.desktop)
+    install(FILES ${CMAKE_SOURCE_DIR}/assets/zarvel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  endif()
+  install(FILES ${CMAKE_SOURCE_DIR}/assets/zarvel-autostart.desktop
+          DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/xdg/autostart RENAME zarvel.desktop)
+  foreach(pixels 16 22 24 32 48 64 128 256)
+    install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Skins/zarvel_${pixels}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${pixels}x${pixels}/apps RENAME zarvel.png OPTIONAL)
+  endforeach()
+  if(EXISTS ${CMAKE_SOURCE_DIR}/assets/Help)
+    install(DIRECTORY ${CMAKE_SOURCE_DIR}/assets/Help DESTINATION ${CMAKE_INSTALL_DATADIR}/zarvel)
+  endif()
+endif()
