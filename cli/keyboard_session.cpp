@@ -8,25 +8,14 @@
 
 #include "device/connection_monitor.h"
 #include "device/device_discovery.h"
-#include "device/hidraw_backend.h"
-#include "device/simulated_backend.h"
 #include "model/default_matrix.h"
 #include "skin/language.h"
 
 namespace zarvel::cli {
-namespace {
-
-std::unique_ptr<HidBackend> MakeBackend(const CliOptions& options, std::unique_ptr<SimulatedKeyboard>& keyboard) {
-  if (!options.simulate) return std::make_unique<HidrawBackend>();
-  keyboard = std::make_unique<SimulatedKeyboard>(*options.variant, options.state_file);
-  return std::make_unique<SimulatedBackend>(*keyboard);
-}
-
-}  // namespace
 
 KeyboardSession::KeyboardSession(const CliOptions& options)
-    : backend_(MakeBackend(options, keyboard_)),
-      device_(*backend_),
+    : keyboard_(options),
+      device_(keyboard_.Backend()),
       link_(device_),
       context_(BuiltInDefaultMatrix()),
       sync_(link_, context_),
@@ -36,27 +25,23 @@ KeyboardSession::KeyboardSession(const CliOptions& options)
 }
 
 KeyboardSession::~KeyboardSession() {
-  link_.SetTraceHook({});
+  ReportTrace::Detach(link_);
   link_.SetDeviceOpen(false);
   device_.Close();
 }
 
 bool KeyboardSession::StartTrace(std::ostream& err) {
   if (trace_path_.empty()) return true;
-  trace_.open(trace_path_, std::ios::out | std::ios::app | std::ios::binary);
-  if (!trace_) {
+  if (!trace_.Open(trace_path_)) {
     err << "zarvelctl: cannot open the trace file " << trace_path_ << '\n';
     return false;
   }
-  link_.SetTraceHook([this](std::string_view line) {
-    trace_ << line << '\n';
-    trace_.flush();
-  });
+  trace_.Attach(link_);
   return true;
 }
 
 bool KeyboardSession::AccessDenied(std::string& node) {
-  HidDevice device(*backend_);
+  HidDevice device(keyboard_.Backend());
   if (!device.BuildPathList()) return false;
   while (std::optional<std::string> path = device.NextPath()) {
     if (IdentifyDevicePath(*path) == nullptr) continue;
