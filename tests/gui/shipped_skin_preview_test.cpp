@@ -1,6 +1,6 @@
 // The shipped skin put together with the kit's controls, as a window shows
 // it: each window is rendered offscreen and kept as a screenshot under
-// build/screenshots/ for people to look at.
+// build/screenshots/skin_preview_*.png for people to look at.
 //
 // What is checked: an image button in its normal state shows exactly what
 // the background shows under it. A skin drawn without the one-pixel offset
@@ -240,7 +240,7 @@ TEST_P(MainWindowPreview, KeysMatchTheBackgroundAtRest) {
   for (const char* key : {"COLOR_R", "COLOR_G", "COLOR_B"}) preview.Place(key, new QLineEdit("255", &window));
   preview.Picture("CONTROL_JDTStatic", "jdt4.bmp");
 
-  const QImage shot = preview.Shoot(GetParam() ? "main_window_user_effect" : "main_window");
+  const QImage shot = preview.Shoot(GetParam() ? "skin_preview_main_user_effect" : "skin_preview_main");
   std::vector<std::string> plain;
   for (const std::string& key : keys) {
     const ImageButton* button = preview.Find(key);
@@ -286,7 +286,7 @@ TEST(ShippedSkinPreview, KeyFunctionDialogOnTheMacroPage) {
   preview.Label("FUNC_MACRO_RECORD_DELAY2", "Record delays");
   preview.Label("FUNC_MACRO_CYCLES_PROMPT", "Repeat count:");
   preview.Place("FUNC_MACRO_CYCLES", new QLineEdit("1", &dialog));
-  const QImage shot = preview.Shoot("key_function_dialog");
+  const QImage shot = preview.Shoot("skin_preview_key_dialog_macro");
   ExpectButtonsBlendIntoBackground(preview, shot, {"CONTROL_TITLE", "CONTROL_OSK", "CONTROL_CLEAR"});
 }
 
@@ -316,7 +316,7 @@ TEST(ShippedSkinPreview, KeyFunctionDialogOnTheSingleKeyPage) {
   mouse->SetEntries({"Left Button", "Right Button"});
   mouse->setEnabled(false);
   preview.Label("FUNC_MACRO_CYCLES_PROMPT", "Repeat count:");
-  const QImage shot = preview.Shoot("key_function_dialog_single_key");
+  const QImage shot = preview.Shoot("skin_preview_key_dialog_single_key");
   ExpectButtonsBlendIntoBackground(preview, shot, {"CONTROL_TITLE", "CONTROL_CLEAR", "CONTROL_MASK"});
 }
 
@@ -336,7 +336,7 @@ TEST(ShippedSkinPreview, ProfileManager) {
     row->setCheckState(0, n == 0 ? Qt::Checked : Qt::Unchecked);
     list->addTopLevelItem(row);
   }
-  const QImage shot = preview.Shoot("profile_manager");
+  const QImage shot = preview.Shoot("skin_preview_profile_manager");
   ExpectButtonsBlendIntoBackground(preview, shot, {"FUNC_LOAD", "FUNC_ADD", "CONTROL_OK"});
 }
 
