@@ -60,8 +60,11 @@ build: configure
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# The window on the simulated keyboard: on the desktop's display, or without one
+# a scripted tour under Xvfb with screenshots in build/screenshots/, then the
+# zarvelctl demo.
 run: build
-	./scripts/run-simulated.sh $(BUILD_DIR)/bin
+	./scripts/run-window.sh $(BUILD_DIR)/bin
 
 # ThreadSanitizer over the tests that run threads (named *Thread*, *Monitor*, *Listener*).
 tsan:

@@ -15,6 +15,7 @@
 #include "core/profile_menu.h"
 #include "model/atomic_file.h"
 #include "model/key_description.h"
+#include "model/key_matrix.h"
 #include "model/profile_file.h"
 #include "model/user_lighting_file.h"
 #include "skin/language.h"
@@ -265,6 +266,23 @@ KeyFunction AppCore::KeyRecord(std::size_t record_index) {
   if (record_index >= kRecordsPerProfile) return {};
   std::lock_guard lock(store_lock_);
   return store_.Record(static_cast<std::size_t>(EditedProfile()), record_index);
+}
+
+std::u16string AppCore::KeyText(std::size_t record_index) {
+  if (record_index >= kRecordsPerProfile) return {};
+  std::lock_guard lock(store_lock_);
+  const std::size_t global = GlobalRecordNumber(static_cast<std::size_t>(EditedProfile()), record_index);
+  return store_.strings.Entry(global).text;
+}
+
+bool AppCore::KeyboardCanStore(std::size_t record_index) {
+  if (record_index >= kRecordsPerProfile) return false;
+  const DefaultMatrix defaults = connection_.DefaultMatrix();
+  for (std::size_t p = 0; p < kMatrixPositions; ++p) {
+    const KeyCode key = EntryToKeyCode(MatrixEntryAt(defaults, p));
+    if (key != 0 && KeyCodeToRecordIndex(key) == record_index) return true;
+  }
+  return false;
 }
 
 // ---- main window ----

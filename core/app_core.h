@@ -115,6 +115,15 @@ class AppCore {
   bool AssignKey(std::size_t record_index, const KeyFunction& function, std::u16string_view text = {});
   // The record of `record_index` in the profile keys are edited in.
   KeyFunction KeyRecord(std::size_t record_index);
+  // The program path or text of that record (type 3 or 6); empty for none.
+  // The key-function dialog hands it back to AssignKey when it stores such
+  // a record unchanged, so the text is not lost.
+  std::u16string KeyText(std::size_t record_index);
+  // Whether the connected keyboard's factory matrix has a place for the
+  // key of `record_index`: a record no matrix position names (a G key on a
+  // keyboard without special keys) never reaches the keyboard, and the next
+  // read of the keyboard wipes it.
+  bool KeyboardCanStore(std::size_t record_index);
 
   // ---- main window ----
 
@@ -150,6 +159,7 @@ class AppCore {
   void SetKeyFunctionDialogOpen(bool open) { key_dialog_open_ = open; }
   // The profile manager while it is open (null when closed).
   void SetOpenProfileManager(ProfileManager* manager) { profile_manager_ = manager; }
+  bool KeyFunctionDialogOpen() const { return key_dialog_open_; }
   // The macro page deleted a macro that keys used.
   void MarkWriteAllProfiles() { writer_.MarkWriteAllProfiles(); }
 

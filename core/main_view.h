@@ -2,9 +2,11 @@
 // What the main window shows, as the application core drives it.
 //
 // The core decides; the view only shows. The Qt main window implements this,
-// zarvelctl implements it on the terminal and the tests record it. Every call
-// comes from the window's thread (the busy indicator's calls included: the
-// core posts them there), so an implementation needs no locking of its own.
+// zarvelctl implements it on the terminal and the tests record it. Calls come
+// from the thread the core is running on: the window's thread, or, while the
+// Qt window lends the core to its keyboard-write worker (Apply and the other
+// long keyboard sequences), that worker; the Qt window carries such calls
+// over to its own thread. The core is never used by two threads at once.
 //
 // The lighting panel and the key colour frames are a view of their own
 // (LightingView), which the lighting controller drives; the main view hands

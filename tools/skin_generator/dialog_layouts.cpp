@@ -168,7 +168,7 @@ WindowLayout ProfileManagerLayout() {
 std::vector<StateImageSpec> ProfileManagerImages() {
   return {{"Profile_normal.jpg", "", FaceState::kNormal},
           {"Profile_over.jpg", "", FaceState::kHovered},
-          {"Profile_down.jpg", "", FaceState::kPressed}};
+          {"Profile_down.jpg", "", FaceState::kSunken}};
 }
 
 }  // namespace zarvel::skingen
