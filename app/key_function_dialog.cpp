@@ -407,8 +407,10 @@ void KeyFunctionDialog::CloseCancelled() {
 }
 
 void KeyFunctionDialog::hideEvent(QHideEvent* event) {
-  // However the window went away, it holds no grab and counts as closed.
-  FinishClose();
+  // However the program hid the window, it holds no grab and counts as
+  // closed. A hide by the window system (another virtual desktop) only
+  // lends the keyboard back, which the capture guard does by itself.
+  if (!event->spontaneous()) FinishClose();
   SkinnedDialog::hideEvent(event);
 }
 
