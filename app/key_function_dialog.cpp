@@ -96,8 +96,11 @@ KeyFunctionDialog::KeyFunctionDialog(AppCore& core, QWidget* parent, Settings* s
 }
 
 KeyFunctionDialog::~KeyFunctionDialog() {
+  // The keyboard is given back whatever else is gone. The program closes an
+  // open dialog as it quits; a dialog destroyed with its main window may
+  // outlive the core, so the core is not told here.
   parts_->capture.reset();
-  parts_->session.Close();
+  parts_->session.Abandon();
 }
 
 void KeyFunctionDialog::BuildControls() {
