@@ -135,7 +135,9 @@ void KeyFunctionDialog::BuildControls() {
   p.osk = button("CONTROL_OSK", p.key_images);
   p.ok = button("CONTROL_OK", p.key_images);
   p.cancel = button("CONTROL_CANCEL", p.key_images);
-  p.apply = button("CONTROL2_APPLY", p.key_images);
+  // The key set has no disabled picture; the macro set's shows Apply greyed
+  // while there is nothing to apply.
+  p.apply = button("CONTROL2_APPLY", p.macro_images);
   const Placement apply_at = ReadPlacement(Skin(), "CONTROL2_APPLY");
   if (IsUnplacedButton(apply_at)) {
     // The skin has no place for Apply: it goes beside OK, as far from it as
@@ -143,7 +145,7 @@ void KeyFunctionDialog::BuildControls() {
     const QRect ok = p.ok->geometry(), cancel = p.cancel->geometry();
     const QRect at = ok.translated(ok.left() - cancel.left(), 0);
     p.apply->setGeometry(at);
-    p.apply->SetStateImages(p.key_images, at.topLeft());
+    p.apply->SetStateImages(p.macro_images, at.topLeft());
     p.apply->setEnabled(true);
   }
 
