@@ -68,17 +68,22 @@ TEST_F(ApplicationShutdownThreadTest, ExitWhilePluggingConcurrently) {
   Application application(Simulated(), Now());
   Watch(application);
   std::atomic<bool> stop{false};
-  std::thread plugger([&] {
-    for (int i = 0; !stop; ++i) {
-      ::kill(::getpid(), i % 2 == 0 ? SIGUSR1 : SIGUSR2);
-      std::this_thread::sleep_for(std::chrono::milliseconds(7));
-    }
+  std::thread plugger;
+  // Only once the program runs: before it watches the signals they would end
+  // this test process.
+  QTimer::singleShot(0, &application, [&] {
+    plugger = std::thread([&] {
+      for (int i = 0; !stop; ++i) {
+        ::kill(::getpid(), i % 2 == 0 ? SIGUSR1 : SIGUSR2);
+        std::this_thread::sleep_for(std::chrono::milliseconds(7));
+      }
+    });
   });
   QTimer::singleShot(700, &application, [&] {
     // The plugging stops first: a signal arriving after the program stopped
     // watching would end this test process.
     stop = true;
-    plugger.join();
+    if (plugger.joinable()) plugger.join();
     application.RequestExit();
   });
   EXPECT_EQ(application.Run(), 0);
