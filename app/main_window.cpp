@@ -10,6 +10,7 @@
 #include "app/main_window_parts.h"
 #include "app/profile_manager_dialog.h"
 #include "core/app_core.h"
+#include "core/profile_menu.h"
 #include "core/lighting_controller.h"
 #include "device/device_discovery.h"
 #include "device/device_info_record.h"
@@ -191,6 +192,18 @@ void MainWindow::ShowKeyDescription(int button_id, const std::string& text, bool
     it->second->setAccessibleDescription(QString::fromStdString(text));
     parts_->checked[button_id] = assigned;
     it->second->setChecked(assigned);
+  });
+}
+
+void MainWindow::ShowActiveProfile(int profile, const ProfileMenuLabel& label) {
+  parts_->queue.RunOrPost([this, profile, label] {
+    auto it = parts_->buttons.find(id::kProfiles);
+    if (it != parts_->buttons.end()) {
+      it->second->setText(QString::fromStdString(label.text));
+      it->second->setToolTip(QString::fromStdString(label.tooltip));
+    }
+    if (parts_->profile_dialog != nullptr && parts_->profile_dialog->isVisible())
+      parts_->profile_dialog->OnProfileSwitched(profile);
   });
 }
 

@@ -91,6 +91,7 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   void ShowBusy(bool shown) override;
   void ShowTrayPicture(int icon_resource) override;
   void ShowFlip(int flip) override;
+  void ShowActiveProfile(int profile, const ProfileMenuLabel& label) override;
   LightingView& Lighting() override;
 
   // KeyButtonAccess

@@ -13,6 +13,8 @@
 // it out so one window object can play both parts.
 #include <string>
 
+#include "core/profile_menu.h"
+
 namespace zarvel {
 
 class LightingView;
@@ -48,6 +50,13 @@ class MainView {
   // Flip 0 enables F1..F4 (1010..1013) and disables the spare buttons
   // 1016..1021; flip 1 the opposite. Also picks the flip image set.
   virtual void ShowFlip(int flip) = 0;
+  // The profile menu was rebuilt for the keyboard's active profile `profile`
+  // (-1 when unknown): the profiles button shows `label.text` with the
+  // tooltip `label.tooltip`. While the profile manager is open, its list
+  // shows the row of `profile` checked (no row for -1) and its Apply is
+  // disabled; the window redraws it from the manager's model, which the
+  // core has already updated.
+  virtual void ShowActiveProfile(int profile, const ProfileMenuLabel& label) = 0;
   // The lighting panel and key colour frames of this window.
   virtual LightingView& Lighting() = 0;
 };
