@@ -56,7 +56,8 @@ TEST_F(TrayProcessTest, MenuOpenAboutExitAndThePictureFollowsThePlug) {
   zarvel.Start({QStringLiteral("--simulate"), QStringLiteral("/Start")}, Env());
   const QString service = WaitForItem();
   SemaphoreFiles semaphores;
-  WaitUntil([&] { return (semaphores = OpenSemaphores(zarvel.Pid())).size() == 208; }, milliseconds(5000));
+  WaitUntil([&] { return MappedSemaphoreCount(zarvel.Pid()) == 208; }, milliseconds(5000));
+  semaphores = OpenSemaphores(zarvel.Pid());
   ASSERT_FALSE(service.isEmpty()) << "no tray item registered; stderr: " << zarvel.Errors().toStdString();
 
   EXPECT_EQ(AskTrayItem(bus_.Address(), service, "tooltip"), QStringList{Text("KEYBOARD_TRAY_DESC")});

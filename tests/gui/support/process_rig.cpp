@@ -102,17 +102,29 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   return true;
 }
 
-SemaphoreFiles OpenSemaphores(qint64 pid) {
-  // The C library maps a new semaphore under a temporary name before it
-  // gives it its own, so the process's map is matched by inode.
+namespace {
+
+// Inodes of the semaphore files a process has mapped. The C library maps a
+// new semaphore under a temporary name before it gives it its own, so only
+// the inode says which file it is.
+std::set<unsigned long> MappedSemaphoreInodes(qint64 pid) {
   std::set<unsigned long> mapped;
   QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
-  if (!maps.open(QIODevice::ReadOnly)) return {};
+  if (!maps.open(QIODevice::ReadOnly)) return mapped;
   // "start-end perms offset dev inode path"
   for (const QByteArray& line : maps.readAll().split('\n')) {
     const QList<QByteArray> fields = line.simplified().split(' ');
     if (fields.size() >= 6 && fields[5].startsWith("/dev/shm/sem.")) mapped.insert(fields[4].toULong());
   }
+  return mapped;
+}
+
+}  // namespace
+
+int MappedSemaphoreCount(qint64 pid) { return static_cast<int>(MappedSemaphoreInodes(pid).size()); }
+
+SemaphoreFiles OpenSemaphores(qint64 pid) {
+  const std::set<unsigned long> mapped = MappedSemaphoreInodes(pid);
   SemaphoreFiles files;
   for (const QString& name : QDir(QStringLiteral("/dev/shm")).entryList({QStringLiteral("sem.Zarvel_Event_Main_*")},
                                                                          QDir::Files | QDir::System)) {

@@ -86,6 +86,8 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 // a test follows the very files its process had open.
 using SemaphoreFiles = std::map<std::string, unsigned long>;
 SemaphoreFiles OpenSemaphores(qint64 pid);
+// How many named semaphores (of any name) a process has mapped.
+int MappedSemaphoreCount(qint64 pid);
 // How many of `files` still exist as the same file: left behind.
 int LeftoverSemaphores(const SemaphoreFiles& files);
 
