@@ -306,6 +306,7 @@ void Application::StopDeviceSide() {
   monitor_.reset();
   listener_.reset();
   tour_.reset();
+  if (window_) window_->DetachCore();
   core_.reset();
   tray_.reset();
   about_ = nullptr;

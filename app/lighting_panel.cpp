@@ -218,6 +218,10 @@ void LightingPanel::ApplyLanguage() {
     group->randomLabel->setText(Text(LookupLight("DC")));
   }
   c.usbLabel->setText(Text(LookupLight("Usb")));
+  // The report rate buttons carry only their number on the skin; screen
+  // readers hear the group's label with it.
+  for (int n = 0; n < kReportRateButtons; ++n)
+    c.reportRate[static_cast<std::size_t>(n)]->setAccessibleName(c.usbLabel->text() + " " + QString::number(n + 1));
   c.unreadNotice->setText(Text(LookupText("LIGHT_READ_ERROR")));
   c.userGroup.ApplyLanguage();
 }
