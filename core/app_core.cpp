@@ -222,7 +222,8 @@ bool AppCore::ExportProfileFile(const std::string& path) {
 bool AppCore::AssignKey(std::size_t record_index, const KeyFunction& function, std::u16string_view text) {
   if (record_index >= kRecordsPerProfile) return false;
   std::lock_guard lock(store_lock_);
-  const auto profile = static_cast<std::size_t>(EditedProfile());
+  const int edited = EditedProfile();
+  const auto profile = static_cast<std::size_t>(edited);
   store_.Record(profile, record_index) = function;
   const std::size_t global = GlobalRecordNumber(profile, record_index);
   if (function.type == kFunctionLaunch || function.type == kFunctionText)
@@ -232,10 +233,12 @@ bool AppCore::AssignKey(std::size_t record_index, const KeyFunction& function, s
 
   if (record_index >= kFirstSpecialRecord && record_index < kFirstSpecialRecord + kSpecialButtonCount) {
     const int special = static_cast<int>(record_index - kFirstSpecialRecord);
-    ShowKeyDescription(SpecialKeyButtonId(special), record_index, SpecialKeyCode(static_cast<unsigned>(special)));
+    ShowKeyDescription(edited, SpecialKeyButtonId(special), record_index,
+                       SpecialKeyCode(static_cast<unsigned>(special)));
   } else {
     for (const KeyButton& button : KeyButtons())
-      if (KeyCodeToRecordIndex(button.key) == record_index) ShowKeyDescription(button.buttonId, record_index, button.key);
+      if (KeyCodeToRecordIndex(button.key) == record_index)
+        ShowKeyDescription(edited, button.buttonId, record_index, button.key);
   }
   SetUnappliedChanges(true);
   return true;
@@ -249,20 +252,24 @@ KeyFunction AppCore::KeyRecord(std::size_t record_index) {
 
 // ---- main window ----
 
-void AppCore::ShowKeyDescription(int button_id, std::size_t record_index, KeyCode key) {
-  const auto profile = static_cast<std::size_t>(EditedProfile());
-  const KeyDescription description = DescribeKeyFunction(key, store_.Record(profile, record_index), store_.macros);
+void AppCore::ShowKeyDescription(int profile, int button_id, std::size_t record_index, KeyCode key) {
+  const KeyDescription description =
+      DescribeKeyFunction(key, store_.Record(static_cast<std::size_t>(profile), record_index), store_.macros);
   view_.ShowKeyDescription(button_id, description.text, description.assigned);
 }
 
 void AppCore::RefreshKeyDescriptions() {
   std::lock_guard lock(store_lock_);
+  // One question to the keyboard for the whole refresh: while its active
+  // profile is unknown every question is a device-information read, and a
+  // silent keyboard would make each of the 113 buttons wait for its own.
+  const int profile = EditedProfile();
   for (const KeyButton& button : KeyButtons()) {
     const std::size_t record = KeyCodeToRecordIndex(button.key);
-    if (record < kRecordsPerProfile) ShowKeyDescription(button.buttonId, record, button.key);
+    if (record < kRecordsPerProfile) ShowKeyDescription(profile, button.buttonId, record, button.key);
   }
   for (std::size_t k = 0; k < kSpecialButtonCount; ++k)
-    ShowKeyDescription(SpecialKeyButtonId(static_cast<int>(k)), kFirstSpecialRecord + k,
+    ShowKeyDescription(profile, SpecialKeyButtonId(static_cast<int>(k)), kFirstSpecialRecord + k,
                        SpecialKeyCode(static_cast<unsigned>(k)));
 }
 
@@ -324,6 +331,10 @@ void AppCore::OnReloadNotification() {
   DeviceInfoRecord record{};
   if (link_.ReadDeviceInfo(record) != kResultDone) return;
   const int active = record[device_info_offset::kActiveProfile];
+  // The reset may have left the keyboard on another profile than the one the
+  // cache remembers; the record just read is the truth, or the profile switch
+  // below could be skipped and Apply would write the wrong profile's keys.
+  connection_.SetActiveProfileCache(active < kKeyboardProfiles ? active : -1);
   // A profile number the window has no button for is not taken over; the
   // first profile is selected below all the same.
   if (active < kKeyboardProfiles) SetCurrentProfile(active);

@@ -160,7 +160,7 @@ class AppCore {
   // The store as the store file's bytes; empty when there is no store file
   // yet or memory ran out. Call with the store lock held.
   std::vector<std::uint8_t> StoreFileBytesToSave();
-  void ShowKeyDescription(int button_id, std::size_t record_index, KeyCode key);
+  void ShowKeyDescription(int profile, int button_id, std::size_t record_index, KeyCode key);
 
   DeviceLink& link_;
   ConnectionContext& connection_;

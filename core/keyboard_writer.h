@@ -42,7 +42,8 @@ class KeyboardWriter {
   // and the bracket closed.
   // False with nothing sent when the macros do not fit or, writing only the
   // active profile, the active profile cannot be read. Call with the store
-  // lock held: the texts are packed into the store's own records.
+  // lock held: the texts are packed into the store's own records. False too
+  // when memory for the snapshot or the encoded data ran out.
   bool WriteToKeyboard(ProfileStore& store, bool all_profiles);
 
   // Set when a macro that keys used was deleted: the matrices of all four
@@ -56,6 +57,8 @@ class KeyboardWriter {
   std::recursive_mutex& SnapshotLock() { return snapshot_lock_; }
 
  private:
+  bool WriteSnapshot(ProfileStore& store, bool all_profiles);
+
   ProfileSync& sync_;
   Prompter& prompter_;
   mutable std::recursive_mutex snapshot_lock_;
