@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/keyboard_session.h"
+#include "model/atomic_file.h"
 #include "model/key_description.h"
 #include "model/key_table.h"
 #include "model/profile_file.h"
@@ -16,11 +17,6 @@
 
 namespace zarvel::cli {
 namespace {
-
-bool Exists(const std::string& path) {
-  struct stat st{};
-  return ::stat(path.c_str(), &st) == 0;
-}
 
 // The key a record belongs to: a key-table row, a G key, or none (the records
 // no key uses).
@@ -65,15 +61,22 @@ std::string Describe(std::size_t record_index, const KeyFunction& record, const 
 }
 
 // Validation as the import does it, with exit statuses: a file that is not
-// there or cannot be read is 2, a bad one 1.
+// there or cannot be read is 2, a bad one 1. A file whose header is right
+// must also load whole (not shorter than its header says), as dump and
+// import need it to.
 int CheckFile(CommandContext& c, const std::string& path, int& result) {
-  if (!Exists(path)) {
-    c.err << "zarvelctl: cannot open " << path << ": " << std::strerror(errno) << '\n';
+  if (!ReadableProfileFileOrSay(c, path)) {
     result = -2;
     return kExitUsage;
   }
   result = ValidateProfileFile(path, c.prompter);
-  if (result == 1) return kExitOk;
+  if (result == 1) {
+    auto store = std::make_unique<ProfileStore>();
+    if (LoadStoreFile(*store, path)) return kExitOk;
+    c.err << "zarvelctl: " << path << " cannot be loaded whole: it is shorter than its header says\n";
+    result = 0;
+    return kExitFailed;
+  }
   if (result == -2) {
     c.err << "zarvelctl: cannot open " << path << '\n';
     return kExitUsage;
@@ -83,6 +86,13 @@ int CheckFile(CommandContext& c, const std::string& path, int& result) {
 }
 
 }  // namespace
+
+bool ReadableProfileFileOrSay(CommandContext& c, const std::string& path) {
+  const int reason = ProbeRegularFile(path);
+  if (reason == 0) return true;
+  c.err << "zarvelctl: cannot open " << path << ": " << ReadFailureText(reason) << '\n';
+  return false;
+}
 
 int RunNewFile(CommandContext& c) {
   const std::string& path = c.options.operands[0];

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string_view>
 
 #include "device/connection_monitor.h"
@@ -24,13 +25,14 @@ std::unique_ptr<HidBackend> MakeBackend(const CliOptions& options, std::unique_p
 
 }  // namespace
 
-KeyboardSession::KeyboardSession(const CliOptions& options)
-    : backend_(MakeBackend(options, keyboard_)),
+KeyboardSession::KeyboardSession(CommandContext& command)
+    : command_(command),
+      backend_(MakeBackend(command.options, keyboard_)),
       device_(*backend_),
       link_(device_),
       context_(BuiltInDefaultMatrix()),
       sync_(link_, context_),
-      trace_path_(options.trace_file) {
+      trace_path_(command.options.trace_file) {
   // A command-line run never shows the window.
   context_.SetStartHidden(true);
 }
@@ -39,18 +41,44 @@ KeyboardSession::~KeyboardSession() {
   link_.SetTraceHook({});
   link_.SetDeviceOpen(false);
   device_.Close();
+  if (keyboard_ != nullptr) {
+    keyboard_->SaveStateIfChanged();
+    if (const std::string error = keyboard_->StateFileError(); !error.empty() && !state_error_reported_) {
+      command_.err << "zarvelctl: " << error << '\n';
+      command_.late_status = kExitFailed;
+    }
+  }
+  if (trace_.is_open()) {
+    trace_.flush();
+    if (!trace_) trace_failed_ = true;
+    trace_.close();
+  }
+  if (trace_failed_) {
+    command_.err << "zarvelctl: cannot write the trace file " << trace_path_ << ": "
+                 << std::strerror(trace_errno_ != 0 ? trace_errno_ : EIO) << '\n';
+    command_.late_status = kExitFailed;
+  }
 }
 
 bool KeyboardSession::StartTrace(std::ostream& err) {
   if (trace_path_.empty()) return true;
+  errno = 0;
   trace_.open(trace_path_, std::ios::out | std::ios::app | std::ios::binary);
   if (!trace_) {
-    err << "zarvelctl: cannot open the trace file " << trace_path_ << '\n';
+    err << "zarvelctl: cannot open the trace file " << trace_path_ << ": " << std::strerror(errno != 0 ? errno : EIO)
+        << '\n';
     return false;
   }
   link_.SetTraceHook([this](std::string_view line) {
+    if (trace_failed_) return;
+    errno = 0;
     trace_ << line << '\n';
     trace_.flush();
+    if (!trace_) {
+      // A full disk: the trace is incomplete, which the run reports at its end.
+      trace_failed_ = true;
+      trace_errno_ = errno;
+    }
   });
   return true;
 }
@@ -75,6 +103,13 @@ bool KeyboardSession::AccessDenied(std::string& node) {
 }
 
 int KeyboardSession::Connect(std::ostream& err, Prompter& prompter) {
+  if (keyboard_ != nullptr) {
+    if (const std::string error = keyboard_->StateFileError(); !error.empty()) {
+      err << "zarvelctl: " << error << '\n';
+      state_error_reported_ = true;
+      return kExitFailed;
+    }
+  }
   if (!device_.BuildPathList()) {
     err << "zarvelctl: the system's HID devices cannot be listed\n";
     return kExitNoKeyboard;

@@ -125,7 +125,7 @@ bool ParseLightingOptions(const std::vector<std::string>& operands, LightingOpti
 // The keyboard, the per-user lighting files and the lighting controller on
 // the keyboard's active profile, read as the window shows it.
 struct LightingRun {
-  explicit LightingRun(CommandContext& c) : c(c), session(c.options) {}
+  explicit LightingRun(CommandContext& c) : c(c), session(c) {}
 
   int Open() {
     if (!session.StartTrace(c.err)) return kExitUsage;

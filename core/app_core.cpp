@@ -1,5 +1,6 @@
 #include "core/app_core.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <future>
 #include <memory>
@@ -11,8 +12,10 @@
 #include "core/key_buttons.h"
 #include "core/lighting_controller.h"
 #include "core/profile_import.h"
+#include "core/store_lock_file.h"
 #include "model/atomic_file.h"
 #include "model/key_description.h"
+#include "model/key_matrix.h"
 #include "model/profile_file.h"
 #include "model/user_lighting_file.h"
 #include "skin/language.h"
@@ -84,6 +87,16 @@ void AppCore::ReloadStoreFile() {
 
 void AppCore::ReadAllFromKeyboard(bool keep_flag) {
   UserLightingFiles().SeedUserFolder();
+  const StoreLockFile other_processes;
+  if (other_processes.Busy()) {
+    // Another process is writing the store file: show what it holds now
+    // rather than replace it under that process's feet.
+    ShowStoreBusy();
+    ReloadStoreFile();
+    RefreshKeyDescriptions();
+    if (!keep_flag) SetUnappliedChanges(false);
+    return;
+  }
   const int active = sync_.GetActiveProfile();
   // The file is replaced only once every read succeeded, so a keyboard that
   // goes away half way leaves the previous store file whole.
@@ -126,33 +139,75 @@ bool AppCore::ResumeFromStoreFile() {
 }
 
 bool AppCore::Apply() {
+  last_write_ = WriteOutcome{};
+  if (!unapplied_) {
+    view_.ShowBusy(true);
+    view_.ShowBusy(false);
+    return true;
+  }
+  const StoreLockFile other_processes;
+  if (other_processes.Busy()) {
+    last_write_.busy = true;
+    ShowStoreBusy();
+    return false;
+  }
   // The picture shows before the write starts; the view hides it 100 ms
   // after the write ended, so a quick write still shows it.
   view_.ShowBusy(true);
-  if (unapplied_) {
+  {
     std::lock_guard lock(store_lock_);
     // The store file is written by a helper thread while the keyboard takes
     // the same store: one waits on the disk, the other on hundreds of
     // reports, and neither needs the other. The file's bytes are taken here,
     // under the store lock, so the helper never touches the store.
+    // A write the keyboard would refuse before sending anything (macros too
+    // long, active profile unknown) fails without touching the store file.
+    if (!writer_.WouldSend(store_, /*all_profiles=*/false)) {
+      last_write_.keyboard_took = writer_.WriteToKeyboard(store_, /*all_profiles=*/false);
+      last_write_.file_saved = false;
+      view_.ShowBusy(false);
+      return false;
+    }
     auto bytes = std::make_shared<const std::vector<std::uint8_t>>(StoreFileBytesToSave());
-    auto save = [path = StoreFile(), bytes] { return !bytes->empty() && WriteFileAtomically(path, *bytes); };
-    std::future<bool> saving;
+    struct Saved {
+      bool ok = false;
+      int error = 0;
+    };
+    auto save = [path = StoreFile(), bytes] {
+      Saved saved;
+      if (bytes->empty()) return saved;
+      saved.ok = WriteFileAtomically(path, *bytes);
+      if (!saved.ok) saved.error = errno;
+      return saved;
+    };
+    std::future<Saved> saving;
     try {
       saving = std::async(std::launch::async, save);
     } catch (const std::system_error&) {
       // No thread to be had: save after the write instead.
     }
     const bool written = writer_.WriteToKeyboard(store_, /*all_profiles=*/false);
-    const bool saved = saving.valid() ? saving.get() : save();
-    if (saved && written) SetUnappliedChanges(false);
+    const Saved saved = saving.valid() ? saving.get() : save();
+    last_write_.keyboard_took = written;
+    last_write_.file_saved = saved.ok;
+    last_write_.file_error = saved.error;
+    if (saved.ok && written) SetUnappliedChanges(false);
   }
   view_.ShowBusy(false);
   return !unapplied_;
 }
 
+void AppCore::ShowStoreBusy() { prompter_.ShowMessage("STORE_BUSY_PROMPT", LookupText("STORE_BUSY_PROMPT")); }
+
 bool AppCore::RestoreDefaults() {
   if (!prompter_.AskYesNo("MAIN_PROMPT_DEFAULT", LookupText("MAIN_PROMPT_DEFAULT"))) return false;
+  const StoreLockFile other_processes;
+  if (other_processes.Busy()) {
+    last_write_ = WriteOutcome{};
+    last_write_.busy = true;
+    ShowStoreBusy();
+    return false;
+  }
   {
     std::lock_guard lock(store_lock_);
     const int profile = EditedProfile();
@@ -191,7 +246,14 @@ bool AppCore::SwitchProfile(int profile) {
       ReloadStoreFile();
     }
   }
-  const bool switched = sync_.SetActiveProfile(profile);
+  bool switched = false;
+  {
+    const StoreLockFile other_processes;
+    if (other_processes.Busy())
+      ShowStoreBusy();
+    else
+      switched = sync_.SetActiveProfile(profile);
+  }
   RefreshKeyDescriptions();
   // A keyboard that did not take the profile is still on another one (or
   // gone); saying it switched would check a profile button that lies.
@@ -199,12 +261,28 @@ bool AppCore::SwitchProfile(int profile) {
 }
 
 int AppCore::ImportProfileFile(const std::string& path) {
+  last_write_ = WriteOutcome{};
+  const StoreLockFile other_processes;
+  if (other_processes.Busy()) {
+    last_write_.busy = true;
+    ShowStoreBusy();
+    return kCoreImportBusy;
+  }
   bool saved = false;
-  const int result =
-      ImportProfileSequence(path, store_, store_lock_, writer_, prompter_, ImportOptions{StoreFile(), &saved});
+  int save_error = 0;
+  const int result = ImportProfileSequence(path, store_, store_lock_, writer_, prompter_,
+                                           ImportOptions{StoreFile(), &saved, &save_error});
   // A refused file may have sent the store back to the store file's content.
   RefreshKeyDescriptions();
   if (result == kImportRefused) return kCoreImportRefused;
+  if (result == kImportNotSent) {
+    last_write_.keyboard_took = false;
+    last_write_.file_saved = false;
+    return kCoreImportNotSent;
+  }
+  last_write_.keyboard_took = result == kImportDone;
+  last_write_.file_saved = saved;
+  if (!saved) last_write_.file_error = save_error;
   // The imported profiles are in the store whatever happened; when the file
   // or the keyboard did not take them, Apply stays available to try again.
   const bool done = result == kImportDone && saved;
@@ -242,6 +320,11 @@ bool AppCore::AssignKey(std::size_t record_index, const KeyFunction& function, s
   }
   SetUnappliedChanges(true);
   return true;
+}
+
+bool AppCore::KeyboardCanStore(std::size_t record_index) const {
+  if (record_index >= kRecordsPerProfile) return false;
+  return MatrixHasPlaceFor(connection_.DefaultMatrix(), record_index);
 }
 
 KeyFunction AppCore::KeyRecord(std::size_t record_index) {

@@ -46,6 +46,13 @@ class KeyboardWriter {
   // when memory for the snapshot or the encoded data ran out.
   bool WriteToKeyboard(ProfileStore& store, bool all_profiles);
 
+  // Whether WriteToKeyboard would send anything: false when the macros do
+  // not fit into the keyboard's capacity or, writing only the active
+  // profile, the active profile cannot be read. Sequences that save the
+  // store file beside the write ask first, so a write refused before it
+  // started leaves the file as it was.
+  bool WouldSend(const ProfileStore& store, bool all_profiles);
+
   // Set when a macro that keys used was deleted: the matrices of all four
   // profiles then name macro positions that changed. Cleared by the next
   // write that gets past the capacity check.

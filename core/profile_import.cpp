@@ -1,5 +1,7 @@
 #include "core/profile_import.h"
 
+#include <cerrno>
+
 #include "model/profile_file.h"
 #include "skin/language.h"
 
@@ -22,8 +24,18 @@ int ImportProfileSequence(const std::string& path, ProfileStore& store, std::rec
     if (!options.store_file.empty() && !LoadStoreFile(store, options.store_file)) CreateStore(store);
     return refuse();
   }
+  // Macros the keyboard cannot hold are refused before anything is sent; the
+  // store file and the store then stay as they were.
+  if (!writer.WouldSend(store, /*all_profiles=*/true)) {
+    writer.WriteToKeyboard(store, /*all_profiles=*/true);  // shows why
+    if (!options.store_file.empty() && !LoadStoreFile(store, options.store_file)) CreateStore(store);
+    if (options.store_file_saved != nullptr) *options.store_file_saved = false;
+    return kImportNotSent;
+  }
+  errno = 0;
   const bool saved = !options.store_file.empty() && SaveStoreFile(store, options.store_file);
   if (options.store_file_saved != nullptr) *options.store_file_saved = saved;
+  if (options.store_file_error != nullptr) *options.store_file_error = saved ? 0 : errno;
   return writer.WriteToKeyboard(store, /*all_profiles=*/true) ? kImportDone : kImportWriteFailed;
 }
 

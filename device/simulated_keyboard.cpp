@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <optional>
 
 #include "model/atomic_file.h"
+#include "model/file_lock.h"
 
 namespace zarvel {
 namespace {
@@ -142,7 +144,12 @@ struct SimulatedKeyboard::Core {
 
   bool SaveLocked() {
     if (state_file.empty()) return false;
-    if (!WriteFileAtomically(state_file, firmware.SaveText())) return false;
+    if (!WriteFileAtomically(state_file, firmware.SaveText())) {
+      // Remembered for the caller: a keyboard whose memory is not kept must
+      // not look like one that kept it.
+      state_error = "cannot save the state file " + state_file + ": " + std::strerror(errno);
+      return false;
+    }
     firmware.ClearChanged();
     return true;
   }
@@ -150,6 +157,8 @@ struct SimulatedKeyboard::Core {
   mutable std::mutex mutex;
   SimulatedFirmware firmware;
   std::string state_file;
+  std::string state_error;
+  FileLock state_lock;
   bool plugged = true;
   int unplug_after = -1;
   int lose_next = 0;
@@ -276,12 +285,40 @@ class SimulatedHandle : public HidHandle {
 SimulatedKeyboard::SimulatedKeyboard(const DeviceVariant& variant, std::string state_file)
     : core_(std::make_shared<Core>(variant)) {
   if (state_file.empty()) return;
-  std::vector<std::uint8_t> bytes;
-  if (ReadWholeFile(state_file, bytes)) {
-    // A file of the other variant is left alone rather than overwritten.
-    if (!core_->firmware.LoadText(std::string(bytes.begin(), bytes.end()))) return;
+  Core& core = *core_;
+  // One process at a time uses a keyboard's memory, as one program at a time
+  // holds the real keyboard: two would each save their own copy over the other's.
+  if (core.state_lock.Take(state_file + ".lock", DefaultLockWait()) == kFileLockBusy) {
+    core.state_error = "another process is using the simulated keyboard's state file " + state_file;
+    return;
   }
-  core_->state_file = std::move(state_file);
+  std::vector<std::uint8_t> bytes;
+  const int reason = ReadRegularFile(state_file, bytes, kMaxStateFileBytes);
+  if (reason == ENOENT) {
+    // A new keyboard: its memory is kept from the start, so a file that
+    // cannot be made (missing folder, read-only or full disk) shows now.
+    core.state_file = std::move(state_file);
+    core.SaveLocked();
+    if (!core.state_error.empty()) core.state_file.clear();
+    return;
+  }
+  // A file that exists but cannot be read is never taken for a factory-fresh
+  // keyboard: saving over it would lose what it holds.
+  if (reason != 0) {
+    core.state_error = "cannot read the state file " + state_file + ": " + ReadFailureText(reason, kMaxStateFileBytes);
+    return;
+  }
+  if (!core.firmware.LoadText(std::string(bytes.begin(), bytes.end()))) {
+    // A file of the other variant is left alone rather than overwritten.
+    core.state_error = "the state file " + state_file + " belongs to the other keyboard variant (see --variant)";
+    return;
+  }
+  core.state_file = std::move(state_file);
+}
+
+std::string SimulatedKeyboard::StateFileError() const {
+  std::lock_guard lock(core_->mutex);
+  return core_->state_error;
 }
 
 SimulatedKeyboard::~SimulatedKeyboard() {
@@ -314,6 +351,12 @@ bool SimulatedKeyboard::SetArea(KeyboardArea area, std::size_t offset, std::span
 bool SimulatedKeyboard::InBracket() const {
   std::lock_guard lock(core_->mutex);
   return core_->firmware.InBracket();
+}
+
+bool SimulatedKeyboard::SaveStateIfChanged() {
+  std::lock_guard lock(core_->mutex);
+  if (core_->state_file.empty() || !core_->firmware.Changed()) return true;
+  return core_->SaveLocked();
 }
 
 bool SimulatedKeyboard::SaveState() {

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -90,24 +92,69 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
   return writer.Write(text) && writer.Commit();
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
+int ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t max_bytes) {
   out.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  std::uint8_t buffer[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      out.clear();
-      return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return errno;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return kReadNotRegularFile;
+  }
+  // Kernel files (sysfs) say 4096 whatever they hold: the size is a hint, the
+  // limit is enforced on what is read.
+  if (static_cast<std::uint64_t>(info.st_size) > max_bytes) {
+    ::close(fd);
+    return kReadTooLarge;
+  }
+  int result = 0;
+  try {
+    out.reserve(static_cast<std::size_t>(info.st_size));
+    std::uint8_t buffer[65536];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        result = errno;
+        break;
+      }
+      if (n == 0) break;
+      if (out.size() + static_cast<std::size_t>(n) > max_bytes) {
+        result = kReadTooLarge;  // it grew while being read
+        break;
+      }
+      out.insert(out.end(), buffer, buffer + n);
     }
-    if (n == 0) break;
-    out.insert(out.end(), buffer, buffer + n);
+  } catch (const std::bad_alloc&) {
+    result = kReadOutOfMemory;
   }
   ::close(fd);
-  return true;
+  if (result != 0) out.clear();
+  return result;
+}
+
+int ProbeRegularFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return errno;
+  struct stat info {};
+  const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  ::close(fd);
+  return regular ? 0 : kReadNotRegularFile;
+}
+
+std::string ReadFailureText(int reason, std::size_t max_bytes) {
+  switch (reason) {
+    case 0: return "no error";
+    case kReadNotRegularFile: return "not a regular file";
+    case kReadTooLarge:
+      return max_bytes == 0 ? std::string("too large") : "larger than " + std::to_string(max_bytes) + " bytes";
+    case kReadOutOfMemory: return "not enough memory to read it";
+    default: return std::strerror(reason);
+  }
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t max_bytes) {
+  return ReadRegularFile(path, out, max_bytes) == 0;
 }
 
 }  // namespace zarvel

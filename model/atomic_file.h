@@ -5,6 +5,7 @@
 // settings, lighting files) are never truncated in place: the new content goes
 // to a temporary file in the same folder, is flushed to disk, and is renamed
 // over the target. A program that dies mid-write leaves the old file intact.
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -43,7 +44,29 @@ class AtomicFileWriter {
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 bool WriteFileAtomically(const std::string& path, const std::string& text);
 
-// Reads a whole file. False when it cannot be opened or read; `out` is then empty.
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out);
+// Why a bounded read failed: 0 for none, a positive errno value, or one of these.
+inline constexpr int kReadNotRegularFile = -1;  // a folder, FIFO, device or socket
+inline constexpr int kReadTooLarge = -2;        // longer than the caller's limit
+inline constexpr int kReadOutOfMemory = -3;
+
+// The largest file ReadWholeFile reads unless told otherwise.
+inline constexpr std::size_t kDefaultReadLimit = 64u * 1024u * 1024u;
+
+// Reads a whole regular file of at most `max_bytes` bytes. Never waits: the
+// file is opened without blocking (a FIFO put in place of a file would block
+// the open and every read for ever) and must be a regular file. Returns 0, or
+// the reason it failed; `out` is then empty.
+int ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t max_bytes);
+// The reason in words, for messages ("No such file or directory", "not a
+// regular file", "larger than 65536 bytes").
+std::string ReadFailureText(int reason, std::size_t max_bytes = 0);
+
+// Whether `path` is a regular file this process may open for reading,
+// without waiting and without reading it: 0, or the reason as above.
+int ProbeRegularFile(const std::string& path);
+
+// ReadRegularFile with `max_bytes`; false when it failed.
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out,
+                   std::size_t max_bytes = kDefaultReadLimit);
 
 }  // namespace zarvel
