@@ -1,17 +1,7 @@
 #include "cli/arguments.h"
 
-#include <cctype>
-#include <cstdio>
-
 namespace zarvel::cli {
 namespace {
-
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 // Commands with options of their own ("lighting --effect 20"); these take
 // any option they are given after their name as an operand.
@@ -20,16 +10,6 @@ bool CommandTakesOptions(const std::string& command) {
 }
 
 }  // namespace
-
-const DeviceVariant* ParseVariant(const std::string& text) {
-  const std::string lower = Lower(text);
-  for (const DeviceVariant& v : kDeviceVariants) {
-    char name[16];
-    std::snprintf(name, sizeof name, "%04x:%04x", v.vendor_id, v.product_id);
-    if (lower == name) return &v;
-  }
-  return nullptr;
-}
 
 int ParseProfileNumber(const std::string& text) {
   if (text.size() != 1 || text[0] < '1' || text[0] > '4') return -1;
@@ -54,31 +34,9 @@ bool ParseArguments(const std::vector<std::string>& args, CliOptions& options, s
       options.json = true;
     } else if (arg == "--save-store") {
       options.save_store = true;
-    } else if (arg == "--simulate") {
-      options.simulate = true;
-    } else if (StartsWith(arg, "--simulate=")) {
-      options.simulate = true;
-      options.state_file = arg.substr(11);
-      if (options.state_file.empty()) {
-        error = "--simulate= needs a state file name (or use --simulate alone)";
-        return false;
-      }
-    } else if (StartsWith(arg, "--variant=")) {
-      options.variant = ParseVariant(arg.substr(10));
-      options.variant_given = true;
-      if (options.variant == nullptr) {
-        error = "unknown keyboard variant '" + arg.substr(10) + "' (use 0c45:5004 or 320f:5000)";
-        return false;
-      }
-    } else if (StartsWith(arg, "--trace=")) {
-      options.trace_file = arg.substr(8);
-      if (options.trace_file.empty()) {
-        error = "--trace= needs a file name";
-        return false;
-      }
-    } else if (arg == "--trace" || arg == "--variant") {
-      error = arg + " needs a value: " + arg + "=...";
-      return false;
+    } else if (const KeyboardOption taken = ParseKeyboardOption(arg, options, error);
+               taken != KeyboardOption::kNotOurs) {
+      if (taken == KeyboardOption::kBad) return false;
     } else if (CommandTakesOptions(options.command)) {
       // The command reads its own options from its operands.
       options.operands.push_back(arg);
@@ -87,11 +45,7 @@ bool ParseArguments(const std::vector<std::string>& args, CliOptions& options, s
       return false;
     }
   }
-  if (options.variant_given && !options.simulate) {
-    error = "--variant only applies to the simulated keyboard (add --simulate)";
-    return false;
-  }
-  return true;
+  return CheckKeyboardChoice(options, error);
 }
 
 std::string UsageText() {
@@ -139,16 +93,7 @@ Commands:
 Profiles are numbered 1 to 4, as on the keyboard's profile buttons.
 
 Options:
-  --simulate[=STATE_FILE]  use the simulated keyboard instead of a real one; with
-                           STATE_FILE its memory is kept there between runs (the
-                           file is created when missing)
-  --variant=0c45:5004|320f:5000
-                           the simulated keyboard's variant (default 0c45:5004)
-  --trace=FILE             append every report exchanged with the keyboard to
-                           FILE: "> " and the 64 request bytes, "< " and the 64
-                           reply bytes (two lower-case hex digits each), or
-                           "< timeout"
-  --json                   print results as JSON
+)" + KeyboardOptionsHelp() + R"(  --json                   print results as JSON
   --save-store             write: also save the loaded profiles into the
                            program's store file (left alone otherwise)
   -h, --help               show this help

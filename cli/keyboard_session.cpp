@@ -9,26 +9,15 @@
 
 #include "device/connection_monitor.h"
 #include "device/device_discovery.h"
-#include "device/hidraw_backend.h"
-#include "device/simulated_backend.h"
 #include "model/default_matrix.h"
 #include "skin/language.h"
 
 namespace zarvel::cli {
-namespace {
-
-std::unique_ptr<HidBackend> MakeBackend(const CliOptions& options, std::unique_ptr<SimulatedKeyboard>& keyboard) {
-  if (!options.simulate) return std::make_unique<HidrawBackend>();
-  keyboard = std::make_unique<SimulatedKeyboard>(*options.variant, options.state_file);
-  return std::make_unique<SimulatedBackend>(*keyboard);
-}
-
-}  // namespace
 
 KeyboardSession::KeyboardSession(CommandContext& command)
     : command_(command),
-      backend_(MakeBackend(command.options, keyboard_)),
-      device_(*backend_),
+      keyboard_(command.options),
+      device_(keyboard_.Backend()),
       link_(device_),
       context_(BuiltInDefaultMatrix()),
       sync_(link_, context_),
@@ -38,24 +27,21 @@ KeyboardSession::KeyboardSession(CommandContext& command)
 }
 
 KeyboardSession::~KeyboardSession() {
-  link_.SetTraceHook({});
+  ReportTrace::Detach(link_);
   link_.SetDeviceOpen(false);
   device_.Close();
-  if (keyboard_ != nullptr) {
-    keyboard_->SaveStateIfChanged();
-    if (const std::string error = keyboard_->StateFileError(); !error.empty() && !state_error_reported_) {
+  // Failures found only now still fail the run: a script must not take a
+  // keyboard whose memory was not kept, or a cut-off trace, for a good run.
+  if (SimulatedKeyboard* keyboard = keyboard_.Simulated()) {
+    keyboard->SaveStateIfChanged();
+    if (const std::string error = keyboard->StateFileError(); !error.empty() && !state_error_reported_) {
       command_.err << "zarvelctl: " << error << '\n';
       command_.late_status = kExitFailed;
     }
   }
-  if (trace_.is_open()) {
-    trace_.flush();
-    if (!trace_) trace_failed_ = true;
-    trace_.close();
-  }
-  if (trace_failed_) {
-    command_.err << "zarvelctl: cannot write the trace file " << trace_path_ << ": "
-                 << std::strerror(trace_errno_ != 0 ? trace_errno_ : EIO) << '\n';
+  if (trace_.Failed()) {
+    command_.err << "zarvelctl: cannot write the trace file " << trace_path_ << ": " << std::strerror(trace_.Error())
+                 << '\n';
     command_.late_status = kExitFailed;
   }
 }
@@ -63,28 +49,17 @@ KeyboardSession::~KeyboardSession() {
 bool KeyboardSession::StartTrace(std::ostream& err) {
   if (trace_path_.empty()) return true;
   errno = 0;
-  trace_.open(trace_path_, std::ios::out | std::ios::app | std::ios::binary);
-  if (!trace_) {
+  if (!trace_.Open(trace_path_)) {
     err << "zarvelctl: cannot open the trace file " << trace_path_ << ": " << std::strerror(errno != 0 ? errno : EIO)
         << '\n';
     return false;
   }
-  link_.SetTraceHook([this](std::string_view line) {
-    if (trace_failed_) return;
-    errno = 0;
-    trace_ << line << '\n';
-    trace_.flush();
-    if (!trace_) {
-      // A full disk: the trace is incomplete, which the run reports at its end.
-      trace_failed_ = true;
-      trace_errno_ = errno;
-    }
-  });
+  trace_.Attach(link_);
   return true;
 }
 
 bool KeyboardSession::AccessDenied(std::string& node) {
-  HidDevice device(*backend_);
+  HidDevice device(keyboard_.Backend());
   if (!device.BuildPathList()) return false;
   while (std::optional<std::string> path = device.NextPath()) {
     if (IdentifyDevicePath(*path) == nullptr) continue;
@@ -103,8 +78,8 @@ bool KeyboardSession::AccessDenied(std::string& node) {
 }
 
 int KeyboardSession::Connect(std::ostream& err, Prompter& prompter) {
-  if (keyboard_ != nullptr) {
-    if (const std::string error = keyboard_->StateFileError(); !error.empty()) {
+  if (SimulatedKeyboard* keyboard = keyboard_.Simulated()) {
+    if (const std::string error = keyboard->StateFileError(); !error.empty()) {
       err << "zarvelctl: " << error << '\n';
       state_error_reported_ = true;
       return kExitFailed;

@@ -2,7 +2,6 @@
 // The keyboard one zarvelctl run talks to: the real one through hidraw, or
 // the simulated one; with the command trace, the connection and the profile
 // operations on top.
-#include <fstream>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -13,6 +12,7 @@
 #include "device/connection_context.h"
 #include "device/device_link.h"
 #include "device/hid_device.h"
+#include "device/keyboard_choice.h"
 #include "device/simulated_keyboard.h"
 #include "model/prompter.h"
 
@@ -43,27 +43,24 @@ class KeyboardSession {
   // simulated keyboard's state file cannot be used.
   int Connect(std::ostream& err, Prompter& prompter);
 
-  HidBackend& Backend() { return *backend_; }
+  HidBackend& Backend() { return keyboard_.Backend(); }
   DeviceLink& Link() { return link_; }
   ConnectionContext& Context() { return context_; }
   ProfileSync& Sync() { return sync_; }
-  bool IsSimulated() const { return keyboard_ != nullptr; }
+  bool IsSimulated() const { return keyboard_.IsSimulated(); }
 
  private:
   // Keyboard paths whose node exists but may not be opened by this user.
   bool AccessDenied(std::string& node);
 
   CommandContext& command_;
-  std::unique_ptr<SimulatedKeyboard> keyboard_;
-  std::unique_ptr<HidBackend> backend_;
+  ChosenKeyboard keyboard_;
   HidDevice device_;
   DeviceLink link_;
   ConnectionContext context_;
   ProfileSync sync_;
   std::string trace_path_;
-  std::ofstream trace_;
-  bool trace_failed_ = false;
-  int trace_errno_ = 0;
+  ReportTrace trace_;
   bool state_error_reported_ = false;
 };
 

@@ -30,11 +30,13 @@ class SkinPicture : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   std::string image_name_;
   QPixmap pixmap_;
   bool pressed_ = false;
+  QString automatic_name_;  // the accessible name taken from the tooltip
 };
 
 }  // namespace zarvel

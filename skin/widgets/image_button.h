@@ -82,6 +82,11 @@ class ImageButton : public QAbstractButton {
   using DrawCallback = std::function<void(ImageButton& button, QPainter& painter, bool normalShown)>;
   void SetDrawCallback(DrawCallback callback);
 
+  // The caption drawn when a font is set; it also names the button for
+  // screen readers unless the window gave it an accessible name of its own.
+  // A tooltip names a button without a caption the same way.
+  void SetCaption(const QString& caption);
+
   // The state the button shows now.
   ButtonState CurrentState() const;
   bool IsHovered() const { return hovered_; }
@@ -94,9 +99,13 @@ class ImageButton : public QAbstractButton {
   void leaveEvent(QEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   bool event(QEvent* event) override;
+  // The checked flag belongs to the window (setChecked()); a click never
+  // flips it, so a chosen profile button stays chosen when clicked again.
+  void nextCheckState() override {}
 
  private:
   void ShowTooltipNow();
+  void NameForScreenReaders(const QString& name);
 
   StateImages images_;
   QPoint origin_;
@@ -108,6 +117,7 @@ class ImageButton : public QAbstractButton {
   DrawCallback draw_callback_;
   bool hovered_ = false;
   QTimer tooltip_timer_;
+  QString automatic_name_;  // the accessible name this button gave itself
 };
 
 }  // namespace zarvel

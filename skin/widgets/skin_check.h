@@ -16,7 +16,8 @@ namespace zarvel {
 struct SkinCheckResult {
   bool ok = true;
   std::string failed_file;  // full path of the first image that failed
-  std::string reason;       // "missing" or "unreadable"
+  std::string reason;       // "missing" or "unreadable" (for a skin file:
+                            // "names no background image")
 };
 
 // `skinFolder` ends with '/'. Loads through SkinImageCache, so the windows
@@ -24,5 +25,7 @@ struct SkinCheckResult {
 SkinCheckResult CheckSkin(const std::string& skinFolder);
 // Every image file name the check loads, in the order it loads them.
 std::vector<std::string> SkinImagesToCheck(const std::string& skinFolder);
+// The one line printed on standard error for a failed check, naming the file.
+std::string DescribeSkinFailure(const SkinCheckResult& result);
 
 }  // namespace zarvel

@@ -14,6 +14,7 @@
 #include <QString>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zarvel {
 
@@ -34,10 +35,19 @@ class SkinImageCache {
   // The same image as a QImage at 1x (masks, pixel tests).
   QImage Image(std::string_view name);
 
+  // Loads every image of `names` that is not cached yet, decoding them on
+  // several threads at once (start-up decodes some thirty full-window
+  // pictures, which is nearly all of its time). Afterwards Pixmap() with the
+  // same device pixel ratio finds each one ready, or null when it failed.
+  void Preload(const std::vector<std::string>& names, qreal devicePixelRatio = 1.0);
+
   void Clear();
 
  private:
   SkinImageCache() = default;
+  // The cache key and, for a HiDPI screen, whether the sharp file is meant.
+  static QString KeyFor(std::string_view name, qreal devicePixelRatio);
+
   std::string folder_;
   QHash<QString, QPixmap> pixmaps_;
 };

@@ -56,6 +56,7 @@ class SkinnedDialog : public QDialog {
   virtual void KeyPressed(QKeyEvent* event);
 
  private:
+  std::string skin_file_;  // the file name; the folder is the image cache's
   CIniFile skin_;
   QPixmap background_;
   QRegion region_;

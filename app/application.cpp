@@ -1,0 +1,305 @@
+#include "app/application.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLoggingCategory>
+#include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QProcess>
+#include <cstdio>
+#include <string>
+
+#include "app/about_dialog.h"
+#include "app/main_window.h"
+#include "app/tray_icon.h"
+#include "app/window_tour.h"
+#include "core/app_core.h"
+#include "device/connection_context.h"
+#include "device/connection_monitor.h"
+#include "device/device_link.h"
+#include "device/hid_device.h"
+#include "device/input_listener.h"
+#include "device/keyboard_choice.h"
+#include "model/default_matrix.h"
+#include "skin/language.h"
+#include "skin/program_paths.h"
+#include "skin/settings.h"
+#include "skin/skin_files.h"
+#include "skin/widgets/skin_check.h"
+
+namespace zarvel {
+namespace {
+
+// What the program does at start and exit, for people (and tests) who ask:
+// QT_LOGGING_RULES="zarvel.start.info=true".
+Q_LOGGING_CATEGORY(lcStart, "zarvel.start", QtWarningMsg)
+
+constexpr int kHousekeepingFirstMs = 100;
+constexpr int kHousekeepingPeriodMs = 50;
+constexpr int kFirstScanPollMs = 20;
+
+// The peak resident memory of this process in kB (VmHWM); 0 when unknown.
+long PeakMemoryKb() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+  }
+  return 0;
+}
+
+// The program's icon at every size the skin draws it.
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int pixels : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    const QString path = QString::fromStdString(SkinPath("zarvel_")) + QString::number(pixels) + ".png";
+    if (QFile::exists(path)) icon.addFile(path, QSize(pixels, pixels));
+  }
+  return icon.availableSizes().isEmpty() ? TrayPicture(kNotConnectedTrayIcon) : icon;
+}
+
+}  // namespace
+
+// The keyboard side of the run: the chosen backend, the command and
+// notification interfaces, the link with its trace and what the program
+// knows about the connected keyboard.
+struct Application::DeviceSide {
+  explicit DeviceSide(const KeyboardChoice& choice)
+      : keyboard(choice),
+        command(keyboard.Backend()),
+        notifications(keyboard.Backend()),
+        link(command),
+        context(BuiltInDefaultMatrix()) {}
+  ~DeviceSide() {
+    ReportTrace::Detach(link);
+    link.SetDeviceOpen(false);
+    command.Close();
+    notifications.Close();
+  }
+  ChosenKeyboard keyboard;
+  HidDevice command;
+  HidDevice notifications;
+  DeviceLink link;
+  ConnectionContext context;
+  ReportTrace trace;
+};
+
+Application::Application(WindowOptions options, QElapsedTimer started)
+    : options_(std::move(options)), started_(started) {}
+
+Application::~Application() { StopDeviceSide(); }
+
+int Application::Run() {
+  const int status = StartUp();
+  if (status >= 0) {
+    StopDeviceSide();
+    return status;
+  }
+  if (!exiting_) QApplication::exec();
+  StopDeviceSide();
+  return 0;
+}
+
+int Application::StartUp() {
+  signals_.Start();
+  connect(&signals_, &SignalWatcher::exitRequested, this, &Application::RequestExit);
+  // The user's settings and the program folder are read on first use; the
+  // language is decided now, once, as it is kept for later runs.
+  GetLanguageId();
+
+  for (StartSwitch start_switch : options_.switches) {
+    if (start_switch == StartSwitch::kKill) {
+      if (instance_.SendToRunningCopy(kKillMessage, kKillMessageCode)) return 0;
+    } else {
+      start_hidden_ = true;
+    }
+  }
+  const ProbeResult probe = instance_.Probe();
+  if (probe == ProbeResult::kCopyRuns) {
+    instance_.SendToRunningCopy(kOpenMessage, kOpenMessageCode);
+    return 0;
+  }
+
+  const SkinCheckResult skin = CheckSkin(SkinFolder());
+  if (!skin.ok) {
+    std::fprintf(stderr, "%s\n", DescribeSkinFailure(skin).c_str());
+    return 0;
+  }
+
+  QApplication::setWindowIcon(ProgramIcon());
+  device_ = std::make_unique<DeviceSide>(options_.keyboard);
+  if (!options_.keyboard.trace_file.empty()) {
+    if (!device_->trace.Open(options_.keyboard.trace_file)) {
+      std::fprintf(stderr, "zarvel: cannot open the trace file %s\n", options_.keyboard.trace_file.c_str());
+      return kExitBadCommandLine;
+    }
+    device_->trace.Attach(device_->link);
+  }
+  // A copy whose probe could not tell keeps going without the socket, as the
+  // only copy it believes it is; it never replaces a socket that may be live.
+  if (probe == ProbeResult::kNoCopy && !instance_.Listen())
+    qCWarning(lcStart) << "cannot listen on" << instance_.SocketPath() << ": later copies cannot reach this one";
+  connect(&instance_, &SingleInstance::killRequested, this, [this] {
+    qCInfo(lcStart) << "another copy asked this one to end";
+    RequestExit();
+  });
+
+  CreateDeviceSide();
+  semaphores_.CreateAll();
+  StartDaemon();
+
+  tray_ = std::make_unique<TrayIcon>();
+  const bool have_tray = tray_->Create(kNotConnectedTrayIcon);
+  connect(tray_.get(), &TrayIcon::openRequested, window_.get(), &MainWindow::ShowRequest);
+  connect(tray_.get(), &TrayIcon::aboutRequested, this, &Application::ShowAbout);
+  connect(tray_.get(), &TrayIcon::exitRequested, this, &Application::RequestExit);
+  connect(window_.get(), &MainWindow::trayPictureChanged, tray_.get(), &TrayIcon::SetPicture);
+
+  MainWindow* window = window_.get();
+  QMetaObject::invokeMethod(window, [window] { window->HandleInit(); }, Qt::QueuedConnection);
+  ApplyLanguage();
+
+  session_.Start();
+  qCInfo(lcStart).noquote() << (start_hidden_ ? "started hidden" : "started") << (have_tray ? "with" : "without")
+                            << "a tray icon";
+  if (clock_.Start()) {
+    connect(&clock_, &ClockWatcher::clockChanged, this, [this] {
+      if (!exiting_ && core_) core_->Apply();
+    });
+  }
+  housekeeping_.setInterval(kHousekeepingFirstMs);
+  connect(&housekeeping_, &QTimer::timeout, this, [this] { housekeeping_.setInterval(kHousekeepingPeriodMs); });
+  housekeeping_.start();
+
+  // Without a tray, a start that stays hidden (no keyboard at the first scan,
+  // no /Start) would leave the user with no window and no icon: say why.
+  if (!have_tray && !start_hidden_) WatchFirstScan();
+  return -1;
+}
+
+void Application::CreateDeviceSide() {
+  Settings& settings = UserSettings();
+  window_ = std::make_unique<MainWindow>(settings);
+  core_ = std::make_unique<AppCore>(device_->link, device_->context, *window_, window_->Prompts(), settings);
+  core_->Start();
+  window_->AttachCore(*core_);
+  connect(window_.get(), &MainWindow::exitRequested, this, &Application::RequestExit);
+  connect(&instance_, &SingleInstance::openRequested, window_.get(), [this] {
+    qCInfo(lcStart) << "another copy asked to show the window";
+    window_->HandleOpen();
+  });
+  window_->installEventFilter(this);
+
+  if (SimulatedKeyboard* simulated = device_->keyboard.Simulated()) {
+    connect(&signals_, &SignalWatcher::unplugRequested, this, [simulated] { simulated->Unplug(); });
+    connect(&signals_, &SignalWatcher::plugRequested, this, [simulated] { simulated->PlugIn(); });
+  }
+
+  device_->context.SetStartHidden(start_hidden_);
+  listener_ = std::make_unique<InputListener>(device_->notifications, device_->context, window_->Link());
+  monitor_ = std::make_unique<ConnectionMonitor>(device_->link, device_->context, window_->Link());
+  listener_->Start();
+  monitor_->Start();
+}
+
+void Application::StartDaemon() {
+  // The companion program beside the executable; a missing one, or one that
+  // does not start, is not the user's concern.
+  const QString daemon = QCoreApplication::applicationDirPath() + QStringLiteral("/KbDaemon");
+  if (QFileInfo(daemon).isExecutable()) QProcess::startDetached(daemon, {});
+}
+
+void Application::ShowAbout() {
+  if (exiting_) return;
+  if (about_ == nullptr) {
+    // A child of the window, so the window's closing of its dialogs reaches it.
+    about_ = new AboutDialog(window_.get());
+    about_->setWindowFlag(Qt::Dialog);
+  }
+  about_->ShowAbout();
+}
+
+void Application::ApplyLanguage() {
+  if (about_ != nullptr) about_->ApplyLanguage();
+  if (window_) window_->ApplyLanguage();
+}
+
+void Application::WatchFirstScan() {
+  first_scan_poll_.setInterval(kFirstScanPollMs);
+  connect(&first_scan_poll_, &QTimer::timeout, this, [this] {
+    if (!monitor_ || !monitor_->WaitForFirstScan(std::chrono::milliseconds(0))) return;
+    first_scan_poll_.stop();
+    if (device_->context.State() != 0 || exiting_) return;
+    qCInfo(lcStart) << "no keyboard and no tray: telling the user why no window appears";
+    window_->Prompts().ShowMessage("MAIN_NO_DEVICE_PROMPT", LookupText("MAIN_NO_DEVICE_PROMPT"));
+  });
+  first_scan_poll_.start();
+}
+
+bool Application::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window_.get() && event->type() == QEvent::Paint && !first_paint_seen_) {
+    first_paint_seen_ = true;
+    window_->removeEventFilter(this);
+    qCInfo(lcStart) << "main window painted";
+    if (options_.report_first_paint) {
+      QTimer::singleShot(0, this, &Application::ReportFirstPaint);
+    } else if (!options_.tour_folder.empty()) {
+      tour_ = std::make_unique<WindowTour>(*window_, *core_, QString::fromStdString(options_.tour_folder));
+      connect(tour_.get(), &WindowTour::finished, this, &Application::RequestExit);
+      tour_->Start();
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void Application::ReportFirstPaint() {
+  std::printf("first paint after %lld ms, peak memory %ld kB\n", static_cast<long long>(started_.elapsed()),
+              PeakMemoryKb());
+  std::fflush(stdout);
+  RequestExit();
+}
+
+void Application::RequestExit() {
+  if (exiting_) return;
+  exiting_ = true;
+  qCInfo(lcStart) << "ending";
+  first_scan_poll_.stop();
+  housekeeping_.stop();
+  if (window_) {
+    window_->hide();
+    if (about_ != nullptr) about_->reject();
+    window_->CloseChildDialogs();
+  }
+  instance_.Close();
+  semaphores_.CloseAll();
+  if (tray_) tray_->Remove();
+  if (window_) {
+    window_->EnableApply(false);
+    // The monitor may wait in PROF or the close-dialogs message: let it go,
+    // so stopping it below cannot wait for this thread.
+    window_->ReleaseBlockingSends();
+  }
+  QCoreApplication::exit(0);
+}
+
+void Application::StopDeviceSide() {
+  // The order that cannot deadlock: the monitor may still be inside a
+  // command or a released send; the listener's tray threads post to the
+  // window; the core goes only once neither thread can reach it.
+  if (window_) window_->ReleaseBlockingSends();
+  if (monitor_) monitor_->Stop();
+  if (listener_) listener_->Stop();
+  monitor_.reset();
+  listener_.reset();
+  tour_.reset();
+  core_.reset();
+  tray_.reset();
+  about_ = nullptr;
+  window_.reset();
+  device_.reset();
+  instance_.Close();
+  semaphores_.CloseAll();
+}
+
+}  // namespace zarvel

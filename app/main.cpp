@@ -1,0 +1,33 @@
+// zarvel: the keyboard's desktop program.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/command_line.h"
+
+int main(int argc, char** argv) {
+  QElapsedTimer started;
+  started.start();
+  std::vector<std::string> args(argv + 1, argv + argc);
+  zarvel::WindowOptions options;
+  std::string error;
+  if (!zarvel::ParseWindowCommandLine(args, options, error)) {
+    std::fprintf(stderr, "zarvel: %s\n", error.c_str());
+    return zarvel::kExitBadCommandLine;
+  }
+  if (options.help) {
+    std::fputs(zarvel::WindowUsageText().c_str(), stdout);
+    return 0;
+  }
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("zarvel"));
+  QApplication::setDesktopFileName(QStringLiteral("zarvel"));
+  // The program lives in the notification area: closing its last window
+  // (the About box, a message box) does not end it.
+  QApplication::setQuitOnLastWindowClosed(false);
+  zarvel::Application application(std::move(options), started);
+  return application.Run();
+}

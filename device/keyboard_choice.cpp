@@ -1,0 +1,124 @@
+#include "device/keyboard_choice.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <string_view>
+
+#include "device/hidraw_backend.h"
+#include "device/simulated_backend.h"
+
+namespace zarvel {
+namespace {
+
+bool StartsWith(const std::string& text, std::string_view prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+}  // namespace
+
+const DeviceVariant* ParseVariant(const std::string& text) {
+  std::string lower = text;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const DeviceVariant& v : kDeviceVariants) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%04x:%04x", v.vendor_id, v.product_id);
+    if (lower == name) return &v;
+  }
+  return nullptr;
+}
+
+KeyboardOption ParseKeyboardOption(const std::string& arg, KeyboardChoice& choice, std::string& error) {
+  if (arg == "--simulate") {
+    choice.simulate = true;
+  } else if (StartsWith(arg, "--simulate=")) {
+    choice.simulate = true;
+    choice.state_file = arg.substr(11);
+    if (choice.state_file.empty()) {
+      error = "--simulate= needs a state file name (or use --simulate alone)";
+      return KeyboardOption::kBad;
+    }
+  } else if (StartsWith(arg, "--variant=")) {
+    choice.variant = ParseVariant(arg.substr(10));
+    choice.variant_given = true;
+    if (choice.variant == nullptr) {
+      error = "unknown keyboard variant '" + arg.substr(10) + "' (use 0c45:5004 or 320f:5000)";
+      return KeyboardOption::kBad;
+    }
+  } else if (StartsWith(arg, "--trace=")) {
+    choice.trace_file = arg.substr(8);
+    if (choice.trace_file.empty()) {
+      error = "--trace= needs a file name";
+      return KeyboardOption::kBad;
+    }
+  } else if (arg == "--trace" || arg == "--variant") {
+    error = arg + " needs a value: " + arg + "=...";
+    return KeyboardOption::kBad;
+  } else {
+    return KeyboardOption::kNotOurs;
+  }
+  return KeyboardOption::kTaken;
+}
+
+bool CheckKeyboardChoice(const KeyboardChoice& choice, std::string& error) {
+  if (choice.variant_given && !choice.simulate) {
+    error = "--variant only applies to the simulated keyboard (add --simulate)";
+    return false;
+  }
+  return true;
+}
+
+std::string KeyboardOptionsHelp() {
+  return R"(  --simulate[=STATE_FILE]  use the simulated keyboard instead of a real one; with
+                           STATE_FILE its memory is kept there between runs (the
+                           file is created when missing)
+  --variant=0c45:5004|320f:5000
+                           the simulated keyboard's variant (default 0c45:5004)
+  --trace=FILE             append every report exchanged with the keyboard to
+                           FILE: "> " and the 64 request bytes, "< " and the 64
+                           reply bytes (two lower-case hex digits each), or
+                           "< timeout"
+)";
+}
+
+ChosenKeyboard::ChosenKeyboard(const KeyboardChoice& choice) {
+  if (!choice.simulate) {
+    backend_ = std::make_unique<HidrawBackend>();
+    return;
+  }
+  keyboard_ = std::make_unique<SimulatedKeyboard>(*choice.variant, choice.state_file);
+  backend_ = std::make_unique<SimulatedBackend>(*keyboard_);
+}
+
+// The backend refers to the keyboard: it goes first.
+ChosenKeyboard::~ChosenKeyboard() { backend_.reset(); }
+
+bool ReportTrace::Open(const std::string& path) {
+  std::lock_guard lock(lock_);
+  file_.open(path, std::ios::out | std::ios::app | std::ios::binary);
+  return file_.is_open();
+}
+
+void ReportTrace::Attach(DeviceLink& link) {
+  link.SetTraceHook([this](std::string_view line) {
+    std::lock_guard lock(lock_);
+    if (failed_) return;
+    errno = 0;
+    file_ << line << '\n';
+    file_.flush();
+    if (!file_) {
+      failed_ = true;
+      error_ = errno != 0 ? errno : EIO;
+    }
+  });
+}
+
+bool ReportTrace::Failed() {
+  std::lock_guard lock(lock_);
+  return failed_;
+}
+
+int ReportTrace::Error() {
+  std::lock_guard lock(lock_);
+  return error_;
+}
+
+}  // namespace zarvel

@@ -1,0 +1,95 @@
+#pragma once
+// Which keyboard a run of the program talks to: the real one through hidraw or
+// the simulated one (optionally keeping its memory in a state file), and
+// whether every report exchanged with it is traced to a file.
+//
+// zarvelctl and the window program understand the same three options:
+//   --simulate[=STATE_FILE]   the simulated keyboard; with STATE_FILE its memory
+//                             survives between runs (created when missing)
+//   --variant=VVVV:PPPP       the simulated keyboard's variant (0c45:5004 or
+//                             320f:5000); only together with --simulate
+//   --trace=FILE              append every report moved to FILE
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "device/device_link.h"
+#include "device/device_variant.h"
+#include "device/hid_backend.h"
+#include "device/simulated_keyboard.h"
+
+namespace zarvel {
+
+struct KeyboardChoice {
+  bool simulate = false;
+  std::string state_file;  // --simulate=FILE; empty: the simulated keyboard lives in memory only
+  const DeviceVariant* variant = &kDeviceVariants[0];
+  bool variant_given = false;
+  std::string trace_file;  // empty: no trace
+};
+
+enum class KeyboardOption {
+  kNotOurs,  // not one of the three options: the caller handles it
+  kTaken,    // understood and stored
+  kBad,      // one of ours, but unusable; `error` says why
+};
+
+// Looks at one command-line argument.
+KeyboardOption ParseKeyboardOption(const std::string& arg, KeyboardChoice& choice, std::string& error);
+// Checks the options together once all arguments are read. False with `error` set.
+bool CheckKeyboardChoice(const KeyboardChoice& choice, std::string& error);
+
+// "0c45:5004" (any case) -> the variant; nullptr for anything else.
+const DeviceVariant* ParseVariant(const std::string& text);
+
+// The help lines of the three options, indented as the usage texts show options.
+std::string KeyboardOptionsHelp();
+
+// The HID backend of the choice: hidraw, or the simulated keyboard with its
+// backend. Lives as long as every HidDevice opened through it.
+class ChosenKeyboard {
+ public:
+  explicit ChosenKeyboard(const KeyboardChoice& choice);
+  ~ChosenKeyboard();
+  ChosenKeyboard(const ChosenKeyboard&) = delete;
+  ChosenKeyboard& operator=(const ChosenKeyboard&) = delete;
+
+  HidBackend& Backend() { return *backend_; }
+  // The simulated keyboard; nullptr for the real one.
+  SimulatedKeyboard* Simulated() { return keyboard_.get(); }
+  bool IsSimulated() const { return keyboard_ != nullptr; }
+
+ private:
+  std::unique_ptr<SimulatedKeyboard> keyboard_;
+  std::unique_ptr<HidBackend> backend_;
+};
+
+// The trace file: one line per report, appended and flushed at once, so a
+// trace survives a crash of the program. Lines come from any thread.
+class ReportTrace {
+ public:
+  ReportTrace() = default;
+  ReportTrace(const ReportTrace&) = delete;
+  ReportTrace& operator=(const ReportTrace&) = delete;
+
+  // Opens `path` for appending; false when it cannot be opened.
+  bool Open(const std::string& path);
+  bool IsOpen() const { return file_.is_open(); }
+  // Traces `link` into the file; the trace must outlive the link's use of it
+  // (Detach it first).
+  void Attach(DeviceLink& link);
+  static void Detach(DeviceLink& link) { link.SetTraceHook({}); }
+  // Whether a line could not be written (a full disk): the trace is then
+  // incomplete, and the caller must say so. Error() is the system's reason.
+  bool Failed();
+  int Error();
+
+ private:
+  std::mutex lock_;
+  std::ofstream file_;
+  bool failed_ = false;
+  int error_ = 0;
+};
+
+}  // namespace zarvel

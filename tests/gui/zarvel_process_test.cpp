@@ -1,0 +1,194 @@
+// The program as people start it: a second copy, /Kill, /Start, a copy that
+// was killed, the signals of a session ending, a broken skin. Every process
+// runs in a private world (runtime folder, settings, data, session bus); the
+// named semaphores live in the machine-wide /dev/shm, so these tests run
+// alone.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalSocket>
+
+#include "gui/support/process_rig.h"
+
+namespace zarvel::testing {
+namespace {
+
+using std::chrono::milliseconds;
+constexpr milliseconds kStartTimeout{10000};
+constexpr milliseconds kExitTimeout{10000};
+
+const QString kLogRules = QStringLiteral("zarvel.start.info=true");
+
+class ZarvelProcessTest : public ::testing::Test {
+ protected:
+  QProcessEnvironment Env() const {
+    QProcessEnvironment env = world_.Environment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), kLogRules);
+    return env;
+  }
+  // A first copy on the simulated keyboard, up and listening.
+  void StartFirst(ZarvelProcess& first, const QStringList& extra = {}) {
+    first.Start(QStringList{QStringLiteral("--simulate")} + extra, Env());
+    ASSERT_TRUE(WaitUntil([&] { return first.Errors().contains(QStringLiteral("started")); }, kStartTimeout))
+        << first.Errors().toStdString();
+    ASSERT_TRUE(QFileInfo::exists(world_.SocketPath()));
+  }
+  int RunToEnd(const QStringList& args) {
+    ZarvelProcess copy;
+    copy.Start(args, Env());
+    EXPECT_TRUE(copy.WaitForExit(kExitTimeout)) << "the copy did not end";
+    return copy.ExitCode();
+  }
+  void ExpectNothingLeft() {
+    EXPECT_FALSE(QFileInfo::exists(world_.SocketPath())) << "the instance socket was left behind";
+    EXPECT_EQ(CountNamedSemaphores(), 0) << "named semaphores were left in /dev/shm";
+  }
+
+  PrivateWorld world_;
+};
+
+TEST_F(ZarvelProcessTest, FirstCopyOwnsAPrivateSocketAndTheSemaphores) {
+  ZarvelProcess first;
+  StartFirst(first);
+  struct stat info {};
+  ASSERT_EQ(::stat(QFile::encodeName(world_.SocketPath()).constData(), &info), 0);
+  EXPECT_TRUE(S_ISSOCK(info.st_mode));
+  EXPECT_EQ(info.st_mode & 077, 0u) << "other users may reach the socket";
+  EXPECT_EQ(CountNamedSemaphores(), 208);
+  first.Signal(SIGTERM);
+  ASSERT_TRUE(first.WaitForExit(kExitTimeout));
+  EXPECT_EQ(first.ExitCode(), 0);
+  EXPECT_FALSE(first.CrashExit());
+  ExpectNothingLeft();
+}
+
+TEST_F(ZarvelProcessTest, SecondCopyShowsTheHiddenFirstAndEnds) {
+  ZarvelProcess first;
+  StartFirst(first, {QStringLiteral("/Start")});
+  // Started hidden: nothing is painted until someone asks.
+  EXPECT_FALSE(WaitUntil([&] { return first.Errors().contains(QStringLiteral("painted")); }, milliseconds(1500)));
+  EXPECT_EQ(RunToEnd({}), 0);
+  EXPECT_TRUE(WaitUntil([&] { return first.Errors().contains(QStringLiteral("painted")); }, kStartTimeout))
+      << first.Errors().toStdString();
+  EXPECT_TRUE(first.Errors().contains(QStringLiteral("another copy asked to show the window")));
+  EXPECT_TRUE(first.Running());
+  EXPECT_EQ(CountNamedSemaphores(), 208) << "the second copy touched the first copy's semaphores";
+}
+
+TEST_F(ZarvelProcessTest, KillEndsTheRunningCopyAndLeavesNothing) {
+  ZarvelProcess first;
+  StartFirst(first);
+  // Any case, whole argument; the look-alikes are ignored.
+  EXPECT_EQ(RunToEnd({QStringLiteral("-Kill"), QStringLiteral("/Killer"), QStringLiteral("/kILL")}), 0);
+  ASSERT_TRUE(first.WaitForExit(kExitTimeout)) << "the first copy kept running";
+  EXPECT_EQ(first.ExitCode(), 0);
+  EXPECT_FALSE(first.CrashExit());
+  ExpectNothingLeft();
+}
+
+TEST_F(ZarvelProcessTest, StartThenKillLeavesNothingRunning) {
+  ZarvelProcess first;
+  StartFirst(first);
+  ZarvelProcess second;
+  second.Start({QStringLiteral("/Start"), QStringLiteral("/Kill"), QStringLiteral("--simulate")}, Env());
+  ASSERT_TRUE(second.WaitForExit(kExitTimeout));
+  EXPECT_EQ(second.ExitCode(), 0);
+  ASSERT_TRUE(first.WaitForExit(kExitTimeout));
+  ExpectNothingLeft();
+}
+
+TEST_F(ZarvelProcessTest, KillWithNoCopyStartsAsTheFirstCopyHidden) {
+  ZarvelProcess only;
+  only.Start({QStringLiteral("/Kill"), QStringLiteral("/Start"), QStringLiteral("--simulate")}, Env());
+  ASSERT_TRUE(WaitUntil([&] { return only.Errors().contains(QStringLiteral("started hidden")); }, kStartTimeout))
+      << only.Errors().toStdString();
+  EXPECT_TRUE(only.Running());
+  EXPECT_FALSE(WaitUntil([&] { return only.Errors().contains(QStringLiteral("painted")); }, milliseconds(1500)));
+  EXPECT_EQ(RunToEnd({QStringLiteral("/KILL")}), 0);
+  ASSERT_TRUE(only.WaitForExit(kExitTimeout));
+  ExpectNothingLeft();
+}
+
+TEST_F(ZarvelProcessTest, SocketOfAKilledCopyIsTakenOver) {
+  {
+    ZarvelProcess killed;
+    StartFirst(killed);
+    killed.Signal(SIGKILL);
+    ASSERT_TRUE(killed.WaitForExit(kExitTimeout));
+  }
+  ASSERT_TRUE(QFileInfo::exists(world_.SocketPath())) << "a killed copy should leave its socket";
+  ZarvelProcess next;
+  StartFirst(next);
+  EXPECT_TRUE(next.Running());
+  // The new copy, not a dead file, answers now: a third copy reaches it.
+  EXPECT_EQ(RunToEnd({QStringLiteral("/Kill")}), 0);
+  ASSERT_TRUE(next.WaitForExit(kExitTimeout));
+  // The new copy also removed the semaphores the killed one left.
+  ExpectNothingLeft();
+}
+
+TEST_F(ZarvelProcessTest, LiveSocketIsNeverReplaced) {
+  ZarvelProcess first;
+  StartFirst(first);
+  const auto inode = [&] {
+    struct stat info {};
+    ::stat(QFile::encodeName(world_.SocketPath()).constData(), &info);
+    return info.st_ino;
+  };
+  const auto first_inode = inode();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(RunToEnd({QStringLiteral("--simulate")}), 0);
+  EXPECT_EQ(inode(), first_inode) << "a second copy replaced the running copy's socket";
+  QLocalSocket probe;
+  probe.connectToServer(world_.SocketPath());
+  EXPECT_TRUE(probe.waitForConnected(2000));
+}
+
+TEST_F(ZarvelProcessTest, HangUpAndInterruptRunTheShutdown) {
+  for (int signal_number : {SIGHUP, SIGINT}) {
+    ZarvelProcess first;
+    StartFirst(first);
+    first.Signal(signal_number);
+    ASSERT_TRUE(first.WaitForExit(kExitTimeout)) << "signal " << signal_number;
+    EXPECT_EQ(first.ExitCode(), 0);
+    ExpectNothingLeft();
+  }
+}
+
+TEST_F(ZarvelProcessTest, MissingSkinImageEndsQuietlyBeforeAnythingExists) {
+  // A program folder of our own: the built program, its language file and a
+  // copy of its skin without the arrow picture.
+  const QString folder = world_.Root() + QStringLiteral("/program");
+  QDir().mkpath(folder + QStringLiteral("/Skins"));
+  const QString bin = QStringLiteral(ZARVEL_PROGRAM_DIR);
+  ASSERT_TRUE(QFile::copy(bin + QStringLiteral("/zarvel"), folder + QStringLiteral("/zarvel")));
+  QFile::copy(bin + QStringLiteral("/Lang0409.ini"), folder + QStringLiteral("/Lang0409.ini"));
+  for (const QString& name : QDir(bin + QStringLiteral("/Skins")).entryList(QDir::Files)) {
+    if (name != QStringLiteral("Arrow.jpg")) QFile::copy(bin + "/Skins/" + name, folder + "/Skins/" + name);
+  }
+  QProcess broken;
+  broken.setProcessEnvironment(Env());
+  broken.start(folder + QStringLiteral("/zarvel"), {QStringLiteral("--simulate")});
+  ASSERT_TRUE(broken.waitForFinished(static_cast<int>(kExitTimeout.count())));
+  EXPECT_EQ(broken.exitCode(), 0);
+  const QStringList lines =
+      QString::fromUtf8(broken.readAllStandardError()).split('\n', Qt::SkipEmptyParts).filter(QStringLiteral("skin"));
+  ASSERT_EQ(lines.size(), 1);
+  EXPECT_TRUE(lines[0].contains(QStringLiteral("Arrow.jpg"))) << lines[0].toStdString();
+  ExpectNothingLeft();
+}
+
+TEST_F(ZarvelProcessTest, BadKeyboardOptionIsAUsageError) {
+  ZarvelProcess copy;
+  copy.Start({QStringLiteral("--variant=1234:5678"), QStringLiteral("--simulate")}, Env());
+  ASSERT_TRUE(copy.WaitForExit(kExitTimeout));
+  EXPECT_EQ(copy.ExitCode(), 2);
+  EXPECT_TRUE(copy.Errors().contains(QStringLiteral("unknown keyboard variant")));
+  ExpectNothingLeft();
+}
+
+}  // namespace
+}  // namespace zarvel::testing
