@@ -1,7 +1,9 @@
 #include "cli/core_commands.h"
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <memory>
 #include <cstring>
 #include <unistd.h>
 #include <utility>
@@ -311,11 +313,35 @@ int RunImport(CommandContext& c) {
 }
 
 int RunExport(CommandContext& c) {
+  const std::string& path = c.options.operands[0];
   CoreSession session(c);
   if (const int status = session.Open(StoreSource::kStoreFileOnly); status != kExitOk) return status;
-  if (!session.Core().ExportProfileFile(c.options.operands[0])) {
-    c.err << "zarvelctl: cannot write " << c.options.operands[0] << '\n';
+  AppCore& core = session.Core();
+  if (!session.Connected()) {
+    // Without a keyboard the store file is all there is; a missing or broken
+    // one must not turn into an exported file of default keys.
+    const std::string store = core.StoreFile();
+    const int reason = ProbeRegularFile(store);
+    auto check = std::make_unique<ProfileStore>();
+    if (reason != 0 || !LoadStoreFile(*check, store)) {
+      c.err << "zarvelctl: nothing to export: the profile store " << store << " cannot be loaded ("
+            << (reason != 0 ? ReadFailureText(reason) : std::string("damaged or cut short"))
+            << ") and no keyboard is connected\n";
+      return kExitFailed;
+    }
+  }
+  errno = 0;
+  if (!core.ExportProfileFile(path)) {
+    c.err << "zarvelctl: cannot write " << path << ": " << std::strerror(errno != 0 ? errno : EIO) << '\n';
     return kExitFailed;
+  }
+  const auto macros = static_cast<std::int64_t>(core.Store().macros.size());
+  if (c.options.json) {
+    JsonWriter json;
+    json.BeginObject().Member("file", path).Member("profiles", 4).Member("macros", macros).EndObject();
+    c.out << json.Text() << '\n';
+  } else {
+    c.out << "Exported 4 profiles and " << macros << " macros to " << path << '\n';
   }
   return kExitOk;
 }

@@ -161,6 +161,35 @@ TEST_F(StoreSafetyTest, FailedImportAndAssignLeaveTheStoreFileAsItWas) {
   EXPECT_EQ(Bytes(StoreFile()), after_assign);
 }
 
+TEST_F(StoreSafetyTest, ImportedKeysMustPlayMacrosTheFileHolds) {
+  ProfileStore dangling;
+  MacroRecord macro;
+  macro.id = 4;
+  macro.repeat = 1;
+  SetMacroNameUtf8(macro, "Four");
+  macro.actionCount = 2;
+  macro.actions[0] = MacroAction{20, 0x1E, kPress};
+  macro.actions[1] = MacroAction{0, 0x1E, kRelease};
+  dangling.macros.push_back(macro);
+  dangling.Record(0, 0x3B) = KeyFunction{kFunctionMacro, 0, 9, 0, 0};  // F1 plays a macro that is not there
+  dangling.Record(0, 0x3C) = KeyFunction{kFunctionMacro, 0, 4, 0, 0};  // F2 plays macro 4
+  ASSERT_TRUE(SaveImageToFile(dangling, File("dangling.zvl")));
+  RunResult r = Run({"import", File("dangling.zvl")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("profile 1 F1"), std::string::npos) << r.err;
+  const RunResult synced = Run({"sync"});
+  EXPECT_EQ(synced.out.find("F1 - "), std::string::npos) << synced.out;
+  EXPECT_NE(synced.out.find("F2 - "), std::string::npos) << synced.out;
+
+  const auto before = Bytes(StoreFile());
+  dangling.macros.push_back(macro);  // a second macro with id 4
+  ASSERT_TRUE(SaveImageToFile(dangling, File("twice.zvl")));
+  r = Run({"import", File("twice.zvl")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("two macros with the same number"), std::string::npos) << r.err;
+  EXPECT_EQ(Bytes(StoreFile()), before);
+}
+
 TEST_F(StoreSafetyTest, SpecialFilesNeverHangAndAreNamedInTheError) {
   const std::string fifo = File("fifo.zvl");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -185,6 +214,27 @@ TEST_F(StoreSafetyTest, SpecialFilesNeverHangAndAreNamedInTheError) {
   ASSERT_TRUE(WriteFileAtomically(File("other.txt"), other));
   EXPECT_EQ(ZarvelctlFixture::Run({"--simulate=" + File("other.txt"), "info"}).status, 1);
   EXPECT_EQ(Slurp(File("other.txt")), other);
+}
+
+TEST_F(StoreSafetyTest, FaultsAreScriptableFromTheCommandLine) {
+  // A keyboard that unplugs after a few exchanges: the run fails instead of
+  // reporting what it could not read.
+  EXPECT_NE(Run({"--simulate-faults=unplug-after=2", "info"}).status, 0);
+  // A lost reply is retried; the trace shows it.
+  const std::string trace = File("trace.txt");
+  RunResult r = Run({"--simulate-faults=lose=1,latency=1000", "--trace=" + trace, "info"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(Slurp(trace).find("< timeout"), std::string::npos);
+  // Refused commands are failures, not silence.
+  EXPECT_NE(Run({"--simulate-faults=refuse=100", "profile", "2"}).status, 0);
+  for (const char* bad : {"--simulate-faults=bogus=1", "--simulate-faults=delay=99999",
+                                  "--simulate-faults=lose", "--simulate-faults=lose=x"}) {
+    r = Run({bad, "info"});
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_NE(r.err.find("fault"), std::string::npos) << bad << ": " << r.err;
+  }
+  r = ZarvelctlFixture::Run({"--simulate-faults=lose=1", "info"});
+  EXPECT_EQ(r.status, 2);  // only with --simulate
 }
 
 TEST_F(StoreSafetyTest, LostOutputAndTraceAreFailures) {
