@@ -10,7 +10,7 @@ BUILD_TYPE  ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
 PACKAGES      := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev ccache \
-                 qt6-base-dev libgl-dev qt6-wayland fonts-dejavu-core xvfb xdotool x11-utils \
+                 qt6-base-dev libgl-dev qt6-wayland fonts-dejavu-core fonts-droid-fallback xvfb xdotool x11-utils \
                  imagemagick dbus weston
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
@@ -63,8 +63,11 @@ build: configure
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# The window on the simulated keyboard: on the desktop's display, or without one
+# a scripted tour under Xvfb with screenshots in build/screenshots/, then the
+# zarvelctl demo.
 run: build
-	./scripts/run-simulated.sh $(BUILD_DIR)/bin
+	./scripts/run-window.sh $(BUILD_DIR)/bin
 
 # ThreadSanitizer over the tests that run threads (named *Thread*, *Monitor*, *Listener*,
 # *Concurrent*). Only the test programs holding such tests are built, and no windows: Qt's

@@ -38,6 +38,7 @@ Q_LOGGING_CATEGORY(lcStart, "zarvel.start", QtWarningMsg)
 constexpr int kHousekeepingFirstMs = 100;
 constexpr int kHousekeepingPeriodMs = 50;
 constexpr int kFirstScanPollMs = 20;
+constexpr int kToolTimeoutMs = 20000;
 
 // The peak resident memory of this process in kB (VmHWM); 0 when unknown.
 long PeakMemoryKb() {
@@ -98,7 +99,7 @@ int Application::Run() {
   }
   if (!exiting_) QApplication::exec();
   StopDeviceSide();
-  return 0;
+  return exit_code_;
 }
 
 int Application::StartUp() {
@@ -190,6 +191,15 @@ void Application::CreateDeviceSide() {
     window_->HandleOpen();
   });
   window_->installEventFilter(this);
+  if (options_.report_first_paint || !options_.tour_folder.empty()) {
+    // A tool waits for the window: it must hear when it never comes.
+    QTimer::singleShot(kToolTimeoutMs, this, [this] {
+      if (first_paint_seen_) return;
+      std::fprintf(stderr, "zarvel: the window was not shown within %d s\n", kToolTimeoutMs / 1000);
+      exit_code_ = 1;
+      RequestExit();
+    });
+  }
 
   if (SimulatedKeyboard* simulated = device_->keyboard.Simulated()) {
     connect(&signals_, &SignalWatcher::unplugRequested, this, [simulated] { simulated->Unplug(); });
@@ -280,7 +290,7 @@ void Application::RequestExit() {
     // so stopping it below cannot wait for this thread.
     window_->ReleaseBlockingSends();
   }
-  QCoreApplication::exit(0);
+  QCoreApplication::exit(exit_code_);
 }
 
 void Application::StopDeviceSide() {

@@ -96,6 +96,7 @@ class Application : public QObject {
   AboutDialog* about_ = nullptr;  // a child of the window
   bool start_hidden_ = false;
   bool exiting_ = false;
+  int exit_code_ = 0;
   bool first_paint_seen_ = false;
 };
 

@@ -6,18 +6,34 @@
 // dialog reports its end through QDialog::finished(). Opening counts the
 // dialog as open in the core (profile switches are refused while it is);
 // every way it closes undoes that and releases any keyboard grab.
+//
+// The dialog is a view of one KeyDialogSession: each control's handler is a
+// call into the session, after which the dialog shows the session again.
+// While the single-key page is shown or a recording runs, the real keyboard's
+// keys are caught (KeyCaptureGuard) instead of reaching the controls.
 #include <QRect>
+#include <memory>
 
+#include "core/key_function_builder.h"
 #include "skin/widgets/skinned_dialog.h"
 
 namespace zarvel {
 
 class AppCore;
+class ImageButton;
+class KeyButtonAccess;
+class KeyDialogSession;
+class ListPage;
+class MacroPage;
+class Settings;
+class SingleKeyPage;
+class SkinLabel;
 
 class KeyFunctionDialog : public SkinnedDialog {
   Q_OBJECT
  public:
-  KeyFunctionDialog(AppCore& core, QWidget* parent);
+  // `settings` holds the record-delay choice; the user's settings when null.
+  KeyFunctionDialog(AppCore& core, QWidget* parent, Settings* settings = nullptr);
   ~KeyFunctionDialog() override;
 
   // Opens for `record_index` of the edited profile, clicked on `button_id`;
@@ -28,8 +44,49 @@ class KeyFunctionDialog : public SkinnedDialog {
   void CloseCancelled();
   void ApplyLanguage();
 
+  // The main window's key buttons, so the clicked one shows pressed while
+  // the dialog is open. Optional.
+  void SetKeyButtons(KeyButtonAccess* buttons);
+
+  // ---- for the window's tests ----
+  KeyDialogSession& Session();
+  // Whether the key filter is installed / the keyboard grabbed now.
+  bool Capturing() const;
+  bool GrabbingKeyboard() const;
+  ImageButton& PageButton(KeyPage page);
+  ImageButton& OkButton();
+  ImageButton& CancelButton();
+  ImageButton& ApplyButton();
+  ImageButton& ClearButton();
+  ImageButton& OnScreenKeyboardButton();
+  SingleKeyPage& SingleKey();
+  MacroPage& Macros();
+  ListPage& MediaPage();
+  ListPage& FunctionPage();
+  SkinLabel& NoPlaceNotice();
+
+ protected:
+  void KeyPressed(QKeyEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ public Q_SLOTS:
+  void done(int result) override;
+
  private:
+  struct Parts;
+  void BuildControls();
+  void ShowMode();
+  void ShowPage();
+  void ChoosePage(KeyPage page);
+  void ChoiceChanged(bool changed);
+  void Apply();
+  void FinishClose();
+  void UpdateCapture();
+  void Place(const QRect& anchor);
+  void StartOnScreenKeyboard();
+
   AppCore& core_;
+  std::unique_ptr<Parts> parts_;
 };
 
 }  // namespace zarvel

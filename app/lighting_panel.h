@@ -7,10 +7,17 @@
 // object rather than a widget of its own. Every user action is one call into
 // the LightingController (or AppCore::KeyClick while painting); every
 // LightingView call only shows, and never reaches a user handler.
+//
+// Each control's object name is its skin key ("CONTROL_LightSlider",
+// "FUNC_REPORT1", "COLOR_R"), and the unread notice is "LIGHT_READ_ERROR".
+#include <QColor>
 #include <QObject>
 #include <memory>
 
 #include "core/lighting_view.h"
+#include "skin/ini_file.h"
+
+class QWidget;
 
 namespace zarvel {
 
@@ -47,9 +54,19 @@ class LightingPanel : public QObject, public LightingView {
   void ShowKeyFrame(const ButtonFrame& frame) override;
   void ClearKeyFrames() override;
 
+  // The values of the colour buttons that are never shown (the keyboard's
+  // second and third colours), kept as read.
+  QColor SecondColour() const;
+  QColor ThirdColour() const;
+
  private:
   struct Controls;
+  void ConnectControls();
+  void ShowReportRateFromState();
+  LightingController* Lighting() const;
+
   QWidget& window_;
+  CIniFile skin_;
   KeyButtonAccess& keys_;
   AppCore* core_ = nullptr;
   std::unique_ptr<Controls> controls_;

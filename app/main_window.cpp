@@ -1,55 +1,314 @@
-// Placeholder until the main window lands: a skinned window with no controls.
 #include "app/main_window.h"
 
-#include "core/lighting_view.h"
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QThread>
+
+#include "app/key_function_dialog.h"
+#include "app/main_window_parts.h"
+#include "app/profile_manager_dialog.h"
+#include "core/app_core.h"
+#include "core/profile_menu.h"
+#include "core/lighting_controller.h"
+#include "device/device_discovery.h"
+#include "device/device_info_record.h"
+#include "skin/language.h"
 #include "skin/skin_files.h"
 
 namespace zarvel {
 
-namespace {
-class PlaceholderLink final : public MainWindowLink {
- public:
-  void SendProfileMessage() override {}
-  void SendCloseDialogsMessage() override {}
-  void PostOpenMessage() override {}
-  void HideWindow() override {}
-  void StartTimer(int, int) override {}
-  void ShowTrayIcon(int) override {}
-  void ShowMessageBox(std::string_view) override {}
-};
-class PlaceholderPrompter final : public Prompter {
- public:
-  void ShowMessage(const std::string&, const std::string&) override {}
-  bool AskYesNo(const std::string&, const std::string&) override { return false; }
-};
-}  // namespace
+namespace id = main_window_id;
 
-struct MainWindow::Parts {
-  PlaceholderLink link;
-  PlaceholderPrompter prompter;
-  NullLightingView lighting;
-};
+MainWindow::Parts::Parts(MainWindow& window) : prompter(&window, queue), writes(queue, &window) {}
 
 MainWindow::MainWindow(Settings& settings, QWidget* parent)
-    : SkinnedDialog(kMainSkinFile, parent), settings_(settings), parts_(std::make_unique<Parts>()) {}
-MainWindow::~MainWindow() = default;
-void MainWindow::AttachCore(AppCore& core) { core_ = &core; }
-MainWindowLink& MainWindow::Link() { return parts_->link; }
-Prompter& MainWindow::Prompts() { return parts_->prompter; }
-void MainWindow::HandleOpen() { ShowRequest(); }
-void MainWindow::ShowRequest() { show(); }
-void MainWindow::HandleInit() { hide(); }
-void MainWindow::ApplyLanguage() {}
-void MainWindow::CloseChildDialogs() {}
-void MainWindow::ReleaseBlockingSends() {}
-void MainWindow::ShowKeyDescription(int, const std::string&, bool) {}
-void MainWindow::CheckProfileButton(int) {}
-void MainWindow::EnableApply(bool) {}
-void MainWindow::ShowBusy(bool) {}
-void MainWindow::ShowTrayPicture(int) {}
-void MainWindow::ShowFlip(int) {}
-LightingView& MainWindow::Lighting() { return parts_->lighting; }
-ImageButton* MainWindow::KeyButton(int) { return nullptr; }
-std::vector<int> MainWindow::KeyButtonIds() const { return {}; }
+    : SkinnedDialog(kMainSkinFile, parent), settings_(settings), parts_(std::make_unique<Parts>(*this)) {
+  setObjectName("MainWindow");
+  // No task-bar button while it lives in the notification area; a show
+  // request makes it an application window.
+  setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+  setAccessibleName("Varnok Z7Q3RGB");
+  LoadSkin();
+  BuildControls();
+  parts_->panel = std::make_unique<LightingPanel>(*this, Skin(), *this);
+  parts_->lighting = std::make_unique<WindowThreadLightingView>(parts_->queue, *parts_->panel);
+  // The effect list must not change its effect on an arrow key: the user
+  // reaches the list with the mouse, and a stray arrow press would rewrite
+  // the keyboard's lighting. The slot list (editable) keeps its cursor keys.
+  for (QComboBox* list : findChildren<QComboBox*>())
+    if (!list->isEditable()) list->installEventFilter(this);
+
+  QtWindowLink::Handlers handlers;
+  handlers.profile_message = [this](QtWindowLink::Done done) {
+    // A connection replaces the store: never under a running write.
+    parts_->writes.WhenIdle([this, done] {
+      if (core_ == nullptr) return done();
+      AppCore* core = core_;
+      RunKeyboardWork([core] { core->ConnectionRefresh(); }, done);
+    });
+  };
+  handlers.close_dialogs = [this] { CloseChildDialogs(); };
+  handlers.open = [this] { HandleOpen(); };
+  handlers.hide = [this] { hide(); };
+  handlers.timer = [this](int timer_id) {
+    parts_->writes.WhenIdle(
+        [this, timer_id] {
+          if (core_ == nullptr) return;
+          AppCore* core = core_;
+          if (timer_id == kProfileNotificationTimer)
+            RunKeyboardWork([core] { core->OnProfileNotification(); });
+          else if (timer_id == kReloadNotificationTimer)
+            RunKeyboardWork([core] { core->OnReloadNotification(); });
+        },
+        timer_id);
+  };
+  handlers.tray_icon = [this](int icon) { ShowTrayPicture(icon); };
+  handlers.message_box = [this](const std::string& key) { parts_->prompter.ShowMessageLater(key, LookupText(key)); };
+  parts_->link = std::make_unique<QtWindowLink>(std::move(handlers), this);
+
+  ConnectCommands();
+  ApplyLanguage();
+}
+
+MainWindow::~MainWindow() {
+  parts_->link->Release();
+  parts_->prompter.Release();
+  parts_->writes.Stop();
+}
+
+void MainWindow::AttachCore(AppCore& core) {
+  core_ = &core;
+  parts_->panel->Connect(core);
+}
+
+MainWindowLink& MainWindow::Link() { return *parts_->link; }
+QtPrompter& MainWindow::Prompts() { return parts_->prompter; }
+KeyboardWriteRunner& MainWindow::Writes() { return parts_->writes; }
+ProgressAnimation& MainWindow::Progress() { return *parts_->progress; }
+void MainWindow::SetFileChooser(FileChooser chooser) { parts_->choose_file = std::move(chooser); }
+void MainWindow::SetUrlOpener(UrlOpener opener) { parts_->open_url = std::move(opener); }
+
+QWidget* MainWindow::Control(int control_id) const {
+  if (auto it = parts_->buttons.find(control_id); it != parts_->buttons.end()) return it->second;
+  if (control_id == id::kVersion) return parts_->version;
+  if (control_id == id::kProgress) return parts_->progress_picture;
+  return nullptr;
+}
+
+// ---- messages ----
+
+bool MainWindow::KeyboardConnected() const {
+  return core_ != nullptr && core_->Sync().Connection().State() == 1;
+}
+
+void MainWindow::HandleOpen() {
+  // The show request waits for a running write, so the window never shows
+  // profiles that are about to be replaced, and the firmware question is
+  // never asked while the window's input is held.
+  parts_->writes.WhenIdle([this] {
+    ShowRequest();
+    RunFirmwareCheck();
+  });
+}
+
+void MainWindow::ShowRequest() {
+  if (!KeyboardConnected()) {
+    parts_->prompter.ShowMessage("MAIN_NO_DEVICE_PROMPT", LookupText("MAIN_NO_DEVICE_PROMPT"));
+    return;
+  }
+  // An application window now, with a task-bar button.
+  const Qt::WindowFlags flags = (windowFlags() & ~Qt::WindowType_Mask) | Qt::Window;
+  if (flags != windowFlags()) setWindowFlags(flags);
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void MainWindow::RunFirmwareCheck() {
+  if (core_ == nullptr) return;
+  DeviceInfoRecord record{};
+  std::uint16_t version = 0;
+  if (core_->Link().ReadDeviceInfo(record) == kResultDone)
+    version = static_cast<std::uint16_t>(record[device_info_offset::kFirmwareVersion] |
+                                         (record[device_info_offset::kFirmwareVersion + 1] << 8));
+  if (!FirmwareNeedsUpdate(core_->Sync().Connection().LastOpenedVariant(), version)) return;
+  // Cancel ends the program, but through its shutdown: the instance socket
+  // and the semaphores must not outlive it. Nothing is written on the way.
+  if (!parts_->prompter.AskOkCancel(kFirmwareTooOldText, kFirmwareTooOldCaption)) Q_EMIT exitRequested();
+}
+
+void MainWindow::HandleInit() {
+  parts_->start_up_done = true;
+  hide();
+}
+
+void MainWindow::ApplyLanguage() {
+  ApplyCaptions();
+  parts_->panel->ApplyLanguage();
+  if (parts_->key_dialog) parts_->key_dialog->ApplyLanguage();
+}
+
+bool MainWindow::ChildDialogOpen() const {
+  return (parts_->key_dialog && parts_->key_dialog->isVisible()) ||
+         (parts_->profile_dialog && parts_->profile_dialog->isVisible()) || QApplication::activeModalWidget() != nullptr;
+}
+
+void MainWindow::RunKeyboardWork(std::function<void()> work, std::function<void()> done) {
+  // An open dialog works on the core from this thread as it likes; the core
+  // then stays here too, and the window pauses for the few reports a profile
+  // change or a reconnection takes.
+  if (!parts_->writes.Running() && ChildDialogOpen()) {
+    work();
+    if (done) done();
+    return;
+  }
+  parts_->writes.Run(std::move(work), std::move(done));
+}
+
+void MainWindow::CloseChildDialogs() {
+  // Only open ones: a closed dialog has nothing to give back to the core,
+  // which may be busy on the keyboard-write worker.
+  if (parts_->key_dialog && parts_->key_dialog->isVisible()) parts_->key_dialog->CloseCancelled();
+  if (parts_->profile_dialog && parts_->profile_dialog->isVisible()) parts_->profile_dialog->CloseCancelled();
+  Q_EMIT childDialogsClosing();
+  if (QWidget* first = parts_->buttons.at(kProfileButtonIds[0])) first->setFocus();
+}
+
+void MainWindow::ReleaseBlockingSends() {
+  parts_->link->Release();
+  parts_->prompter.Release();
+  parts_->writes.Stop();
+}
+
+// ---- MainView ----
+
+void MainWindow::ShowKeyDescription(int button_id, const std::string& text, bool assigned) {
+  parts_->queue.RunOrPost([this, button_id, text, assigned] {
+    auto it = parts_->buttons.find(button_id);
+    if (it == parts_->buttons.end()) return;
+    it->second->setToolTip(QString::fromStdString(text));
+    it->second->setAccessibleDescription(QString::fromStdString(text));
+    parts_->checked[button_id] = assigned;
+    it->second->setChecked(assigned);
+  });
+}
+
+void MainWindow::ShowActiveProfile(int profile, const ProfileMenuLabel& label) {
+  parts_->queue.RunOrPost([this, profile, label] {
+    auto it = parts_->buttons.find(id::kProfiles);
+    if (it != parts_->buttons.end()) {
+      it->second->setText(QString::fromStdString(label.text));
+      it->second->setToolTip(QString::fromStdString(label.tooltip));
+    }
+    if (parts_->profile_dialog != nullptr && parts_->profile_dialog->isVisible())
+      parts_->profile_dialog->OnProfileSwitched(profile);
+  });
+}
+
+void MainWindow::CheckProfileButton(int profile) {
+  parts_->queue.RunOrPost([this, profile] {
+    for (int p = 0; p < 4; ++p) {
+      parts_->checked[kProfileButtonIds[p]] = p == profile;
+      parts_->buttons.at(kProfileButtonIds[p])->setChecked(p == profile);
+    }
+  });
+}
+
+void MainWindow::EnableApply(bool enabled) {
+  parts_->queue.RunOrPost([this, enabled] { parts_->buttons.at(id::kApply)->setEnabled(enabled); });
+}
+
+void MainWindow::ShowBusy(bool shown) {
+  parts_->queue.RunOrPost([this, shown] {
+    if (shown)
+      parts_->progress->Show();
+    else
+      parts_->progress->Hide();
+  });
+}
+
+void MainWindow::ShowTrayPicture(int icon_resource) {
+  parts_->queue.RunOrPost([this, icon_resource] {
+    if (icon_resource == parts_->tray_picture) return;
+    parts_->tray_picture = icon_resource;
+    Q_EMIT trayPictureChanged(icon_resource);
+  });
+}
+
+void MainWindow::ShowFlip(int flip) {
+  parts_->queue.RunOrPost([this, flip] {
+    parts_->flip = flip == 1 ? 1 : 0;
+    // F1..F4 share their place with the spare buttons: one set is usable.
+    for (int f = 1010; f <= 1013; ++f) {
+      ImageButton* button = parts_->buttons.at(f);
+      if (button->pos() != QPoint(1, 1)) button->setEnabled(parts_->flip == 0);
+    }
+    for (int spare : parts_->placed_spares)
+      if (spare != kSpareKeyButtonId) parts_->buttons.at(spare)->setEnabled(parts_->flip == 1);
+    parts_->checked[kFlipButtonIds[0]] = parts_->flip == 1;
+    parts_->buttons.at(kFlipButtonIds[0])->setChecked(parts_->flip == 1);
+    ApplyArrowPictures();
+  });
+}
+
+LightingView& MainWindow::Lighting() { return *parts_->lighting; }
+
+// ---- KeyButtonAccess ----
+
+ImageButton* MainWindow::KeyButton(int button_id) {
+  auto it = parts_->buttons.find(button_id);
+  return it == parts_->buttons.end() ? nullptr : it->second;
+}
+
+std::vector<int> MainWindow::KeyButtonIds() const { return parts_->key_ids; }
+
+// ---- keys and closing ----
+
+void MainWindow::KeyPressed(QKeyEvent* event) {
+  // Enter and Esc never close or hide the window.
+  event->accept();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F1 || event->key() == Qt::Key_Help) {
+    OpenHelp();
+    return;
+  }
+  SkinnedDialog::keyPressEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // The window system's close only hides: the program lives on in the
+  // notification area. Close, the tray's Exit and a second copy's /Kill end it.
+  event->ignore();
+  hide();
+}
+
+void MainWindow::done(int /*result*/) { hide(); }
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    if (qobject_cast<QComboBox*>(watched) != nullptr) {
+      switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+          return true;
+        default:
+          return false;
+      }
+    }
+  }
+  if (event->type() == QEvent::Enter || event->type() == QEvent::Leave) {
+    const bool inside = event->type() == QEvent::Enter;
+    if (watched == parts_->buttons.at(kFlipButtonIds[1])) parts_->arrow_state[0] = inside ? 2 : 1;
+    if (watched == parts_->buttons.at(kFlipButtonIds[2])) parts_->arrow_state[1] = inside ? 2 : 1;
+    ApplyArrowPictures();
+  }
+  return SkinnedDialog::eventFilter(watched, event);
+}
 
 }  // namespace zarvel

@@ -7,8 +7,12 @@
 //
 // Built in two steps, because the core needs the window as its view:
 // construct the window, construct the AppCore with it, then AttachCore().
+#include <QUrl>
+#include <functional>
 #include <memory>
+#include <string>
 
+#include "app/qt_prompter.h"
 #include "app/window_parts.h"
 #include "core/main_view.h"
 #include "device/main_window_link.h"
@@ -18,6 +22,8 @@
 namespace zarvel {
 
 class AppCore;
+class KeyboardWriteRunner;
+class ProgressAnimation;
 class Settings;
 
 class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess {
@@ -33,7 +39,7 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   // timers 1051/1053, tray pictures, message boxes).
   MainWindowLink& Link();
   // The window's message boxes and Yes/No questions (No the default).
-  Prompter& Prompts();
+  QtPrompter& Prompts();
 
   // OPEN: show request, then the firmware-version check.
   void HandleOpen();
@@ -46,8 +52,37 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   // 0x4753: every open child dialog closes as cancelled.
   void CloseChildDialogs();
   // First step of shutdown: a blocking send the monitor waits in returns
-  // without running, and no further one waits.
+  // without running, and no further one waits; open message boxes close and
+  // no new one shows; a keyboard write in progress is waited for (the
+  // window's events keep running meanwhile), so the core can then go.
   void ReleaseBlockingSends();
+
+  // Apply as the Apply button does: on the keyboard-write worker, after a
+  // write that is running. For Apply requests from outside the window (the
+  // clock change): never call AppCore::Apply() directly while the window
+  // may be lending the core to its worker.
+  void RequestApply();
+
+  // Menu commands: restore from a file, back up to a file.
+  void RestoreFromFile();
+  void BackUpToFile();
+  // The help page (Help button and F1).
+  void OpenHelp();
+
+  // What the file dialogs ask: the chosen path, empty when cancelled.
+  // Replaced by tests and tools; the default shows a QFileDialog.
+  enum class FileDialogKind { kRestore, kBackUp };
+  using FileChooser = std::function<std::string(FileDialogKind kind)>;
+  void SetFileChooser(FileChooser chooser);
+  // How web and help pages open; the default is QDesktopServices.
+  using UrlOpener = std::function<void(const QUrl& url)>;
+  void SetUrlOpener(UrlOpener opener);
+
+  // Long keyboard work runs here (tests and benchmarks wait on it).
+  KeyboardWriteRunner& Writes();
+  ProgressAnimation& Progress();
+  // Any control of the window by identifier; null when it has none.
+  QWidget* Control(int control_id) const;
 
   // MainView
   void ShowKeyDescription(int button_id, const std::string& text, bool assigned) override;
@@ -56,6 +91,7 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   void ShowBusy(bool shown) override;
   void ShowTrayPicture(int icon_resource) override;
   void ShowFlip(int flip) override;
+  void ShowActiveProfile(int profile, const ProfileMenuLabel& label) override;
   LightingView& Lighting() override;
 
   // KeyButtonAccess
@@ -68,8 +104,37 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   // The user asked to end the program (Close button, the firmware question's
   // Cancel); the application runs its shutdown sequence.
   void exitRequested();
+  // The keyboard went away: dialogs the application owns (the About box)
+  // close as cancelled, as the window's own do.
+  void childDialogsClosing();
+
+ protected:
+  void KeyPressed(QKeyEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ public:
+  void done(int result) override;
 
  private:
+  void BuildControls();
+  void ApplyCaptions();
+  void ConnectCommands();
+  void OnButton(int control_id);
+  void OpenKeyDialog(int button_id, int record_index, bool macro_only);
+  void OpenProfileManager();
+  void OpenUrl(const QUrl& url);
+  void ShowMenu();
+  void ApplyArrowPictures();
+  void RestoreCheckedState(int control_id);
+  void RunFirmwareCheck();
+  // Keyboard work of the core: on the keyboard-write worker, or here while
+  // a dialog is open; `done` runs here afterwards.
+  void RunKeyboardWork(std::function<void()> work, std::function<void()> done = {});
+  bool ChildDialogOpen() const;
+  bool KeyboardConnected() const;
+
   struct Parts;
   Settings& settings_;
   AppCore* core_ = nullptr;

@@ -3,12 +3,27 @@
 // Apply, OK and Cancel. Opened from the main window's profiles button.
 //
 // Window-modal but not a nested event loop: Open() returns at once and the
-// dialog reports its end through QDialog::finished().
+// dialog reports its end through QDialog::finished(). A humble view over
+// ProfileManager (core/profile_manager.h): each button is one call into the
+// model, after which the list is shown again from it.
+//
+// Object names, for tests: the list "PROGRAM_LIST", the buttons by their
+// skin keys ("FUNC_LOAD", "FUNC_ADD", "FUNC_DELETE", "CONTROL_OK",
+// "CONTROL_CANCEL", "CONTROL2_APPLY").
+#include <functional>
+#include <memory>
+
 #include "skin/widgets/skinned_dialog.h"
+
+class QTableWidget;
+class QTableWidgetItem;
 
 namespace zarvel {
 
 class AppCore;
+class ImageButton;
+class ProfileFileDialogs;
+class ProfileManager;
 class Settings;
 
 class ProfileManagerDialog : public SkinnedDialog {
@@ -24,9 +39,33 @@ class ProfileManagerDialog : public SkinnedDialog {
   // `profile` is checked and the Apply state cleared.
   void OnProfileSwitched(int profile);
 
+  // Seams: the file dialogs of Load and Add, and what F1 opens (the
+  // program's help page by default).
+  void SetFileDialogs(std::unique_ptr<ProfileFileDialogs> dialogs);
+  void SetHelpOpener(std::function<void()> openHelp);
+
+  ProfileManager& Model() { return *model_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
+  void BuildControls();
+  void ShowModel();
+  void RowCheckChanged(QTableWidgetItem* item);
+  void Load();
+  void Add();
+  void Delete();
+  void ApplyList();
+  void Ok();
+
   AppCore& core_;
   Settings& settings_;
+  std::unique_ptr<ProfileManager> model_;
+  std::unique_ptr<ProfileFileDialogs> dialogs_;
+  std::function<void()> open_help_;
+  QTableWidget* list_ = nullptr;
+  ImageButton* apply_ = nullptr;
 };
 
 }  // namespace zarvel

@@ -33,6 +33,7 @@ class QuietMainView : public MainView {
   void ShowBusy(bool) override {}
   void ShowTrayPicture(int) override {}
   void ShowFlip(int) override {}
+  void ShowActiveProfile(int, const ProfileMenuLabel&) override {}
   LightingView& Lighting() override { return lighting_; }
 
  private:

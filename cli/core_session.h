@@ -30,11 +30,17 @@ class TerminalView final : public MainView {
   void ShowBusy(bool) override {}
   void ShowTrayPicture(int) override {}
   void ShowFlip(int) override {}
+  void ShowActiveProfile(int profile, const ProfileMenuLabel& label) override {
+    active_profile = profile;
+    profile_label = label;
+  }
   LightingView& Lighting() override { return lighting_; }
 
   std::map<int, Description> descriptions;
   int checked_profile = -1;
   bool apply_enabled = false;
+  int active_profile = -1;
+  ProfileMenuLabel profile_label;
 
  private:
   NullLightingView lighting_;

@@ -12,6 +12,8 @@
 #include "core/key_buttons.h"
 #include "core/lighting_controller.h"
 #include "core/profile_import.h"
+#include "core/profile_manager.h"
+#include "core/profile_menu.h"
 #include "core/store_lock_file.h"
 #include "model/atomic_file.h"
 #include "model/key_description.h"
@@ -235,7 +237,8 @@ bool AppCore::SwitchProfile(int profile) {
     prompter_.ShowMessage("PROFILE_SEELCT_PROMPT2", LookupText("PROFILE_SEELCT_PROMPT2"));
     return false;
   }
-  if (unapplied_ && !switch_question_pending_) {
+  const bool manager_changes = profile_manager_ != nullptr && profile_manager_->ApplyEnabled();
+  if ((unapplied_ || manager_changes) && !switch_question_pending_) {
     switch_question_pending_ = true;
     const bool apply = prompter_.AskYesNo("PROFILE_SELECT_PROMPT", LookupText("PROFILE_SELECT_PROMPT"));
     switch_question_pending_ = false;
@@ -255,9 +258,26 @@ bool AppCore::SwitchProfile(int profile) {
       switched = sync_.SetActiveProfile(profile);
   }
   RefreshKeyDescriptions();
+  // The manager's list and the profiles button follow what the keyboard now
+  // holds: a switch it did not take shows the profile as unknown.
+  if (profile_manager_ != nullptr) profile_manager_->OnProfileSwitched(connection_.ActiveProfileCache());
+  BuildProfileMenu();
   // A keyboard that did not take the profile is still on another one (or
   // gone); saying it switched would check a profile button that lies.
   return switched;
+}
+
+void AppCore::BuildProfileMenu() {
+  const int active = connection_.ActiveProfileCache();
+  view_.ShowActiveProfile(active, ProfileMenuLabelFor(active));
+}
+
+void AppCore::FollowActiveProfile() {
+  const int active = connection_.ActiveProfileCache();
+  if (active < 0 || active >= kKeyboardProfiles || active == current_profile_) return;
+  SetCurrentProfile(active);
+  view_.CheckProfileButton(active);
+  lighting_->OnProfileSelected();
 }
 
 int AppCore::ImportProfileFile(const std::string& path) {
@@ -322,15 +342,22 @@ bool AppCore::AssignKey(std::size_t record_index, const KeyFunction& function, s
   return true;
 }
 
-bool AppCore::KeyboardCanStore(std::size_t record_index) const {
-  if (record_index >= kRecordsPerProfile) return false;
-  return MatrixHasPlaceFor(connection_.DefaultMatrix(), record_index);
-}
-
 KeyFunction AppCore::KeyRecord(std::size_t record_index) {
   if (record_index >= kRecordsPerProfile) return {};
   std::lock_guard lock(store_lock_);
   return store_.Record(static_cast<std::size_t>(EditedProfile()), record_index);
+}
+
+std::u16string AppCore::KeyText(std::size_t record_index) {
+  if (record_index >= kRecordsPerProfile) return {};
+  std::lock_guard lock(store_lock_);
+  const std::size_t global = GlobalRecordNumber(static_cast<std::size_t>(EditedProfile()), record_index);
+  return store_.strings.Entry(global).text;
+}
+
+bool AppCore::KeyboardCanStore(std::size_t record_index) {
+  if (record_index >= kRecordsPerProfile) return false;
+  return MatrixHasPlaceFor(connection_.DefaultMatrix(), record_index);
 }
 
 // ---- main window ----

@@ -39,6 +39,7 @@
 namespace zarvel {
 
 class LightingController;
+class ProfileManager;
 
 // Import results (ImportProfileFile).
 inline constexpr int kCoreImportDone = 1;
@@ -96,9 +97,17 @@ class AppCore {
   // applies. False when the user said No or the apply failed.
   bool RestoreDefaults();
   // Makes `profile` the keyboard's active profile (4 and above select 0),
-  // first asking PROFILE_SELECT_PROMPT about unapplied changes. False when
-  // the key-function dialog is open (PROFILE_SEELCT_PROMPT2 shown).
+  // first asking PROFILE_SELECT_PROMPT about unapplied changes (the store's,
+  // or the open profile manager's list). False when the key-function dialog
+  // is open (PROFILE_SEELCT_PROMPT2 shown). Afterwards an open profile
+  // manager checks the active profile's row, and the profile menu is rebuilt.
   bool SwitchProfile(int profile);
+  // Shows the profiles button's label for the cached active profile.
+  void BuildProfileMenu();
+  // Brings the window's current profile (profile buttons, lighting) to the
+  // keyboard's active profile when they differ, as that profile's button
+  // would; nothing while the active profile is unknown.
+  void FollowActiveProfile();
 
   // Loads a profile file the user picked into the store and writes all four
   // profiles; see the kCoreImport* results. A file that passes the header
@@ -116,11 +125,15 @@ class AppCore {
   bool AssignKey(std::size_t record_index, const KeyFunction& function, std::u16string_view text = {});
   // The record of `record_index` in the profile keys are edited in.
   KeyFunction KeyRecord(std::size_t record_index);
-  // Whether the connected keyboard keeps a function for the key of
-  // `record_index`: its factory matrix must have a place for that key. Special
-  // keys G1..G9 usually have none, so an assignment to them would live only in
-  // the store file and be gone at the next read of the keyboard.
-  bool KeyboardCanStore(std::size_t record_index) const;
+  // The program path or text of that record (type 3 or 6); empty for none.
+  // The key-function dialog hands it back to AssignKey when it stores such
+  // a record unchanged, so the text is not lost.
+  std::u16string KeyText(std::size_t record_index);
+  // Whether the connected keyboard's factory matrix has a place for the
+  // key of `record_index`: a record no matrix position names (a G key on a
+  // keyboard without special keys) never reaches the keyboard, and the next
+  // read of the keyboard wipes it.
+  bool KeyboardCanStore(std::size_t record_index);
 
   // ---- main window ----
 
@@ -154,6 +167,9 @@ class AppCore {
   void SetUnappliedChanges(bool unapplied);
   // While the key-function dialog is open profiles cannot be switched.
   void SetKeyFunctionDialogOpen(bool open) { key_dialog_open_ = open; }
+  // The profile manager while it is open (null when closed).
+  void SetOpenProfileManager(ProfileManager* manager) { profile_manager_ = manager; }
+  bool KeyFunctionDialogOpen() const { return key_dialog_open_; }
   // The macro page deleted a macro that keys used.
   void MarkWriteAllProfiles() { writer_.MarkWriteAllProfiles(); }
 
@@ -189,6 +205,7 @@ class AppCore {
   std::recursive_mutex store_lock_;
   ProfileStore store_;
   std::unique_ptr<LightingController> lighting_;
+  ProfileManager* profile_manager_ = nullptr;
   int current_profile_ = 0;
   bool unapplied_ = false;
   bool key_dialog_open_ = false;

@@ -1,6 +1,8 @@
 #include "core/lighting_controller.h"
 
 #include <array>
+#include <future>
+#include <system_error>
 #include <span>
 #include <utility>
 #include <vector>
@@ -124,6 +126,12 @@ void LightingController::ShowDirection() {
 }
 
 void LightingController::ShowEffectControls() {
+  if (LightingUnread()) {
+    PanelVisibility notice;
+    notice.unreadNotice = true;
+    view_.SetPanelVisibility(notice);
+    return;
+  }
   view_.SetPanelVisibility(PanelVisibility{true, true, ControlsForEffect(state_.effect)});
   ShowDirection();
   if (state_.effect == kUserEffect) {
@@ -178,9 +186,13 @@ void LightingController::RefreshLightingPanel() {
 // ---- The panel's edits -----------------------------------------------------
 
 int LightingController::SelectEffect(int position) {
+  if (LightingUnread()) return 0;
   ClearKeyColours();
   if (state_.effects.EffectAt(position) < 0) return 0;
   AreaWrites writes = zarvel::SelectEffect(state_, position);
+  // The list shows the choice also when it did not come from the list
+  // itself (the default reset, zarvelctl).
+  view_.SelectEffectEntry(position);
   ShowDirection();
   int result = SendAreaWrites(writes);
   // With the switch off the panel stays hidden; the choice still reaches the
@@ -190,16 +202,19 @@ int LightingController::SelectEffect(int position) {
 }
 
 int LightingController::SetBrightness(int position) {
+  if (LightingUnread()) return 0;
   if (position >= 0 && position <= 4) view_.SetPicture(LightingPicture::kBrightness, BrightnessPicture(position));
   return SendAreaWrites(zarvel::SetBrightness(state_, position));
 }
 
 int LightingController::SetSpeedPosition(int position) {
+  if (LightingUnread()) return 0;
   if (position >= 0 && position <= 3) view_.SetPicture(LightingPicture::kSpeed, SpeedPicture(position));
   return SendAreaWrites(zarvel::SetSpeedPosition(state_, position));
 }
 
 int LightingController::SetDirection(DirectionArrow arrow) {
+  if (LightingUnread()) return 0;
   AreaWrites writes = zarvel::SetDirection(state_, arrow);
   ArrowPictures arrows = DirectionPictures(state_.effect, state_.direction);
   view_.SetPicture(LightingPicture::kFirstArrow, arrows.first);
@@ -208,6 +223,7 @@ int LightingController::SetDirection(DirectionArrow arrow) {
 }
 
 int LightingController::SetColour(LightingColour colour) {
+  if (LightingUnread()) return 0;
   AreaWrites writes = zarvel::SetColour(state_, colour);
   view_.SetPicture(LightingPicture::kRandomA, RandomColourPicture(false));
   view_.SetPicture(LightingPicture::kRandomB, RandomColourPicture(false));
@@ -217,6 +233,7 @@ int LightingController::SetColour(LightingColour colour) {
 }
 
 int LightingController::ToggleRandomColour() {
+  if (LightingUnread()) return 0;
   AreaWrites writes = zarvel::ToggleRandomColour(state_);
   view_.SetPicture(LightingPicture::kRandomA, RandomColourPicture(state_.randomColour));
   view_.SetPicture(LightingPicture::kRandomB, RandomColourPicture(state_.randomColour));
@@ -224,6 +241,7 @@ int LightingController::ToggleRandomColour() {
 }
 
 int LightingController::SetColourChoice(int choice) {
+  if (LightingUnread()) return 0;
   AreaWrites writes = zarvel::SetColourChoice(state_, choice);
   if (writes.empty()) return 0;
   for (int c = 0; c < static_cast<int>(kChoicePictures.size()); ++c) {
@@ -233,6 +251,7 @@ int LightingController::SetColourChoice(int choice) {
 }
 
 int LightingController::SetReportRate(int rate) {
+  if (LightingUnread()) return 0;
   AreaWrites writes = zarvel::SetReportRate(state_, rate);
   if (writes.empty()) return 0;
   view_.CheckReportRate(rate);
@@ -262,17 +281,21 @@ int LightingController::ToggleLightingSwitch() {
   files_.WriteLightingSwitch(true);
   view_.SetPicture(LightingPicture::kSwitch, LightingSwitchPicture(true));
   ClearKeyColours();
+  if (LightingUnread() && ReadLightingArea() == kResultDone) {
+    RefreshLightingPanel();
+    return kResultDone;
+  }
   ShowEffectControls();
   return kResultDone;
 }
 
 int LightingController::ResetLighting() {
+  // The default record would be written over the profile the state was
+  // last read from, not the one the window shows.
+  if (LightingUnread()) return 0;
   int result = kResultDone;
   int position = state_.effects.PositionOf(kFirstDefaultEffect);
-  if (position >= 0) {
-    view_.SelectEffectEntry(position);
-    Keep(result, SelectEffect(position));
-  }
+  if (position >= 0) Keep(result, SelectEffect(position));
   if (KeyboardOffersUserEffect()) {
     files_.RestoreFromTemplate(CurrentProfile());
     FillSlotList();
@@ -289,12 +312,29 @@ int LightingController::ResetLighting() {
 // ---- Per-key colours -------------------------------------------------------
 
 int LightingController::PaintKey(int buttonId) {
+  // Whether the current profile runs the user effect is not known.
+  if (LightingUnread()) return 0;
   int profile = CurrentProfile();
   PaintResult paint = zarvel::PaintKey(colours_, profile, buttonId, state_.effect);
   if (!paint.painted) return 0;
   view_.ShowKeyFrame(ButtonFrame{buttonId, paint.colour});
+  // The slot file is saved by a helper while the keyboard takes the colour:
+  // one waits on the disk, the other on the reports, and a key painted after
+  // another waits for the first save, so saves never overlap.
+  auto save = [files = files_, profile, slot = colours_.slot.currentSlot, index = paint.colourIndex,
+               entry = paint.entry] { files.WriteKeyEntry(profile, slot, index, entry); };
+  std::future<void> saving;
+  try {
+    saving = std::async(std::launch::async, save);
+  } catch (const std::system_error&) {
+    // No thread to be had: save after the write instead.
+  }
   int result = SendColourWrites(profile, paint.writes);
-  files_.WriteKeyEntry(profile, colours_.slot.currentSlot, paint.colourIndex, paint.entry);
+  if (saving.valid()) {
+    saving.get();
+  } else {
+    save();
+  }
   return result;
 }
 
@@ -308,7 +348,7 @@ int LightingController::LoadUserSlotFor(int profile, bool send) {
   SlotSettings settings = files_.ReadSlotSettings(profile, slot);
   // Every lit key's entry comes from one read of the file.
   std::vector<int> indexes;
-  for (const ColourButton& button : ColourButtons()) indexes.push_back(button.colourIndex);
+  for (const LitButton& button : LitButtons()) indexes.push_back(button.colourIndex);
   const std::vector<KeyColourEntry> entries = files_.ReadKeyEntries(profile, slot, indexes);
   auto entryOf = [&](int colourIndex) {
     for (std::size_t i = 0; i < indexes.size(); ++i) {

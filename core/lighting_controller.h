@@ -55,6 +55,12 @@ class LightingController {
   const KeyColourState& Colours() const { return colours_; }
   const UserLightingFiles& Files() const { return files_; }
   int CurrentProfile() const;
+  // True while the lighting state describes another profile than the
+  // window's current one: the re-read after a profile change failed. Every
+  // lighting edit is then refused (nothing is sent, the result is 0), as it
+  // would land in the other profile's record, and the panel shows the
+  // unread notice instead of its controls.
+  bool LightingUnread() const { return state_.profile != CurrentProfile(); }
 
   // ---- Reading and showing ----------------------------------------------
   // Re-reads the device information and the four lighting records; the state
@@ -80,7 +86,8 @@ class LightingController {
 
   // The click on the lighting switch picture. Turning it on first selects the
   // keyboard's active profile through the host; when that is refused the
-  // switch goes back off, nothing is shown and 0 is returned.
+  // switch goes back off, nothing is shown and 0 is returned. Turned on
+  // while the lighting is unread, it tries the read once more.
   int ToggleLightingSwitch();
   // The switch off without inversion (profile buttons, reset notification).
   void TurnLightingSwitchOff();

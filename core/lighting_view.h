@@ -48,6 +48,9 @@ struct PanelVisibility {
   bool effectList = false;
   bool reportRate = false;    // report rate buttons and the colour number fields
   EffectControls controls;    // the effect's own controls
+  // In place of the controls: the notice that the current profile's lighting
+  // could not be read (the panel then offers nothing to edit).
+  bool unreadNotice = false;
   bool operator==(const PanelVisibility&) const = default;
 };
 

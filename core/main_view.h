@@ -2,14 +2,18 @@
 // What the main window shows, as the application core drives it.
 //
 // The core decides; the view only shows. The Qt main window implements this,
-// zarvelctl implements it on the terminal and the tests record it. Every call
-// comes from the window's thread (the busy indicator's calls included: the
-// core posts them there), so an implementation needs no locking of its own.
+// zarvelctl implements it on the terminal and the tests record it. Calls come
+// from the thread the core is running on: the window's thread, or, while the
+// Qt window lends the core to its keyboard-write worker (Apply and the other
+// long keyboard sequences), that worker; the Qt window carries such calls
+// over to its own thread. The core is never used by two threads at once.
 //
 // The lighting panel and the key colour frames are a view of their own
 // (LightingView), which the lighting controller drives; the main view hands
 // it out so one window object can play both parts.
 #include <string>
+
+#include "core/profile_menu.h"
 
 namespace zarvel {
 
@@ -46,6 +50,13 @@ class MainView {
   // Flip 0 enables F1..F4 (1010..1013) and disables the spare buttons
   // 1016..1021; flip 1 the opposite. Also picks the flip image set.
   virtual void ShowFlip(int flip) = 0;
+  // The profile menu was rebuilt for the keyboard's active profile `profile`
+  // (-1 when unknown): the profiles button shows `label.text` with the
+  // tooltip `label.tooltip`. While the profile manager is open, its list
+  // shows the row of `profile` checked (no row for -1) and its Apply is
+  // disabled; the window redraws it from the manager's model, which the
+  // core has already updated.
+  virtual void ShowActiveProfile(int profile, const ProfileMenuLabel& label) = 0;
   // The lighting panel and key colour frames of this window.
   virtual LightingView& Lighting() = 0;
 };

@@ -9,11 +9,11 @@ namespace zarvel {
 
 namespace {
 
-using Kind = ColourButtonKind;
+using Kind = LitButtonKind;
 
 // The lit buttons of the main window. Most keys of the right half and the
 // number pad have no light of their own and are absent.
-constexpr std::array<ColourButton, kColourButtonCount> kColourButtons = {{
+constexpr std::array<LitButton, kColourButtonCount> kColourButtons = {{
     {1010, 8, Kind::kKey},   {1011, 16, Kind::kKey},  {1012, 24, Kind::kKey},  {1013, 32, Kind::kKey},   // F1..F4
     {1022, 0, Kind::kKey},                                                                             // Esc
     {1029, 1, Kind::kKey},                                                                             // grave
@@ -39,7 +39,7 @@ constexpr std::array<ColourButton, kColourButtonCount> kColourButtons = {{
 }};
 
 constexpr bool IndexesFitTheSentPart() {
-  for (const ColourButton& button : kColourButtons) {
+  for (const LitButton& button : kColourButtons) {
     if (button.colourIndex < 0 || static_cast<std::size_t>(button.colourIndex) * 3 + 3 > kKeyColourSentBytes) {
       return false;
     }
@@ -74,7 +74,7 @@ void StoreColour(KeyColourState& state, int profile, int colourIndex, const Slot
 
 }  // namespace
 
-std::span<const ColourButton, kColourButtonCount> ColourButtons() { return kColourButtons; }
+std::span<const LitButton, kColourButtonCount> LitButtons() { return kColourButtons; }
 
 int ColourIndexOfButton(int buttonId) {
   int slot = ButtonSlot(buttonId);
@@ -148,7 +148,7 @@ KeyColourWrites LoadUserSlot(KeyColourState& state, int profile, int slot, const
   state.slot.baseColour = settings.baseColour;
   state.slot.paintColour = settings.paintColour;
   for (std::size_t i = 0; i < kColourButtons.size(); ++i) {
-    const ColourButton& button = kColourButtons[i];
+    const LitButton& button = kColourButtons[i];
     if (button.kind == Kind::kSpecial) continue;
     KeyColourEntry entry = readEntry ? readEntry(button.colourIndex) : KeyColourEntry{};
     StoreColour(state, profile, button.colourIndex, entry.colour);
@@ -199,7 +199,7 @@ BaseColourChange SetBaseColour(KeyColourState& state, int profile, SlotColour co
   change.settings = state.slot.Settings();
   for (std::size_t i = 0; i < kColourButtons.size(); ++i) {
     if (!state.marks[static_cast<std::size_t>(profile)][i]) continue;
-    const ColourButton& button = kColourButtons[i];
+    const LitButton& button = kColourButtons[i];
     StoreColour(state, profile, button.colourIndex, colour);
     change.repaintedButtons.push_back(button.buttonId);
     // G6..G9 share one light: its entry is written once.
@@ -223,7 +223,7 @@ void RecomputeBaseMarks(KeyColourState& state) {
 std::vector<ButtonFrame> KeyColourFrames(const KeyColourState& state, int profile) {
   std::vector<ButtonFrame> frames;
   if (!ValidProfile(profile)) return frames;
-  for (const ColourButton& button : kColourButtons) {
+  for (const LitButton& button : kColourButtons) {
     frames.push_back({button.buttonId, ColourAt(state, profile, button.colourIndex)});
   }
   return frames;

@@ -41,17 +41,17 @@ static_assert(kKeyColourSentBytes == 432 && kKeyColourSentBytes <= kKeyColourBlo
 inline constexpr int kFnButtonId = 1174;
 inline constexpr int kFnColourIndex = 85;
 
-enum class ColourButtonKind { kKey, kSpecial, kFn };
+enum class LitButtonKind { kKey, kSpecial, kFn };
 
 // A button of the main window that has a light: 48 key buttons, G1..G9 and
 // Fn. Key buttons of unlit keys and the spare buttons have no entry.
-struct ColourButton {
+struct LitButton {
   int buttonId;
   int colourIndex;
-  ColourButtonKind kind;
+  LitButtonKind kind;
 };
 inline constexpr std::size_t kColourButtonCount = 58;
-std::span<const ColourButton, kColourButtonCount> ColourButtons();
+std::span<const LitButton, kColourButtonCount> LitButtons();
 // The colour index of a button, or -1 when its key has no light.
 int ColourIndexOfButton(int buttonId);
 
@@ -82,7 +82,7 @@ struct UserSlotState {
 
 struct KeyColourState {
   KeyColourArray colours{};
-  // Base-colour marks per profile, in ColourButtons() order.
+  // Base-colour marks per profile, in LitButtons() order.
   std::array<std::array<bool, kColourButtonCount>, kKeyColourProfiles> marks{};
   UserSlotState slot;
 };

@@ -26,7 +26,7 @@ KeyColourState WithTool(int tool) {
 TEST(KeyColourButtons, TableMatchesTheKeyboardsLights) {
   std::set<int> ids;
   std::set<int> indexes;
-  for (const ColourButton& button : ColourButtons()) {
+  for (const LitButton& button : LitButtons()) {
     EXPECT_TRUE(ids.insert(button.buttonId).second) << button.buttonId;
     indexes.insert(button.colourIndex);
   }

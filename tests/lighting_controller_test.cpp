@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -252,8 +253,8 @@ TEST(KeyColours, BaseColourRepaintsExactlyTheMarkedKeys) {
   ASSERT_EQ(rig.controller->SetBaseColour({0, 0, 200}), 1);
   EXPECT_EQ(rig.Traffic(), SendColoursTraffic(0));
   EXPECT_EQ(ColourAt(rig.controller->Colours(), 0, 0), (SlotColour{1, 1, 1}));
-  for (const ColourButton& button : ColourButtons()) {
-    if (button.buttonId == kEscButton || button.kind == ColourButtonKind::kSpecial) continue;
+  for (const LitButton& button : LitButtons()) {
+    if (button.buttonId == kEscButton || button.kind == LitButtonKind::kSpecial) continue;
     EXPECT_EQ(ColourAt(rig.controller->Colours(), 0, button.colourIndex), (SlotColour{0, 0, 200})) << button.buttonId;
   }
 }
@@ -318,6 +319,57 @@ TEST(LightingFaults, ALostDeviceInformationReplyKeepsTheStateAndReportsFailure) 
   rig.keyboard.UnplugAfter(4);
   EXPECT_EQ(rig.controller->ReadLightingArea(), -1);
   EXPECT_EQ(rig.controller->State().records, before.records);
+}
+
+// The window moved to another profile but the keyboard did not answer the
+// re-read: the state still holds the previous profile's record, and no edit
+// may be sent into it.
+TEST(LightingFaults, AfterAFailedRereadOnAProfileChangeEditsAreRefusedUntilARead) {
+  LightingRig rig(0);
+  ASSERT_EQ(rig.controller->LoadLighting(), 1);
+  ASSERT_EQ(rig.controller->ToggleLightingSwitch(), 1);
+  const std::vector<std::uint8_t> before = rig.keyboard.Area(KeyboardArea::kLighting);
+
+  rig.current = 1;
+  rig.keyboard.LoseNextReplies(4);
+  EXPECT_EQ(rig.controller->OnProfileSelected(), -1);
+  EXPECT_TRUE(rig.controller->LightingUnread());
+  rig.keyboard.ClearExchanges();
+
+  const std::vector<std::function<int(LightingController&)>> edits = {
+      [](LightingController& c) { return c.SelectEffect(0); },
+      [](LightingController& c) { return c.SetBrightness(1); },
+      [](LightingController& c) { return c.SetSpeedPosition(0); },
+      [](LightingController& c) { return c.SetDirection(DirectionArrow::kFirst); },
+      [](LightingController& c) { return c.SetColour({9, 9, 9}); },
+      [](LightingController& c) { return c.ToggleRandomColour(); },
+      [](LightingController& c) { return c.SetColourChoice(2); },
+      [](LightingController& c) { return c.SetReportRate(2); },
+      [](LightingController& c) { return c.ResetLighting(); },
+      [](LightingController& c) { return c.PaintKey(kEscButton); },
+  };
+  for (std::size_t i = 0; i < edits.size(); ++i) EXPECT_EQ(edits[i](*rig.controller), 0) << "edit " << i;
+  EXPECT_TRUE(rig.Traffic().empty());
+  EXPECT_EQ(rig.keyboard.Area(KeyboardArea::kLighting), before);
+
+  // Turning the switch on while the keyboard still does not answer shows the
+  // notice in place of the controls.
+  rig.keyboard.LoseNextReplies(4);
+  ASSERT_EQ(rig.controller->ToggleLightingSwitch(), 1);
+  PanelVisibility notice;
+  notice.unreadNotice = true;
+  EXPECT_EQ(rig.view.visibility, notice);
+
+  // Once the keyboard answers, the switch reads the profile again and edits
+  // reach the current profile's record.
+  ASSERT_EQ(rig.controller->ToggleLightingSwitch(), 1);  // off
+  ASSERT_EQ(rig.controller->ToggleLightingSwitch(), 1);  // on: read again
+  EXPECT_FALSE(rig.controller->LightingUnread());
+  EXPECT_TRUE(rig.view.visibility.effectList);
+  EXPECT_FALSE(rig.view.visibility.unreadNotice);
+  rig.keyboard.ClearExchanges();
+  ASSERT_EQ(rig.controller->SetReportRate(2), 1);
+  EXPECT_EQ(rig.Traffic(), (std::vector<std::string>{"01", "06 @57 #1 02", "02"}));
 }
 
 }  // namespace

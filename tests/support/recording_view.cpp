@@ -35,6 +35,12 @@ void RecordingView::ShowFlip(int value) {
   events.push_back("flip " + std::to_string(value));
 }
 
+void RecordingView::ShowActiveProfile(int profile, const ProfileMenuLabel& label) {
+  active_profile = profile;
+  profile_label = label;
+  events.push_back("active " + std::to_string(profile));
+}
+
 void RecordingView::SetEffectList(const std::vector<EffectListEntry>& entries) {
   effect_list = entries;
   events.push_back("effects " + std::to_string(entries.size()));

@@ -26,6 +26,7 @@ class RecordingView : public MainView, public LightingView {
   void ShowBusy(bool shown) override;
   void ShowTrayPicture(int icon_resource) override;
   void ShowFlip(int flip) override;
+  void ShowActiveProfile(int profile, const ProfileMenuLabel& label) override;
   LightingView& Lighting() override { return *this; }
 
   // ---- LightingView ----
@@ -52,6 +53,8 @@ class RecordingView : public MainView, public LightingView {
   int busy_shows = 0;
   int tray_picture = -1;
   int flip = -1;
+  int active_profile = -2;  // -2: never shown
+  ProfileMenuLabel profile_label;
   std::vector<EffectListEntry> effect_list;
   int selected_effect_entry = -1;
   PanelVisibility visibility;

@@ -18,6 +18,7 @@ Look CapLook(FaceState state) {
     case FaceState::kHovered:
       return {QColor(0x26, 0x2f, 0x38), QColor(0x3a, 0x45, 0x52), QColor(0x33, 0x3d, 0x49), theme::kAccent, Qt::white};
     case FaceState::kPressed:
+    case FaceState::kSunken:
       return {QColor(0x0a, 0x3a, 0x4a), QColor(0x16, 0x6a, 0x86), QColor(0x12, 0x5a, 0x72), theme::kAccent, Qt::white};
     case FaceState::kDisabled:
       return {QColor(0x17, 0x19, 0x1d), QColor(0x1e, 0x21, 0x26), QColor(0x1c, 0x1e, 0x23), QColor(0x25, 0x28, 0x2e),
@@ -38,6 +39,8 @@ Look ButtonLook(FaceState state) {
       return {{}, QColor(0x14, 0x62, 0x7c), QColor(0x10, 0x52, 0x68), theme::kAccent, Qt::white};
     case FaceState::kDisabled:
       return {{}, QColor(0x1b, 0x1e, 0x23), QColor(0x1b, 0x1e, 0x23), QColor(0x26, 0x2a, 0x30), theme::kTextOff};
+    case FaceState::kSunken:
+      return {{}, QColor(0x13, 0x15, 0x19), QColor(0x17, 0x19, 0x1e), QColor(0x2a, 0x2e, 0x35), theme::kTextDim};
     case FaceState::kNormal:
       break;
   }
@@ -185,8 +188,17 @@ void DrawIndicator(QPainter& painter, const Item& item, FaceState state) {
   painter.setBrush(lit ? theme::kAccent : QColor(0x2a, 0x3a, 0x40));
   painter.drawEllipse(led, 3.5, 3.5);
   painter.setPen(lit ? theme::kText : theme::kTextDim);
-  painter.setFont(FittingFont(item.legend, 9.5, outer.width() - 13));
+  painter.setFont(Font(9));
   painter.drawText(outer.adjusted(12, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, item.legend);
+}
+
+// Printed on the case rather than a button: only hovering lights it.
+void DrawCaption(QPainter& painter, const Item& item, FaceState state) {
+  painter.setPen(state == FaceState::kHovered || state == FaceState::kPressed ? theme::kText
+                 : state == FaceState::kDisabled                              ? theme::kTextOff
+                                                                              : theme::kTextDim);
+  painter.setFont(FittingFont(item.legend, 10, item.rect.width()));
+  painter.drawText(QRectF(item.rect), Qt::AlignCenter, item.legend);
 }
 
 // The key-function dialog's page picture: one colour and symbol per page.
@@ -258,6 +270,7 @@ void DrawItem(QPainter& painter, const Item& item, FaceState state, const std::s
     }
     case Kind::kTab: DrawTab(painter, item, state); break;
     case Kind::kIndicator: DrawIndicator(painter, item, state); break;
+    case Kind::kCaption: DrawCaption(painter, item, state); break;
     case Kind::kPageArt: DrawPageArt(painter, item, state, imageSet); break;
     case Kind::kPlainButton:
     case Kind::kArrow:

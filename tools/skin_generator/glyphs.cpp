@@ -83,6 +83,15 @@ void DrawGlyph(QPainter& painter, const QRectF& r, Glyph glyph, const QColor& co
       painter.drawPath(Chevron(r, 0.62, true));
       break;
     case Glyph::kUp: painter.drawPath(Chevron(r, 0.36, true)); break;
+    case Glyph::kLeft:
+    case Glyph::kRight: {
+      // The up chevron turned a quarter.
+      painter.translate(c);
+      painter.rotate(glyph == Glyph::kLeft ? -90 : 90);
+      painter.translate(-c);
+      painter.drawPath(Chevron(r, 0.36, true));
+      break;
+    }
     case Glyph::kDown: painter.drawPath(Chevron(r, 0.36, false)); break;
     case Glyph::kBottom:
       painter.drawPath(Chevron(r, 0.1, false));

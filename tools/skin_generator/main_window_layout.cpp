@@ -165,14 +165,19 @@ void AddKeyboard(std::vector<Item>& items) {
   }
   items.push_back(Make("LEFT_ARROW", QRect(static_cast<int>(kMainBlock + 1.4 * kUnit), kStripTop, kArrowCell, kArrowCell), Kind::kArrow));
   items.push_back(Make("RIGHT_ARROW", QRect(static_cast<int>(kMainBlock + 8 * kUnit + 6), kStripTop, kArrowCell, kArrowCell), Kind::kArrow));
-  items.push_back(Make("FLIP_0", QRect(420, kStripTop, 64, stripH), Kind::kButton, "Top row"));
-  items.push_back(Make("FLIP_1", QRect(488, kStripTop, 54, stripH), Kind::kButton, "F1-F4"));
-  items.push_back(Make("FLIP_2", QRect(546, kStripTop, 54, stripH), Kind::kButton, "D1-D6"));
+  // Both flip buttons swap the top row; between them, the caption says what
+  // is swapped (FLIP_0 does nothing when clicked).
+  items.push_back(Make("FLIP_1", QRect(420, kStripTop, 26, stripH), Kind::kButton, {}, Glyph::kLeft));
+  items.push_back(Make("FLIP_0", QRect(450, kStripTop, 116, stripH), Kind::kCaption, "F1-F4 \u21c4 D1-D6"));
+  items.push_back(Make("FLIP_2", QRect(570, kStripTop, 26, stripH), Kind::kButton, {}, Glyph::kRight));
   items.push_back(Make("FUNC_K45", QRect(608, kStripTop, 40, stripH), Kind::kButton, "ISO \\"));
-  const char* locks[][2] = {{"LOCK_NUM", "Num"}, {"LOCK_CAPS", "Caps"}, {"LOCK_SCROLL", "Scroll"}, {"LOCK_AB", "Win"}};
-  for (int i = 0; i < 4; ++i) {
-    items.push_back(Make(locks[i][0], QRect(static_cast<int>(kPadBlock + i * kUnit + 2), kStripTop, 34, stripH),
-                         Kind::kIndicator, locks[i][1]));
+  // Lock indicators over the numeric pad, each as wide as its name needs.
+  const struct { const char* key; const char* name; int width; } locks[] = {
+      {"LOCK_NUM", "Num", 34}, {"LOCK_CAPS", "Caps", 38}, {"LOCK_SCROLL", "Scroll", 46}, {"LOCK_AB", "Win", 30}};
+  int left = static_cast<int>(kPadBlock) + 1;
+  for (const auto& lock : locks) {
+    items.push_back(Make(lock.key, QRect(left, kStripTop, lock.width, stripH), Kind::kIndicator, lock.name));
+    left += lock.width + 2;
   }
 }
 
@@ -236,14 +241,28 @@ void AddLightingPanel(std::vector<Item>& items) {
     area(std::string("CONTROL_BLFXRStaPic") + suffix, QRect(kCtrlX + 52, 228, 44, 26), std::string("direction") + suffix);
   }
   const int variable = 264;
-  for (const char* prefix : {"HX", "FY"}) {
-    const std::string group = std::string("colour:") + prefix;
-    const bool a = prefix[0] == 'H';
-    area(a ? "CONTROL_HXysStatic" : "CONTROL_FYYSStatic", QRect(kLabelX, variable, kLabelW, 24), group);
-    area(a ? "CONTROL_HXysButton" : "CONTROL_FYYSButton", QRect(kCtrlX, variable, 60, 24), group);
-    area(a ? "CONTROL_HXsjsStatic" : "CONTROL_FYSJSStatic", QRect(kCtrlX + 70, variable, 64, 24), group);
-    area(a ? "CONTROL_HXsjsStaPic" : "CONTROL_FYSJSStaPic", QRect(kCtrlX + 140, variable, 28, 24), group);
+  // Colour groups A and B; the second and third colours (JT, TS, CD) and the
+  // trigger row are kept hidden by the window, but get a place all the same.
+  const char* groups[][4] = {
+      {"CONTROL_HXysStatic", "CONTROL_HXysButton", "CONTROL_HXsjsStatic", "CONTROL_HXsjsStaPic"},
+      {"CONTROL_FYYSStatic", "CONTROL_FYYSButton", "CONTROL_FYSJSStatic", "CONTROL_FYSJSStaPic"},
+      {"CONTROL_JTysStatic", "CONTROL_JTysButton", nullptr, nullptr},
+      {"CONTROL_TSysStatic", "CONTROL_TSysButton", "CONTROL_TSsjsStatic", "CONTROL_TSsjsStaPic"},
+      {"CONTROL_CDysStatic", "CONTROL_CDysButton", "CONTROL_CDsjsStatic", "CONTROL_CDsjsStaPic"}};
+  for (const auto& keys : groups) {
+    const std::string group = std::string("colour:") + std::string(keys[0]).substr(8, 2);
+    area(keys[0], QRect(kLabelX, variable, kLabelW, 24), group);
+    area(keys[1], QRect(kCtrlX, variable, 60, 24), group);
+    if (keys[2] == nullptr) continue;
+    area(keys[2], QRect(kCtrlX + 70, variable, 64, 24), group);
+    area(keys[3], QRect(kCtrlX + 140, variable, 28, 24), group);
   }
+  area("CONTROL_FYCFStatic", QRect(kLabelX, variable, kLabelW, 24), "colour:trigger");
+  area("CONTROL_FYdjcfStaPic", QRect(kCtrlX, variable, 28, 24), "colour:trigger");
+  area("CONTROL_FYdjcfStatic", QRect(kCtrlX + 32, variable, 50, 24), "colour:trigger");
+  area("CONTROL_FYggcfStaPic", QRect(kCtrlX + 86, variable, 28, 24), "colour:trigger");
+  area("CONTROL_FYggcfStatc", QRect(kCtrlX + 118, variable, 50, 24), "colour:trigger");
+  for (int n = 1; n <= 8; ++n) area("CONTROL_Color" + std::to_string(n), QRect(kLabelX + (n - 1) * 33, variable, 26, 24), "colour:palette");
   const char* choices[] = {"CONTROL_HONGPIC", "CONTROL_HUANGPIC", "CONTROL_LVPIC", "CONTROL_LANPIC"};
   for (int i = 0; i < 4; ++i) area(choices[i], QRect(kCtrlX + i * 42, variable, 30, 30), "colour:choice");
   area("CONTROL_umCombo", QRect(kLabelX, variable, 260, 28), "colour:user");

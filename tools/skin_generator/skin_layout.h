@@ -29,6 +29,7 @@ enum class Kind {
   kTab,         // a page button of the key-function dialog
   kIndicator,   // a lock indicator: a disabled image button drawn as a LED
   kPlainButton, // an image button with an empty face (the version field)
+  kCaption,     // an image button that reads as a printed caption (the flip row's middle)
   kPageArt,     // the key-function dialog's page picture: its art differs per image set
   kArrow,       // a flip arrow: two-key placement, its pictures come from Arrow.jpg
   kArea,        // a Qt control sits here (label, field, list, combo, slider,
@@ -39,7 +40,7 @@ enum class Kind {
 // Small vector symbols drawn on buttons that carry no text.
 enum class Glyph {
   kNone, kHelp, kMinimise, kClose, kMenu, kGlobe, kLetterF, kBird, kPlus, kMinus,
-  kTop, kUp, kDown, kBottom, kCross, kTrash, kKeyboard, kReset, kRecord, kKey, kMacro,
+  kTop, kUp, kDown, kBottom, kLeft, kRight, kCross, kTrash, kKeyboard, kReset, kRecord, kKey, kMacro,
   kMedia, kFunction, kFolder, kLogo,
 };
 
@@ -83,7 +84,9 @@ struct WindowLayout {
 };
 
 // One full-window state image to write: its file name, the set and state it shows.
-enum class FaceState { kNormal, kHovered, kPressed, kDisabled };
+// kSunken is a pressed look that also reads as "not available now": the
+// profile manager's pressed image doubles as its disabled image.
+enum class FaceState { kNormal, kHovered, kPressed, kDisabled, kSunken };
 struct StateImageSpec {
   std::string file;
   std::string imageSet;

@@ -1,0 +1,203 @@
+// What the main window's buttons and menu do. Each handler is one call into
+// the application core; the ones that write the keyboard run on the
+// keyboard-write worker so the window keeps painting.
+#include <QCursor>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMenu>
+
+#include "app/key_function_dialog.h"
+#include "app/main_window.h"
+#include "app/main_window_parts.h"
+#include "app/profile_manager_dialog.h"
+#include "core/app_core.h"
+#include "core/key_buttons.h"
+#include "model/key_function.h"
+#include "skin/language.h"
+#include "skin/message_format.h"
+#include "skin/program_paths.h"
+#include "skin/skin_files.h"
+
+namespace zarvel {
+
+namespace {
+
+namespace id = main_window_id;
+
+// Profile files: the filter the file dialogs offer and the extension a name
+// without one gets.
+constexpr const char* kProfileFileFilter = "(*.zvl);;(*)";
+constexpr const char* kProfileFileExtension = "zvl";
+constexpr const char* kProfileFileInitialName = "*.zvl";
+
+// The maker's pages behind the web buttons. Only the home page is
+// configured; a button without a page does nothing.
+constexpr const char* kHomePage = "https://www.varnok.com/";
+
+std::string DefaultFileChooser(QWidget* parent, MainWindow::FileDialogKind kind) {
+  QFileDialog dialog(parent);
+  dialog.setNameFilter(kProfileFileFilter);
+  dialog.setDefaultSuffix(kProfileFileExtension);
+  dialog.selectFile(kProfileFileInitialName);
+  if (kind == MainWindow::FileDialogKind::kBackUp) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);  // asks before overwriting
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front().toStdString();
+}
+
+}  // namespace
+
+void MainWindow::ConnectCommands() {
+  for (auto& [control_id, button] : parts_->buttons) {
+    const int clicked_id = control_id;
+    connect(button, &QAbstractButton::clicked, this, [this, clicked_id] { OnButton(clicked_id); });
+  }
+}
+
+void MainWindow::RestoreCheckedState(int control_id) {
+  // A click toggles a checkable button by itself; what it shows is the
+  // core's to say (an assigned key, the keyboard's profile).
+  auto it = parts_->checked.find(control_id);
+  if (it != parts_->checked.end()) parts_->buttons.at(control_id)->setChecked(it->second);
+}
+
+void MainWindow::OnButton(int control_id) {
+  RestoreCheckedState(control_id);
+  if (core_ == nullptr) return;
+  AppCore* core = core_;
+  for (int n = 1; n <= 4; ++n) {
+    if (control_id == kProfileButtonIds[n - 1]) {
+      parts_->writes.Run([core, n] { core->ProfileButton(n); });
+      return;
+    }
+  }
+  switch (control_id) {
+    case id::kApply:
+      RequestApply();
+      return;
+    case id::kOk: {
+      // Hidden only when the keyboard took the changes: with the keyboard
+      // silent the user must still see that Apply is pending.
+      auto applied = std::make_shared<bool>(false);
+      parts_->writes.Run([core, applied] { *applied = core->Apply(); },
+                         [this, applied] {
+                           if (*applied) hide();
+                         });
+      return;
+    }
+    case id::kCancel:
+      hide();
+      return;
+    case id::kDefault:
+      parts_->writes.Run([core] { core->RestoreDefaults(); });
+      return;
+    case id::kProfiles:
+      OpenProfileManager();
+      return;
+    case id::kMacro:
+      OpenKeyDialog(kMacroDialogButtonId, static_cast<int>(kFirstSpecialRecord) + 8, true);
+      return;
+    case id::kHelp:
+      OpenHelp();
+      return;
+    case id::kMinimise:
+      showMinimized();
+      return;
+    case id::kClose:
+      Q_EMIT exitRequested();
+      return;
+    case id::kMenu:
+      ShowMenu();
+      return;
+    case id::kLink:
+      OpenUrl(QUrl(QString::fromStdString(ReadSkinScreen(Skin(), SkinFolder()).link)));
+      return;
+    case id::kWebHome:
+      OpenUrl(QUrl(kHomePage));
+      return;
+    case id::kWebFirstSocial:
+    case id::kWebSecondSocial:
+      return;
+    default:
+      break;
+  }
+  if (control_id == kFlipButtonIds[1] || control_id == kFlipButtonIds[2]) {
+    core->ToggleFlip();
+    return;
+  }
+  if (control_id == kFlipButtonIds[0]) return;
+  // A key, G, Fn or spare button: the core paints it or names the record
+  // the key-function dialog opens for.
+  const int record = core->KeyClick(control_id);
+  if (record >= 0) OpenKeyDialog(control_id, record, control_id == kMacroDialogButtonId);
+}
+
+void MainWindow::OpenKeyDialog(int button_id, int record_index, bool macro_only) {
+  if (!parts_->key_dialog) parts_->key_dialog = new KeyFunctionDialog(*core_, this);
+  QRect anchor;
+  if (ImageButton* button = KeyButton(button_id))
+    anchor = QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+  parts_->key_dialog->OpenFor(button_id, record_index, macro_only, anchor);
+}
+
+void MainWindow::OpenProfileManager() {
+  if (!parts_->profile_dialog) parts_->profile_dialog = new ProfileManagerDialog(*core_, settings_, this);
+  parts_->profile_dialog->Open();
+}
+
+void MainWindow::ShowMenu() {
+  QMenu menu(this);
+  menu.setAccessibleName(QString::fromStdString(LookupText("MAIN_MENU_PROMPT")));
+  QAction* restore = menu.addAction(QString::fromStdString(LookupText("MENU_1")));
+  QAction* back_up = menu.addAction(QString::fromStdString(LookupText("MENU_2")));
+  restore->setData(id::kMenuRestore);
+  back_up->setData(id::kMenuBackUp);
+  QAction* chosen = menu.exec(QCursor::pos());
+  if (chosen == restore) RestoreFromFile();
+  if (chosen == back_up) BackUpToFile();
+}
+
+void MainWindow::RequestApply() {
+  if (core_ == nullptr) return;
+  AppCore* core = core_;
+  RunKeyboardWork([core] { core->Apply(); });
+}
+
+void MainWindow::RestoreFromFile() {
+  if (core_ == nullptr) return;
+  const std::string path = parts_->choose_file ? parts_->choose_file(FileDialogKind::kRestore)
+                                               : DefaultFileChooser(this, FileDialogKind::kRestore);
+  if (path.empty()) return;
+  AppCore* core = core_;
+  parts_->writes.Run([core, path] { core->ImportProfileFile(path); });
+}
+
+void MainWindow::BackUpToFile() {
+  if (core_ == nullptr) return;
+  const std::string path = parts_->choose_file ? parts_->choose_file(FileDialogKind::kBackUp)
+                                               : DefaultFileChooser(this, FileDialogKind::kBackUp);
+  if (path.empty()) return;
+  // A backup the user believes made but that is not on disk is worse than
+  // none: say so.
+  if (!core_->ExportProfileFile(path))
+    parts_->prompter.ShowMessage("MAIN_PROMPT_EXPORT", FormatMessage(LookupText("MAIN_PROMPT_EXPORT"), {path}));
+}
+
+void MainWindow::OpenHelp() { OpenUrl(QUrl::fromLocalFile(QString::fromStdString(ProgramFolder() + "Help/index.html"))); }
+
+void MainWindow::OpenUrl(const QUrl& url) {
+  // A page that cannot be opened is not reported.
+  if (url.isEmpty() || !url.isValid()) return;
+  if (parts_->open_url)
+    parts_->open_url(url);
+  else
+    QDesktopServices::openUrl(url);
+}
+
+}  // namespace zarvel

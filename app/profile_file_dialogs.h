@@ -1,0 +1,30 @@
+#pragma once
+// The file dialogs of the profile manager, behind a seam so tests can answer
+// them: profile files (".zvl") with the filters "(*.zvl)" and "(*.*)", the
+// default extension "zvl", and for saving a question before an existing
+// file is replaced.
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace zarvel {
+
+class ProfileFileDialogs {
+ public:
+  virtual ~ProfileFileDialogs() = default;
+  // Asks for an existing file, starting from `initial` (a folder followed by
+  // a file pattern). Nothing when the user cancelled.
+  virtual std::optional<std::string> OpenFile(QWidget* parent, const std::string& initial) = 0;
+  // Asks for a file to write, suggesting `initial`. Nothing when cancelled.
+  virtual std::optional<std::string> SaveFile(QWidget* parent, const std::string& initial) = 0;
+};
+
+// The toolkit's file dialogs.
+class QtProfileFileDialogs final : public ProfileFileDialogs {
+ public:
+  std::optional<std::string> OpenFile(QWidget* parent, const std::string& initial) override;
+  std::optional<std::string> SaveFile(QWidget* parent, const std::string& initial) override;
+};
+
+}  // namespace zarvel

@@ -1,0 +1,140 @@
+#include "app/qt_prompter.h"
+
+#include <QMessageBox>
+#include <QThread>
+#include <QWidget>
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+
+#include "app/window_thread_queue.h"
+#include "skin/language.h"
+
+namespace zarvel {
+
+namespace {
+
+QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// The answer given without asking once the program is ending.
+bool ReleasedAnswer(PromptKind kind) { return kind == PromptKind::kOkCancel; }
+
+}  // namespace
+
+QtPrompter::QtPrompter(QWidget* parent, WindowThreadQueue& queue) : QObject(parent), parent_(parent), queue_(queue) {}
+
+QtPrompter::~QtPrompter() = default;
+
+void QtPrompter::SetResponder(Responder responder) { responder_ = std::move(responder); }
+
+void QtPrompter::Release() {
+  {
+    std::lock_guard lock(mutex_);
+    released_ = true;
+  }
+  if (QThread::currentThread() != thread()) return;
+  for (const QPointer<QMessageBox>& box : open_boxes_)
+    if (box) box->reject();
+}
+
+void QtPrompter::ShowMessage(const std::string& key, const std::string& text) {
+  Prompt(PromptRecord{PromptKind::kMessage, key, text, LookupText("MAIN_CAPTION")});
+}
+
+bool QtPrompter::AskYesNo(const std::string& key, const std::string& text) {
+  return Prompt(PromptRecord{PromptKind::kYesNo, key, text, LookupText("MAIN_CAPTION")});
+}
+
+bool QtPrompter::AskOkCancel(const std::string& text, const std::string& caption) {
+  return Prompt(PromptRecord{PromptKind::kOkCancel, {}, text, caption});
+}
+
+void QtPrompter::ShowMessageLater(const std::string& key, const std::string& text, const std::string& caption) {
+  const PromptRecord prompt{PromptKind::kMessage, key, text, caption};
+  auto show = [this, prompt] {
+    {
+      std::lock_guard lock(mutex_);
+      if (released_) return;
+    }
+    if (responder_) {
+      responder_(prompt);
+      return;
+    }
+    auto* box = new QMessageBox(QMessageBox::NoIcon, FromUtf8(prompt.caption), FromUtf8(prompt.text),
+                                QMessageBox::Ok, parent_);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    open_boxes_.push_back(box);
+    box->open();
+  };
+  queue_.Post(show);
+}
+
+bool QtPrompter::Prompt(const PromptRecord& prompt) {
+  {
+    std::lock_guard lock(mutex_);
+    if (released_) return ReleasedAnswer(prompt.kind);
+  }
+  if (QThread::currentThread() == thread()) return PromptOnWindowThread(prompt);
+  // A keyboard write on the worker needs an answer: the window's thread shows
+  // the box while the worker waits. The window thread never waits for the
+  // worker without running its events, so this cannot deadlock.
+  struct Answer {
+    std::mutex mutex;
+    std::condition_variable given;
+    bool done = false;
+    bool yes = false;
+  };
+  auto answer = std::make_shared<Answer>();
+  queue_.Post([this, prompt, answer] {
+    const bool yes = PromptOnWindowThread(prompt);
+    std::lock_guard lock(answer->mutex);
+    answer->yes = yes;
+    answer->done = true;
+    answer->given.notify_all();
+  });
+  std::unique_lock lock(answer->mutex);
+  answer->given.wait(lock, [&] { return answer->done; });
+  return answer->yes;
+}
+
+bool QtPrompter::PromptOnWindowThread(const PromptRecord& prompt) {
+  {
+    std::lock_guard lock(mutex_);
+    if (released_) return ReleasedAnswer(prompt.kind);
+  }
+  if (responder_) return responder_(prompt);
+
+  QMessageBox box(parent_);
+  box.setTextFormat(Qt::PlainText);
+  box.setWindowTitle(FromUtf8(prompt.caption));
+  box.setText(FromUtf8(prompt.text));
+  QMessageBox::StandardButton yes = QMessageBox::Ok;
+  switch (prompt.kind) {
+    case PromptKind::kMessage:
+      box.setStandardButtons(QMessageBox::Ok);
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case PromptKind::kYesNo:
+      box.setIcon(QMessageBox::Question);
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setDefaultButton(QMessageBox::No);
+      box.setEscapeButton(QMessageBox::No);
+      yes = QMessageBox::Yes;
+      break;
+    case PromptKind::kOkCancel:
+      box.setIcon(QMessageBox::Warning);
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      box.setDefaultButton(QMessageBox::Ok);
+      box.setEscapeButton(QMessageBox::Cancel);
+      break;
+  }
+  open_boxes_.push_back(&box);
+  const int answer = box.exec();
+  open_boxes_.erase(std::remove(open_boxes_.begin(), open_boxes_.end(), QPointer<QMessageBox>(&box)),
+                    open_boxes_.end());
+  open_boxes_.erase(std::remove(open_boxes_.begin(), open_boxes_.end(), QPointer<QMessageBox>()), open_boxes_.end());
+  return answer == yes;
+}
+
+}  // namespace zarvel

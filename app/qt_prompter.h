@@ -1,0 +1,78 @@
+#pragma once
+// The window's message boxes and questions.
+//
+// Errors and notices are OK boxes; confirmations are Yes/No questions whose
+// default is No, so Enter (or Esc) never confirms by accident. The texts come
+// formatted by the caller (language texts with their arguments filled in
+// through FormatMessage), and are shown as plain text, never as markup.
+//
+// Threads: the keyboard writes run on a worker while the window keeps
+// painting, and the writes may need to tell the user something. A call from
+// another thread is carried over to the window's thread and waited for there.
+// After Release() (shutdown) nothing more is shown: messages are dropped,
+// questions answer No (the firmware question OK, so shutdown goes on), and a
+// box that is open closes as if dismissed.
+//
+// Tests replace the dialogs with a responder that sees every prompt and
+// answers it; the responder runs on the window's thread like the boxes.
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "model/prompter.h"
+
+class QMessageBox;
+class QWidget;
+
+namespace zarvel {
+
+class WindowThreadQueue;
+
+enum class PromptKind { kMessage, kYesNo, kOkCancel };
+
+struct PromptRecord {
+  PromptKind kind = PromptKind::kMessage;
+  std::string key;  // language key; empty for the fixed texts
+  std::string text;
+  std::string caption;
+};
+
+class QtPrompter final : public QObject, public Prompter {
+  Q_OBJECT
+ public:
+  // `parent` is the window the boxes belong to (may be hidden).
+  // Calls from other threads reach the window's thread through `queue`.
+  QtPrompter(QWidget* parent, WindowThreadQueue& queue);
+  ~QtPrompter() override;
+
+  void ShowMessage(const std::string& key, const std::string& text) override;
+  bool AskYesNo(const std::string& key, const std::string& text) override;
+  // An OK/Cancel box with fixed texts; true only for OK.
+  bool AskOkCancel(const std::string& text, const std::string& caption);
+  // An OK box that does not wait: the connection goes on while it shows.
+  void ShowMessageLater(const std::string& key, const std::string& text, const std::string& caption = {});
+
+  // Shutdown: close what is open, show nothing more.
+  void Release();
+
+  // Tests: answer every prompt instead of showing a dialog. The answer of a
+  // message is ignored.
+  using Responder = std::function<bool(const PromptRecord& prompt)>;
+  void SetResponder(Responder responder);
+
+ private:
+  bool Prompt(const PromptRecord& prompt);
+  bool PromptOnWindowThread(const PromptRecord& prompt);
+
+  QWidget* parent_;
+  WindowThreadQueue& queue_;
+  Responder responder_;
+  std::mutex mutex_;
+  bool released_ = false;
+  std::vector<QPointer<QMessageBox>> open_boxes_;
+};
+
+}  // namespace zarvel

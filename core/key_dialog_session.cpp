@@ -1,0 +1,103 @@
+#include "core/key_dialog_session.h"
+
+#include <string>
+
+#include "core/app_core.h"
+#include "model/key_table.h"
+#include "model/record_delay.h"
+
+namespace zarvel {
+
+KeyDialogSession::KeyDialogSession(AppCore& core, Settings& settings, MacroRecorder::Clock clock)
+    : core_(core), settings_(settings), editor_(core), recorder_(editor_, std::move(clock)) {}
+
+KeyDialogSession::~KeyDialogSession() { Close(); }
+
+bool KeyDialogSession::Open(std::size_t record_index, bool macro_only) {
+  if (record_index >= kRecordsPerProfile) return false;
+  if (open_) Close();
+  open_ = true;
+  core_.SetKeyFunctionDialogOpen(true);
+  // Reading normalises a damaged value and writes it back.
+  recorder_.SetRecordDelay(ReadRecordDelaySetting(settings_) == 1);
+  recorder_.Stop();
+  editor_.Load();
+  choice_.Open(record_index, macro_only, core_.KeyRecord(record_index));
+  // Only the G keys come and go with the keyboard model; the other keys the
+  // main window shows are kept whatever the matrix says, as they always were.
+  storable_ = record_index < kFirstSpecialRecord || core_.KeyboardCanStore(record_index);
+  modified_ = false;
+  ShowPage(/*initial=*/true);
+  return true;
+}
+
+void KeyDialogSession::Close() {
+  recorder_.Stop();
+  choice_.ResetKeysDown();
+  editor_.Discard();
+  modified_ = false;
+  if (!open_) return;
+  open_ = false;
+  core_.SetKeyFunctionDialogOpen(false);
+}
+
+void KeyDialogSession::ShowPage(bool initial) {
+  if (choice_.Page() == KeyPage::kMacro) {
+    editor_.EnterPage(initial, choice_.StoredValue());
+  } else {
+    recorder_.Stop();
+  }
+  choice_.ResetKeysDown();
+}
+
+bool KeyDialogSession::Capturing() const {
+  return open_ && (recorder_.Recording() || choice_.Page() == KeyPage::kSingleKey);
+}
+
+DialogKeyResult KeyDialogSession::KeyEvent(KeyCode key, MacroDirection direction, bool repeat) {
+  DialogKeyResult result;
+  if (recorder_.Recording()) {
+    const RecordedEvent event = recorder_.KeyEvent(key, direction, repeat);
+    result.passOn = event == RecordedEvent::kPassOn;
+    result.rowsChanged = event == RecordedEvent::kRecorded;
+    result.recordingStopped = recorder_.StoppedByLimit();
+    if (result.rowsChanged) modified_ = true;
+    return result;
+  }
+  if (choice_.Page() != KeyPage::kSingleKey) {
+    result.passOn = true;
+    return result;
+  }
+  const CaptureResult capture = choice_.KeyEvent(key, direction, repeat);
+  result.passOn = capture.passOn;
+  result.keyTaken = capture.taken;
+  if (capture.taken) modified_ = true;
+  return result;
+}
+
+bool KeyDialogSession::ToggleRecordDelay() {
+  recorder_.SetRecordDelay(WriteRecordDelaySetting(settings_, !recorder_.RecordDelay()) == 1);
+  return recorder_.RecordDelay();
+}
+
+bool KeyDialogSession::ApplyKey() {
+  recorder_.Stop();
+  editor_.ApplyMacroSet();
+  modified_ = false;
+  const std::size_t index = choice_.RecordIndex();
+  if (!storable_) {
+    // The macros were stored all the same and still have to be written.
+    core_.SetUnappliedChanges(true);
+    return false;
+  }
+  const KeyFunction current = core_.KeyRecord(index);
+  const KeyFunction record =
+      choice_.Build(current, !editor_.Entries().empty(), editor_.CurrentId(), editor_.RepeatCount());
+  // A program or text key kept as found keeps its text; any other record
+  // releases it.
+  const std::u16string text = choice_.KeepsRecordAsFound() ? core_.KeyText(index) : std::u16string();
+  core_.AssignKey(index, record, text);
+  return true;
+}
+
+}  // namespace zarvel

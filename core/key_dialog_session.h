@@ -1,0 +1,87 @@
+#pragma once
+// One opening of the key-function dialog, without the window: what the
+// dialog's controls do, so every decision is made and tested here and the
+// Qt dialog only shows it.
+//
+// Open() counts the dialog as open in the core (profile switches are then
+// refused) and Close() undoes it; ApplyKey() stores the macro set and the
+// key's record in the profile store, never in the keyboard: the main
+// window's Apply writes them.
+#include <cstddef>
+#include <cstdint>
+
+#include "core/key_function_builder.h"
+#include "core/macro_editor.h"
+#include "core/macro_recorder.h"
+
+namespace zarvel {
+
+class AppCore;
+class Settings;
+
+// What one key event did while the dialog captures keys.
+struct DialogKeyResult {
+  bool passOn = false;         // the desktop should have it
+  bool keyTaken = false;       // the single key changed
+  bool rowsChanged = false;    // a recording added rows
+  bool recordingStopped = false;  // the rows are full; the recording ended
+};
+
+class KeyDialogSession {
+ public:
+  KeyDialogSession(AppCore& core, Settings& settings, MacroRecorder::Clock clock = {});
+  ~KeyDialogSession();
+  KeyDialogSession(const KeyDialogSession&) = delete;
+  KeyDialogSession& operator=(const KeyDialogSession&) = delete;
+
+  // Opens for `record_index` of the edited profile; false (nothing opened)
+  // for a record index past the block.
+  bool Open(std::size_t record_index, bool macro_only);
+  // Every way the dialog closes: stops a recording, drops the macro copies,
+  // counts the dialog as closed. Safe to call twice.
+  void Close();
+  bool IsOpen() const { return open_; }
+
+  KeyFunctionChoice& Choice() { return choice_; }
+  const KeyFunctionChoice& Choice() const { return choice_; }
+  MacroEditor& Editor() { return editor_; }
+  MacroRecorder& Recorder() { return recorder_; }
+
+  // The page now shown. Leaving the macro page stops a recording; the first
+  // visit of the macro page makes a macro current.
+  void ShowPage(bool initial);
+  // Whether keys are captured now: the single-key page, or a recording.
+  bool Capturing() const;
+
+  // A key event caught while Capturing().
+  DialogKeyResult KeyEvent(KeyCode key, MacroDirection direction, bool repeat);
+
+  // The record-delay check box: flips the flag and stores it.
+  bool ToggleRecordDelay();
+  bool RecordDelay() const { return recorder_.RecordDelay(); }
+
+  // The dialog's own Apply button: enabled while changes are unapplied.
+  bool Modified() const { return modified_; }
+  void SetModified() { modified_ = true; }
+
+  // Whether the keyboard can keep an assignment of this key (a G key on a
+  // keyboard without a place for it cannot).
+  bool KeyStorable() const { return storable_; }
+
+  // Apply and the first step of OK: the macro set, then the key's record.
+  // False when the key has no place in the keyboard (its record is left
+  // alone; the macros are stored all the same).
+  bool ApplyKey();
+
+ private:
+  AppCore& core_;
+  Settings& settings_;
+  MacroEditor editor_;
+  MacroRecorder recorder_;
+  KeyFunctionChoice choice_;
+  bool open_ = false;
+  bool modified_ = false;
+  bool storable_ = true;
+};
+
+}  // namespace zarvel

@@ -1,0 +1,85 @@
+#pragma once
+// Macro recording: turns the user's key presses and releases into rows of
+// the macro being edited, with the pause before each.
+//
+// The window hands every key event it catches while a recording runs to
+// KeyEvent() as a key code and a direction; the recorder decides whether
+// the event is recorded, swallowed or left to the desktop:
+//  - media keys keep their normal effect and are never recorded;
+//  - a press of a key that is already down is an auto-repeat: nothing is
+//    recorded (the window's own repeat flag is not trusted alone, as X
+//    flags only some of a held key's repeats);
+//  - Sys Req, KL, KR and Print Screen are stored as a press 2 ms before
+//    their release; the press Linux reports for them is ignored, or the
+//    macro would press them twice;
+//  - the 4000-action limit never cuts a press from its release: a press is
+//    taken only while its release (and those of the keys still held) fits,
+//    and the recording stops when no further press and release would.
+//
+// Pauses: with the record-delay flag the measured pause (at most 40000 ms),
+// without it a fixed 50 ms. Times are milliseconds of a 32-bit wrapping
+// tick, so a recording across the wrap measures the right pause.
+#include <cstdint>
+#include <functional>
+#include <set>
+
+#include "model/key_code.h"
+#include "model/macro.h"
+
+namespace zarvel {
+
+class MacroEditor;
+
+inline constexpr std::uint32_t kFixedRecordDelay = 50;      // ms, record-delay off
+inline constexpr std::uint32_t kReleaseOnlyPressLead = 2;   // ms before the release
+
+// What the window does with a key event it caught.
+enum class RecordedEvent {
+  kPassOn,     // not for the recorder: let the desktop have it (media keys)
+  kSwallowed,  // consumed, nothing recorded (repeats, Print Screen's press, no room)
+  kRecorded,   // consumed and recorded
+};
+
+class MacroRecorder {
+ public:
+  // A millisecond tick, 32-bit and wrapping; tests give a fake one.
+  using Clock = std::function<std::uint32_t()>;
+  explicit MacroRecorder(MacroEditor& editor, Clock clock = {});
+
+  void SetRecordDelay(bool on) { record_delay_ = on; }
+  bool RecordDelay() const { return record_delay_; }
+
+  // False (and nothing started) when no macro is current.
+  bool Start();
+  void Stop();
+  bool Recording() const { return recording_; }
+
+  // A key event while recording; `repeat` is the window's own auto-repeat
+  // flag. Key code 0 (a key the program does not know) passes on.
+  RecordedEvent KeyEvent(KeyCode key, MacroDirection direction, bool repeat = false);
+
+  // True when the last KeyEvent() ended the recording because the rows are
+  // full; the window then shows the record button released.
+  bool StoppedByLimit() const { return stopped_by_limit_; }
+
+  // The 18 media keys, which keep their normal effect while recording.
+  static bool IsRefusedKey(KeyCode key);
+
+ private:
+  std::uint32_t TakePause();
+  std::uint32_t StoredDelay(std::uint32_t measured) const;
+  bool Room(std::size_t rows_needed) const;
+  void StopWhenFull();
+
+  MacroEditor& editor_;
+  Clock clock_;
+  bool record_delay_ = false;
+  bool recording_ = false;
+  bool stopped_by_limit_ = false;
+  std::uint32_t last_event_ = 0;
+  std::set<KeyCode> down_;           // keys whose press was seen
+  std::set<KeyCode> awaiting_release_;  // recorded presses still to be released
+  std::set<KeyCode> dropped_;           // presses left out for lack of room
+};
+
+}  // namespace zarvel
