@@ -186,6 +186,17 @@ bool ParseKeyFunction(std::string_view text, KeyFunction& function, std::string&
 int RunSync(CommandContext& c) {
   CoreSession session(c);
   if (const int status = session.Open(StoreSource::kKeyboard); status != kExitOk) return status;
+  // The keyboard's own profiles must have reached the store file; a fresh
+  // store shown instead would look like a keyboard with every key default.
+  if (session.Core().Sync().GetActiveProfile() < 0) {
+    c.err << "zarvelctl: the keyboard reports an active profile other than 1-4; nothing was read\n";
+    return kExitFailed;
+  }
+  if (const AppCore::KeyboardRead& read = session.Core().LastKeyboardRead(); !read.saved) {
+    c.err << "zarvelctl: cannot save the profile store " << session.Core().StoreFile() << ": "
+          << (read.error != 0 ? std::strerror(read.error) : "the keyboard's profiles could not be read") << '\n';
+    return kExitFailed;
+  }
   PrintStore(c, session);
   return kExitOk;
 }

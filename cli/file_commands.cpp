@@ -18,6 +18,24 @@
 namespace zarvel::cli {
 namespace {
 
+// A name from a file, safe to print on a terminal: control characters (an
+// escape sequence hidden in a macro name could rewrite the screen) are shown
+// as \xNN.
+std::string Printable(const std::string& text) {
+  std::string out;
+  for (const char ch : text) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      out += escaped;
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
 // The key a record belongs to: a key-table row, a G key, or none (the records
 // no key uses).
 KeyCode RecordKey(std::size_t record_index) {
@@ -187,9 +205,9 @@ int RunDump(CommandContext& c) {
       const KeyFunction& record = store->Record(p, r);
       if (record.type == kFunctionDefault) continue;
       any = true;
-      c.out << "  " << Describe(r, record, macros);
+      c.out << "  " << Printable(Describe(r, record, macros));
       if (record.type == kFunctionLaunch || record.type == kFunctionText)
-        c.out << " \"" << Utf16ToUtf8(store->strings.Entry(GlobalRecordNumber(p, r)).text) << '"';
+        c.out << " \"" << Printable(Utf16ToUtf8(store->strings.Entry(GlobalRecordNumber(p, r)).text)) << '"';
       c.out << '\n';
     }
     if (!any) c.out << "  (every key has its default function)\n";
@@ -199,7 +217,7 @@ int RunDump(CommandContext& c) {
   for (std::size_t i = 0; i < macros.size(); ++i) {
     const MacroRecord& macro = macros[i];
     const std::span<const MacroAction> actions = ValidActions(macro);
-    c.out << "  " << i + 1 << ". " << MacroNameUtf8(macro) << " (id " << macro.id << ", played "
+    c.out << "  " << i + 1 << ". " << Printable(MacroNameUtf8(macro)) << " (id " << macro.id << ", played "
           << int{macro.repeat} << "x, " << actions.size() << " actions)\n";
     for (const MacroAction& action : actions)
       c.out << "       " << (action.direction == kRelease ? "release " : "press   ") << KeyDisplayName(action.keyCode)

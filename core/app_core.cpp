@@ -102,7 +102,9 @@ void AppCore::ReadAllFromKeyboard(bool keep_flag) {
   const int active = sync_.GetActiveProfile();
   // The file is replaced only once every read succeeded, so a keyboard that
   // goes away half way leaves the previous store file whole.
-  if (active >= 0 && sync_.ReadKeyboardToFile(StoreFile())) {
+  last_read_ = KeyboardRead{};
+  if (active >= 0 && sync_.ReadKeyboardToFile(StoreFile(), &last_read_.error)) {
+    last_read_.saved = true;
     ReloadStoreFile();
   } else {
     std::lock_guard lock(store_lock_);

@@ -92,6 +92,13 @@ class AppCore {
     int file_error = 0;         // errno of a failed save, 0 when unknown
   };
   const WriteOutcome& LastWrite() const { return last_write_; }
+  // How the last ReadAllFromKeyboard went: whether the keyboard's profiles
+  // reached the store file, and the system's reason when saving failed.
+  struct KeyboardRead {
+    bool saved = false;
+    int error = 0;
+  };
+  const KeyboardRead& LastKeyboardRead() const { return last_read_; }
   // Asks MAIN_PROMPT_DEFAULT; on Yes resets the active profile's keys that
   // the main window shows (and the lighting when the switch is on) and
   // applies. False when the user said No or the apply failed.
@@ -211,6 +218,7 @@ class AppCore {
   bool key_dialog_open_ = false;
   bool switch_question_pending_ = false;
   WriteOutcome last_write_;
+  KeyboardRead last_read_;
   int flip_ = 0;
 };
 
