@@ -166,7 +166,7 @@ int Application::StartUp() {
                             << "a tray icon";
   if (clock_.Start()) {
     connect(&clock_, &ClockWatcher::clockChanged, this, [this] {
-      if (!exiting_ && core_) core_->Apply();
+      if (!exiting_ && window_) window_->RequestApply();
     });
   }
   housekeeping_.setInterval(kHousekeepingFirstMs);
@@ -186,6 +186,9 @@ void Application::CreateDeviceSide() {
   core_->Start();
   window_->AttachCore(*core_);
   connect(window_.get(), &MainWindow::exitRequested, this, &Application::RequestExit);
+  connect(window_.get(), &MainWindow::childDialogsClosing, this, [this] {
+    if (about_ != nullptr) about_->reject();
+  });
   connect(&instance_, &SingleInstance::openRequested, window_.get(), [this] {
     qCInfo(lcStart) << "another copy asked to show the window";
     window_->HandleOpen();
@@ -303,6 +306,7 @@ void Application::StopDeviceSide() {
   monitor_.reset();
   listener_.reset();
   tour_.reset();
+  if (window_) window_->DetachCore();
   core_.reset();
   tray_.reset();
   about_ = nullptr;

@@ -83,6 +83,13 @@ void MainWindow::AttachCore(AppCore& core) {
   parts_->panel->Connect(core);
 }
 
+void MainWindow::DetachCore() {
+  CloseChildDialogs();
+  delete parts_->key_dialog.data();
+  delete parts_->profile_dialog.data();
+  core_ = nullptr;
+}
+
 MainWindowLink& MainWindow::Link() { return *parts_->link; }
 QtPrompter& MainWindow::Prompts() { return parts_->prompter; }
 KeyboardWriteRunner& MainWindow::Writes() { return parts_->writes; }

@@ -35,6 +35,10 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   // Connects every control to the core; call once, before the device
   // threads start.
   void AttachCore(AppCore& core);
+  // The last step before the core goes: the child dialogs, which hold the
+  // core, close as cancelled and are destroyed, and the window forgets the
+  // core.
+  void DetachCore();
   // The Qt side of the device threads' messages (PROF, 0x4753, OPEN, hide,
   // timers 1051/1053, tray pictures, message boxes).
   MainWindowLink& Link();

@@ -105,10 +105,13 @@ void SingleInstance::ReadMessage(QLocalSocket* socket) {
     if (socket->read(bytes.data(), kMessageBytes) != kMessageBytes) return;
     const quint32 message = qFromLittleEndian<quint32>(bytes.data());
     const quint32 code = qFromLittleEndian<quint32>(bytes.data() + 4);
+    // Acted on from the event loop, not from inside the socket's own
+    // notification: KILL closes the server, which deletes this socket, and
+    // OPEN may open a message box that runs the loop again.
     if (message == kOpenMessage && code == kOpenMessageCode) {
-      Q_EMIT openRequested();
+      QMetaObject::invokeMethod(this, &SingleInstance::openRequested, Qt::QueuedConnection);
     } else if (message == kKillMessage && code == kKillMessageCode) {
-      Q_EMIT killRequested();
+      QMetaObject::invokeMethod(this, &SingleInstance::killRequested, Qt::QueuedConnection);
       return;
     }
   }

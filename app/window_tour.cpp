@@ -1,12 +1,15 @@
 #include "app/window_tour.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
 
 #include "app/main_window.h"
+#include "app/keyboard_write_runner.h"
 #include "core/app_core.h"
+#include "core/main_view.h"
 #include "model/key_function.h"
 #include "model/key_table.h"
 
@@ -15,6 +18,7 @@ namespace {
 
 // Long enough for the window to repaint what a step changed.
 constexpr int kStepPauseMs = 400;
+constexpr int kWritePollMs = 50;
 
 }  // namespace
 
@@ -28,9 +32,9 @@ WindowTour::WindowTour(MainWindow& window, AppCore& core, QString folder, QObjec
         core_.AssignKey(record, KeyFunction{kFunctionKey, 0, FindKeyByName("B"), 0, 0});
       },
       [this] { Screenshot(QStringLiteral("2-key-assigned.png")); },
-      [this] { core_.Apply(); },
+      [this] { Click(kApplyButtonId); },
       [this] { Screenshot(QStringLiteral("3-applied.png")); },
-      [this] { core_.ProfileButton(2); },
+      [this] { Click(kProfileButtonIds[1]); },
       [this] { Screenshot(QStringLiteral("4-profile-2.png")); },
   };
 }
@@ -41,6 +45,12 @@ void WindowTour::Start() {
 }
 
 void WindowTour::Next() {
+  // The window writes the keyboard on a worker and lends it the core
+  // meanwhile: the next step waits until the write is done.
+  if (window_.Writes().Running()) {
+    QTimer::singleShot(kWritePollMs, this, &WindowTour::Next);
+    return;
+  }
   if (step_ < steps_.size()) {
     steps_[step_++]();
     QTimer::singleShot(kStepPauseMs, this, &WindowTour::Next);
@@ -49,6 +59,10 @@ void WindowTour::Next() {
   for (const QString& path : saved_) std::printf("%s\n", qPrintable(path));
   std::fflush(stdout);
   Q_EMIT finished();
+}
+
+void WindowTour::Click(int control_id) {
+  if (auto* button = qobject_cast<QAbstractButton*>(window_.Control(control_id))) button->click();
 }
 
 void WindowTour::Screenshot(const QString& name) {

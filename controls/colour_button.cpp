@@ -54,9 +54,6 @@ void ColourButton::OpenPopup() {
   popup_->setAttribute(Qt::WA_DeleteOnClose);
   popup_->setFrameShape(QFrame::Box);
   popup_->setObjectName("colourPopup");
-  connect(popup_, &QObject::destroyed, this, [this](QObject* gone) {
-    if (gone == popup_) popup_ = nullptr;
-  });
 
   auto* layout = new QVBoxLayout(popup_);
   layout->setContentsMargins(4, 4, 4, 4);

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QFrame>
+#include <QPointer>
 #include <QVector>
 #include <functional>
 #include <optional>
@@ -54,7 +55,8 @@ class ColourButton : public QAbstractButton {
   QColor colour_ = Qt::black;
   QVector<QColor> palette_;
   OtherColourPicker other_picker_;
-  QFrame* popup_ = nullptr;
+  // Cleared by itself when the pop-up closes (it deletes itself on close).
+  QPointer<QFrame> popup_;
 };
 
 }  // namespace zarvel

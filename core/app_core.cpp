@@ -357,7 +357,7 @@ std::u16string AppCore::KeyText(std::size_t record_index) {
   return store_.strings.Entry(global).text;
 }
 
-bool AppCore::KeyboardCanStore(std::size_t record_index) {
+bool AppCore::KeyboardCanStore(std::size_t record_index) const {
   if (record_index >= kRecordsPerProfile) return false;
   return MatrixHasPlaceFor(connection_.DefaultMatrix(), record_index);
 }

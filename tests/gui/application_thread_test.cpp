@@ -36,35 +36,54 @@ class ApplicationShutdownThreadTest : public ::testing::Test {
     started.start();
     return started;
   }
-  static void ExpectNothingLeft() {
-    EXPECT_FALSE(QFileInfo::exists(SingleInstance::DefaultSocketPath()));
-    EXPECT_EQ(testing::CountNamedSemaphores(), 0);
+  // Follows the semaphore files this process opens while `application` runs.
+  void Watch(Application& application) {
+    semaphores_.clear();
+    auto* look = new QTimer(&application);
+    QObject::connect(look, &QTimer::timeout, [this] { semaphores_.merge(testing::OpenSemaphores(::getpid())); });
+    look->start(2);
   }
+  void ExpectNothingLeft() {
+    EXPECT_FALSE(QFileInfo::exists(SingleInstance::DefaultSocketPath()));
+    EXPECT_EQ(testing::LeftoverSemaphores(semaphores_), 0);
+  }
+  testing::SemaphoreFiles semaphores_;
 };
 
 TEST_F(ApplicationShutdownThreadTest, ExitAtEveryMomentOfTheFirstConnection) {
   for (int delay_ms : {0, 1, 5, 20, 60, 150, 400}) {
     Application application(Simulated(), Now());
-    QTimer::singleShot(delay_ms, &application, &Application::RequestExit);
+    Watch(application);
+    QTimer::singleShot(delay_ms, &application, [&] {
+      semaphores_.merge(testing::OpenSemaphores(::getpid()));
+      application.RequestExit();
+    });
     EXPECT_EQ(application.Run(), 0) << "exit after " << delay_ms << " ms";
+    EXPECT_FALSE(semaphores_.empty()) << "the semaphores were never seen";
     ExpectNothingLeft();
   }
 }
 
 TEST_F(ApplicationShutdownThreadTest, ExitWhilePluggingConcurrently) {
   Application application(Simulated(), Now());
+  Watch(application);
   std::atomic<bool> stop{false};
-  std::thread plugger([&] {
-    for (int i = 0; !stop; ++i) {
-      ::kill(::getpid(), i % 2 == 0 ? SIGUSR1 : SIGUSR2);
-      std::this_thread::sleep_for(std::chrono::milliseconds(7));
-    }
+  std::thread plugger;
+  // Only once the program runs: before it watches the signals they would end
+  // this test process.
+  QTimer::singleShot(0, &application, [&] {
+    plugger = std::thread([&] {
+      for (int i = 0; !stop; ++i) {
+        ::kill(::getpid(), i % 2 == 0 ? SIGUSR1 : SIGUSR2);
+        std::this_thread::sleep_for(std::chrono::milliseconds(7));
+      }
+    });
   });
   QTimer::singleShot(700, &application, [&] {
     // The plugging stops first: a signal arriving after the program stopped
     // watching would end this test process.
     stop = true;
-    plugger.join();
+    if (plugger.joinable()) plugger.join();
     application.RequestExit();
   });
   EXPECT_EQ(application.Run(), 0);
@@ -78,6 +97,7 @@ TEST_F(ApplicationShutdownThreadTest, ExitWhilePluggingConcurrently) {
 TEST_F(ApplicationShutdownThreadTest, KillFromAnotherCopyWhileConnecting) {
   for (int delay_ms : {0, 30, 200}) {
     Application application(Simulated(), Now());
+    Watch(application);
     std::thread other_copy([delay_ms] {
       std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
       SingleInstance copy;

@@ -55,6 +55,8 @@ TEST(WaylandProcessTest, StartsShowsItsWindowAndEndsOnKill) {
   zarvel.Start({QStringLiteral("--simulate")}, env);
   ASSERT_TRUE(WaitUntil([&] { return zarvel.Errors().contains(QStringLiteral("painted")); }, milliseconds(15000)))
       << zarvel.Errors().toStdString();
+  const SemaphoreFiles semaphores = OpenSemaphores(zarvel.Pid());
+  EXPECT_EQ(MappedSemaphoreCount(zarvel.Pid()), 208);
 
   ZarvelProcess kill;
   kill.Start({QStringLiteral("/Kill")}, env);
@@ -64,7 +66,7 @@ TEST(WaylandProcessTest, StartsShowsItsWindowAndEndsOnKill) {
   EXPECT_EQ(zarvel.ExitCode(), 0);
   EXPECT_FALSE(zarvel.CrashExit());
   EXPECT_FALSE(QFileInfo::exists(world.SocketPath()));
-  EXPECT_EQ(CountNamedSemaphores(), 0);
+  EXPECT_EQ(LeftoverSemaphores(semaphores), 0);
 }
 
 }  // namespace

@@ -56,6 +56,7 @@ struct MainWindowRig {
     window->ReleaseBlockingSends();
     if (monitor) monitor->Stop();
     if (listener) listener->Stop();
+    window->DetachCore();
     core.reset();
     window.reset();
   }

@@ -1,6 +1,7 @@
 #include "gui/support/process_rig.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,7 +10,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
-#include <filesystem>
+#include <set>
 
 namespace zarvel::testing {
 
@@ -101,13 +102,46 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   return true;
 }
 
-int CountNamedSemaphores() {
-  int count = 0;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error)) {
-    if (entry.path().filename().string().rfind("sem.Zarvel_Event_Main_", 0) == 0) ++count;
+namespace {
+
+// Inodes of the semaphore files a process has mapped. The C library maps a
+// new semaphore under a temporary name before it gives it its own, so only
+// the inode says which file it is.
+std::set<unsigned long> MappedSemaphoreInodes(qint64 pid) {
+  std::set<unsigned long> mapped;
+  QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+  if (!maps.open(QIODevice::ReadOnly)) return mapped;
+  // "start-end perms offset dev inode path"
+  for (const QByteArray& line : maps.readAll().split('\n')) {
+    const QList<QByteArray> fields = line.simplified().split(' ');
+    if (fields.size() >= 6 && fields[5].startsWith("/dev/shm/sem.")) mapped.insert(fields[4].toULong());
   }
-  return count;
+  return mapped;
+}
+
+}  // namespace
+
+int MappedSemaphoreCount(qint64 pid) { return static_cast<int>(MappedSemaphoreInodes(pid).size()); }
+
+SemaphoreFiles OpenSemaphores(qint64 pid) {
+  const std::set<unsigned long> mapped = MappedSemaphoreInodes(pid);
+  SemaphoreFiles files;
+  for (const QString& name : QDir(QStringLiteral("/dev/shm")).entryList({QStringLiteral("sem.Zarvel_Event_Main_*")},
+                                                                         QDir::Files | QDir::System)) {
+    const std::string path = "/dev/shm/" + name.toStdString();
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && mapped.count(info.st_ino) != 0) files[path] = info.st_ino;
+  }
+  return files;
+}
+
+int LeftoverSemaphores(const SemaphoreFiles& files) {
+  int left = 0;
+  for (const auto& [path, inode] : files) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && info.st_ino == inode) ++left;
+  }
+  return left;
 }
 
 }  // namespace zarvel::testing

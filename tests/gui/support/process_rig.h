@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <chrono>
 #include <functional>
+#include <map>
+#include <string>
 #include <memory>
 
 namespace zarvel::testing {
@@ -78,7 +80,15 @@ class ZarvelProcess {
 // Polls `condition` (running the event loop between looks) until it holds.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
-// Names of the program's semaphores present in /dev/shm.
-int CountNamedSemaphores();
+// The program's named semaphores a process has open, by file name, with the
+// inode of each. /dev/shm is shared by every process of the machine (other
+// copies of the program may create and remove the same names at any time), so
+// a test follows the very files its process had open.
+using SemaphoreFiles = std::map<std::string, unsigned long>;
+SemaphoreFiles OpenSemaphores(qint64 pid);
+// How many named semaphores (of any name) a process has mapped.
+int MappedSemaphoreCount(qint64 pid);
+// How many of `files` still exist as the same file: left behind.
+int LeftoverSemaphores(const SemaphoreFiles& files);
 
 }  // namespace zarvel::testing
