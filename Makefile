@@ -26,6 +26,9 @@ endif
 ifeq ($(SANITIZE),1)
   BUILD_DIR ?= build-asan
   CMAKE_FLAGS += -DZARVEL_SANITIZE=address,undefined
+  # The sanitizer build runs the tests only: build them and what they start
+  # (zarvelctl, the skin), not the benchmarks or anything else.
+  BUILD_TARGETS ?= zarvel_tests
   export ASAN_OPTIONS := detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS := print_stacktrace=1:halt_on_error=1
 else
@@ -59,7 +62,7 @@ configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
 
 build: configure
-	cmake --build $(BUILD_DIR) -j $(JOBS)
+	cmake --build $(BUILD_DIR) -j $(JOBS) $(if $(BUILD_TARGETS),--target $(BUILD_TARGETS))
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
@@ -70,9 +73,12 @@ test: build
 run: build
 	./scripts/run-window.sh $(BUILD_DIR)/bin
 
-# ThreadSanitizer over the tests that run threads (named *Thread*, *Monitor*, *Listener*).
+# ThreadSanitizer over the tests that run threads (named *Thread*, *Monitor*, *Listener*,
+# *Concurrent*). Only the test programs holding such tests are built, and no windows: Qt's
+# own libraries are not built for ThreadSanitizer, so it would only report their insides.
 tsan:
-	$(MAKE) build BUILD_DIR=build-tsan CMAKE_FLAGS="$(CMAKE_FLAGS) -DZARVEL_SANITIZE=thread -DZARVEL_BENCH=OFF"
+	$(MAKE) build BUILD_DIR=build-tsan BUILD_TARGETS=zarvel_thread_tests \
+	  CMAKE_FLAGS="$(CMAKE_FLAGS) -DZARVEL_SANITIZE=thread -DZARVEL_BENCH=OFF -DZARVEL_GUI=OFF"
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -R 'Thread|Monitor|Listener|Concurrent'
 
 fuzz: fuzz-deps

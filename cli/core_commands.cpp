@@ -1,11 +1,18 @@
 #include "cli/core_commands.h"
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <memory>
+#include <cstring>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "cli/core_session.h"
 #include "cli/json_writer.h"
 #include "core/key_buttons.h"
+#include "model/atomic_file.h"
 #include "model/key_table.h"
 #include "model/media_functions.h"
 
@@ -65,6 +72,45 @@ void PrintStore(CommandContext& c, CoreSession& session) {
   });
   if (assigned == 0) c.out << "No key is assigned in this profile.\n";
   c.out << "Macros: " << session.Core().Store().macros.size() << '\n';
+}
+
+// The store file as it was when a changing command started. A command that
+// fails puts it back, so a failed run leaves the store exactly as it was
+// (the keyboard may have taken part of a write that then failed; the next
+// sync reads what it holds).
+class StoreFileGuard {
+ public:
+  explicit StoreFileGuard(std::string path) : path_(std::move(path)) {
+    existed_ = ReadRegularFile(path_, bytes_, kDefaultReadLimit) == 0;
+  }
+  void Restore() {
+    std::vector<std::uint8_t> now;
+    const bool exists = ReadRegularFile(path_, now, kDefaultReadLimit) == 0;
+    if (exists == existed_ && now == bytes_) return;
+    if (existed_)
+      WriteFileAtomically(path_, bytes_);
+    else
+      ::unlink(path_.c_str());
+  }
+
+ private:
+  std::string path_;
+  std::vector<std::uint8_t> bytes_;
+  bool existed_ = false;
+};
+
+// Says what failed in a write of the store (Apply, RestoreDefaults, import)
+// and what did happen; `what` names the change ("the change", "the defaults").
+void ReportWriteFailure(CommandContext& c, AppCore& core, const std::string& what) {
+  const AppCore::WriteOutcome& outcome = core.LastWrite();
+  if (outcome.busy) return;  // the core said so already
+  if (outcome.keyboard_took && !outcome.file_saved) {
+    c.err << "zarvelctl: cannot save the profile store " << core.StoreFile() << ": "
+          << (outcome.file_error != 0 ? std::strerror(outcome.file_error) : "the store file does not exist")
+          << "; the keyboard holds " << what << '\n';
+    return;
+  }
+  c.err << "zarvelctl: the keyboard did not take " << what << "; the profile store was left as it was\n";
 }
 
 }  // namespace
@@ -140,6 +186,17 @@ bool ParseKeyFunction(std::string_view text, KeyFunction& function, std::string&
 int RunSync(CommandContext& c) {
   CoreSession session(c);
   if (const int status = session.Open(StoreSource::kKeyboard); status != kExitOk) return status;
+  // The keyboard's own profiles must have reached the store file; a fresh
+  // store shown instead would look like a keyboard with every key default.
+  if (session.Core().Sync().GetActiveProfile() < 0) {
+    c.err << "zarvelctl: the keyboard reports an active profile other than 1-4; nothing was read\n";
+    return kExitFailed;
+  }
+  if (const AppCore::KeyboardRead& read = session.Core().LastKeyboardRead(); !read.saved) {
+    c.err << "zarvelctl: cannot save the profile store " << session.Core().StoreFile() << ": "
+          << (read.error != 0 ? std::strerror(read.error) : "the keyboard's profiles could not be read") << '\n';
+    return kExitFailed;
+  }
   PrintStore(c, session);
   return kExitOk;
 }
@@ -168,16 +225,38 @@ int RunAssign(CommandContext& c) {
       return kExitUsage;
     }
   }
-  core.AssignKey(static_cast<std::size_t>(record), function);
-  if (!core.Apply()) {
-    c.err << "zarvelctl: the keyboard did not take the change\n";
+  // A key the keyboard's matrix has no place for would keep the function in
+  // the store file only, and the next sync would take it away again.
+  const bool resets = function.type == kFunctionDefault;
+  if (!resets && !core.KeyboardCanStore(static_cast<std::size_t>(record))) {
+    c.err << "zarvelctl: the keyboard cannot store a function for " << key_name
+          << ": its key matrix has no place for that key; nothing was changed\n";
     return kExitFailed;
   }
+  StoreFileGuard guard(core.StoreFile());
+  core.AssignKey(static_cast<std::size_t>(record), function);
+  if (!core.Apply()) {
+    ReportWriteFailure(c, core, "the change");
+    if (!core.LastWrite().keyboard_took) guard.Restore();
+    return kExitFailed;
+  }
+  std::string description;
   for (const auto& [id, d] : session.View().descriptions) {
     if (KeyOfButton(id).record == record) {
-      c.out << d.text << '\n';
+      description = d.text;
       break;
     }
+  }
+  if (c.options.json) {
+    JsonWriter json;
+    json.BeginObject()
+        .Member("key", key_name)
+        .Member("profile", core.Sync().GetActiveProfile() + 1)
+        .Member("description", description)
+        .EndObject();
+    c.out << json.Text() << '\n';
+  } else {
+    c.out << description << '\n';
   }
   return kExitOk;
 }
@@ -194,39 +273,86 @@ int RunDefaults(CommandContext& c) {
   CoreSession session(c);
   if (const int status = session.Open(StoreSource::kStoreFile); status != kExitOk) return status;
   session.Prompts().AnswerYes(yes);
+  StoreFileGuard guard(session.Core().StoreFile());
   if (!session.Core().RestoreDefaults()) {
     if (!yes) {
       c.err << "zarvelctl: nothing changed (add --yes to restore the defaults)\n";
     } else {
-      c.err << "zarvelctl: the keyboard did not take the defaults\n";
+      ReportWriteFailure(c, session.Core(), "the defaults");
+      if (!session.Core().LastWrite().keyboard_took) guard.Restore();
     }
     return kExitFailed;
   }
-  c.out << "Restored the keys of profile " << session.Core().Sync().GetActiveProfile() + 1 << ".\n";
+  const int profile = session.Core().Sync().GetActiveProfile() + 1;
+  if (c.options.json) {
+    JsonWriter json;
+    json.BeginObject().Member("restored_profile", profile).EndObject();
+    c.out << json.Text() << '\n';
+  } else {
+    c.out << "Restored the keys of profile " << profile << ".\n";
+  }
   return kExitOk;
 }
 
 int RunImport(CommandContext& c) {
+  const std::string& path = c.options.operands[0];
+  if (!ReadableProfileFileOrSay(c, path)) return kExitUsage;
   CoreSession session(c);
   if (const int status = session.Open(StoreSource::kStoreFile); status != kExitOk) return status;
-  switch (session.Core().ImportProfileFile(c.options.operands[0])) {
-    case kCoreImportDone:
-      c.out << "Imported " << c.options.operands[0] << " into all four profiles.\n";
-      return kExitOk;
-    case kCoreImportRefused:
-      return kExitFailed;
-    default:
-      c.err << "zarvelctl: the keyboard did not take the imported profiles\n";
-      return kExitFailed;
+  StoreFileGuard guard(session.Core().StoreFile());
+  const int result = session.Core().ImportProfileFile(path);
+  if (result == kCoreImportDone) {
+    if (c.options.json) {
+      JsonWriter json;
+      json.BeginObject()
+          .Member("file", path)
+          .Member("profiles", 4)
+          .Member("macros", static_cast<std::int64_t>(session.Core().Store().macros.size()))
+          .EndObject();
+      c.out << json.Text() << '\n';
+    } else {
+      c.out << "Imported " << path << " into all four profiles.\n";
+    }
+    return kExitOk;
   }
+  if (result == kCoreImportWriteFailed) {
+    ReportWriteFailure(c, session.Core(), "the imported profiles");
+    if (!session.Core().LastWrite().keyboard_took) guard.Restore();
+  }
+  // Refused, not sent or busy: the message said why and nothing was saved.
+  return kExitFailed;
 }
 
 int RunExport(CommandContext& c) {
+  const std::string& path = c.options.operands[0];
   CoreSession session(c);
   if (const int status = session.Open(StoreSource::kStoreFileOnly); status != kExitOk) return status;
-  if (!session.Core().ExportProfileFile(c.options.operands[0])) {
-    c.err << "zarvelctl: cannot write " << c.options.operands[0] << '\n';
+  AppCore& core = session.Core();
+  if (!session.Connected()) {
+    // Without a keyboard the store file is all there is; a missing or broken
+    // one must not turn into an exported file of default keys.
+    const std::string store = core.StoreFile();
+    const int reason = ProbeRegularFile(store);
+    auto check = std::make_unique<ProfileStore>();
+    if (reason != 0 || !LoadStoreFile(*check, store)) {
+      c.err << "zarvelctl: nothing to export: the profile store " << store << " cannot be loaded ("
+            << (reason != 0 ? ReadFailureText(reason) : std::string("damaged or cut short"))
+            << ") and no keyboard is connected\n";
+      return kExitFailed;
+    }
+  }
+  errno = 0;
+  if (!core.ExportProfileFile(path)) {
+    c.err << "zarvelctl: cannot write " << path << ": " << std::strerror(errno != 0 ? errno : EIO) << '\n';
     return kExitFailed;
+  }
+  const auto macros = static_cast<std::int64_t>(core.Store().macros.size());
+  if (c.options.json) {
+    JsonWriter json;
+    json.BeginObject().Member("file", path).Member("profiles", 4).Member("macros", macros).EndObject();
+    c.out << json.Text() << '\n';
+  } else {
+    c.out << "Exported 4 profiles and " << macros << " macros to " << path << '\n';
   }
   return kExitOk;
 }

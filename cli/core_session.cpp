@@ -8,7 +8,7 @@
 namespace zarvel::cli {
 
 CoreSession::CoreSession(CommandContext& context)
-    : context_(context), keyboard_(context.options), prompter_(context.prompter) {
+    : context_(context), keyboard_(context), prompter_(context.prompter) {
   core_ = std::make_unique<AppCore>(keyboard_.Link(), keyboard_.Context(), view_, prompter_, UserSettings());
 }
 

@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/keyboard_session.h"
+#include "model/atomic_file.h"
 #include "model/key_description.h"
 #include "model/key_table.h"
 #include "model/profile_file.h"
@@ -17,9 +18,22 @@
 namespace zarvel::cli {
 namespace {
 
-bool Exists(const std::string& path) {
-  struct stat st{};
-  return ::stat(path.c_str(), &st) == 0;
+// A name from a file, safe to print on a terminal: control characters (an
+// escape sequence hidden in a macro name could rewrite the screen) are shown
+// as \xNN.
+std::string Printable(const std::string& text) {
+  std::string out;
+  for (const char ch : text) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      out += escaped;
+    } else {
+      out += ch;
+    }
+  }
+  return out;
 }
 
 // The key a record belongs to: a key-table row, a G key, or none (the records
@@ -65,15 +79,22 @@ std::string Describe(std::size_t record_index, const KeyFunction& record, const 
 }
 
 // Validation as the import does it, with exit statuses: a file that is not
-// there or cannot be read is 2, a bad one 1.
+// there or cannot be read is 2, a bad one 1. A file whose header is right
+// must also load whole (not shorter than its header says), as dump and
+// import need it to.
 int CheckFile(CommandContext& c, const std::string& path, int& result) {
-  if (!Exists(path)) {
-    c.err << "zarvelctl: cannot open " << path << ": " << std::strerror(errno) << '\n';
+  if (!ReadableProfileFileOrSay(c, path)) {
     result = -2;
     return kExitUsage;
   }
   result = ValidateProfileFile(path, c.prompter);
-  if (result == 1) return kExitOk;
+  if (result == 1) {
+    auto store = std::make_unique<ProfileStore>();
+    if (LoadStoreFile(*store, path)) return kExitOk;
+    c.err << "zarvelctl: " << path << " cannot be loaded whole: it is shorter than its header says\n";
+    result = 0;
+    return kExitFailed;
+  }
   if (result == -2) {
     c.err << "zarvelctl: cannot open " << path << '\n';
     return kExitUsage;
@@ -83,6 +104,13 @@ int CheckFile(CommandContext& c, const std::string& path, int& result) {
 }
 
 }  // namespace
+
+bool ReadableProfileFileOrSay(CommandContext& c, const std::string& path) {
+  const int reason = ProbeRegularFile(path);
+  if (reason == 0) return true;
+  c.err << "zarvelctl: cannot open " << path << ": " << ReadFailureText(reason) << '\n';
+  return false;
+}
 
 int RunNewFile(CommandContext& c) {
   const std::string& path = c.options.operands[0];
@@ -177,9 +205,9 @@ int RunDump(CommandContext& c) {
       const KeyFunction& record = store->Record(p, r);
       if (record.type == kFunctionDefault) continue;
       any = true;
-      c.out << "  " << Describe(r, record, macros);
+      c.out << "  " << Printable(Describe(r, record, macros));
       if (record.type == kFunctionLaunch || record.type == kFunctionText)
-        c.out << " \"" << Utf16ToUtf8(store->strings.Entry(GlobalRecordNumber(p, r)).text) << '"';
+        c.out << " \"" << Printable(Utf16ToUtf8(store->strings.Entry(GlobalRecordNumber(p, r)).text)) << '"';
       c.out << '\n';
     }
     if (!any) c.out << "  (every key has its default function)\n";
@@ -189,7 +217,7 @@ int RunDump(CommandContext& c) {
   for (std::size_t i = 0; i < macros.size(); ++i) {
     const MacroRecord& macro = macros[i];
     const std::span<const MacroAction> actions = ValidActions(macro);
-    c.out << "  " << i + 1 << ". " << MacroNameUtf8(macro) << " (id " << macro.id << ", played "
+    c.out << "  " << i + 1 << ". " << Printable(MacroNameUtf8(macro)) << " (id " << macro.id << ", played "
           << int{macro.repeat} << "x, " << actions.size() << " actions)\n";
     for (const MacroAction& action : actions)
       c.out << "       " << (action.direction == kRelease ? "release " : "press   ") << KeyDisplayName(action.keyCode)

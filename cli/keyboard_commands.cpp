@@ -51,7 +51,7 @@ const char* RoleName(Role role) {
 }  // namespace
 
 int RunList(CommandContext& c) {
-  KeyboardSession session(c.options);
+  KeyboardSession session(c);
   HidDevice device(session.Backend());
   if (!device.BuildPathList()) {
     c.err << "zarvelctl: the system's HID devices cannot be listed\n";
@@ -112,7 +112,7 @@ int RunList(CommandContext& c) {
 }
 
 int RunInfo(CommandContext& c) {
-  KeyboardSession session(c.options);
+  KeyboardSession session(c);
   if (const int status = OpenKeyboard(c, session); status != kExitOk) return status;
   DeviceInfoRecord record{};
   DeviceInfo info;
@@ -169,7 +169,7 @@ int RunProfile(CommandContext& c) {
       return kExitUsage;
     }
   }
-  KeyboardSession session(c.options);
+  KeyboardSession session(c);
   if (const int status = OpenKeyboard(c, session); status != kExitOk) return status;
   ProfileSync& sync = session.Sync();
   int active;
@@ -198,7 +198,7 @@ int RunProfile(CommandContext& c) {
 
 int RunRead(CommandContext& c) {
   const std::string& path = c.options.operands[0];
-  KeyboardSession session(c.options);
+  KeyboardSession session(c);
   if (const int status = OpenKeyboard(c, session); status != kExitOk) return status;
   if (!session.Sync().ReadKeyboardToFile(path)) {
     c.err << "zarvelctl: the keyboard's profiles could not be read into " << path << '\n';
@@ -219,7 +219,8 @@ int RunRead(CommandContext& c) {
 
 int RunWrite(CommandContext& c) {
   const std::string& path = c.options.operands[0];
-  KeyboardSession session(c.options);
+  if (!ReadableProfileFileOrSay(c, path)) return kExitUsage;
+  KeyboardSession session(c);
   if (const int status = OpenKeyboard(c, session); status != kExitOk) return status;
 
   auto store = std::make_unique<ProfileStore>();

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string_view>
 
 #include "device/connection_monitor.h"
@@ -13,13 +14,14 @@
 
 namespace zarvel::cli {
 
-KeyboardSession::KeyboardSession(const CliOptions& options)
-    : keyboard_(options),
+KeyboardSession::KeyboardSession(CommandContext& command)
+    : command_(command),
+      keyboard_(command.options),
       device_(keyboard_.Backend()),
       link_(device_),
       context_(BuiltInDefaultMatrix()),
       sync_(link_, context_),
-      trace_path_(options.trace_file) {
+      trace_path_(command.options.trace_file) {
   // A command-line run never shows the window.
   context_.SetStartHidden(true);
 }
@@ -28,12 +30,28 @@ KeyboardSession::~KeyboardSession() {
   ReportTrace::Detach(link_);
   link_.SetDeviceOpen(false);
   device_.Close();
+  // Failures found only now still fail the run: a script must not take a
+  // keyboard whose memory was not kept, or a cut-off trace, for a good run.
+  if (SimulatedKeyboard* keyboard = keyboard_.Simulated()) {
+    keyboard->SaveStateIfChanged();
+    if (const std::string error = keyboard->StateFileError(); !error.empty() && !state_error_reported_) {
+      command_.err << "zarvelctl: " << error << '\n';
+      command_.late_status = kExitFailed;
+    }
+  }
+  if (trace_.Failed()) {
+    command_.err << "zarvelctl: cannot write the trace file " << trace_path_ << ": " << std::strerror(trace_.Error())
+                 << '\n';
+    command_.late_status = kExitFailed;
+  }
 }
 
 bool KeyboardSession::StartTrace(std::ostream& err) {
   if (trace_path_.empty()) return true;
+  errno = 0;
   if (!trace_.Open(trace_path_)) {
-    err << "zarvelctl: cannot open the trace file " << trace_path_ << '\n';
+    err << "zarvelctl: cannot open the trace file " << trace_path_ << ": " << std::strerror(errno != 0 ? errno : EIO)
+        << '\n';
     return false;
   }
   trace_.Attach(link_);
@@ -60,6 +78,13 @@ bool KeyboardSession::AccessDenied(std::string& node) {
 }
 
 int KeyboardSession::Connect(std::ostream& err, Prompter& prompter) {
+  if (SimulatedKeyboard* keyboard = keyboard_.Simulated()) {
+    if (const std::string error = keyboard->StateFileError(); !error.empty()) {
+      err << "zarvelctl: " << error << '\n';
+      state_error_reported_ = true;
+      return kExitFailed;
+    }
+  }
   if (!device_.BuildPathList()) {
     err << "zarvelctl: the system's HID devices cannot be listed\n";
     return kExitNoKeyboard;

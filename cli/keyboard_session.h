@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/arguments.h"
+#include "cli/commands.h"
 #include "core/profile_sync.h"
 #include "device/connection_context.h"
 #include "device/device_link.h"
@@ -25,7 +26,9 @@ inline constexpr int kExitNoKeyboard = 3;
 
 class KeyboardSession {
  public:
-  explicit KeyboardSession(const CliOptions& options);
+  // The command's context receives failures found when the session ends
+  // (late_status): the simulated keyboard's state or the trace not written.
+  explicit KeyboardSession(CommandContext& command);
   ~KeyboardSession();
   KeyboardSession(const KeyboardSession&) = delete;
   KeyboardSession& operator=(const KeyboardSession&) = delete;
@@ -36,7 +39,8 @@ class KeyboardSession {
 
   // Finds and opens the keyboard's command interface and reads what a new
   // connection reads. kExitOk, or kExitNoKeyboard with the reason printed
-  // (none found, or found but not accessible).
+  // (none found, or found but not accessible), or kExitFailed when the
+  // simulated keyboard's state file cannot be used.
   int Connect(std::ostream& err, Prompter& prompter);
 
   HidBackend& Backend() { return keyboard_.Backend(); }
@@ -49,6 +53,7 @@ class KeyboardSession {
   // Keyboard paths whose node exists but may not be opened by this user.
   bool AccessDenied(std::string& node);
 
+  CommandContext& command_;
   ChosenKeyboard keyboard_;
   HidDevice device_;
   DeviceLink link_;
@@ -56,6 +61,7 @@ class KeyboardSession {
   ProfileSync sync_;
   std::string trace_path_;
   ReportTrace trace_;
+  bool state_error_reported_ = false;
 };
 
 }  // namespace zarvel::cli

@@ -125,7 +125,7 @@ bool ParseLightingOptions(const std::vector<std::string>& operands, LightingOpti
 // The keyboard, the per-user lighting files and the lighting controller on
 // the keyboard's active profile, read as the window shows it.
 struct LightingRun {
-  explicit LightingRun(CommandContext& c) : c(c), session(c.options) {}
+  explicit LightingRun(CommandContext& c) : c(c), session(c) {}
 
   int Open() {
     if (!session.StartTrace(c.err)) return kExitUsage;
@@ -149,6 +149,12 @@ struct LightingRun {
     return kExitOk;
   }
 
+  // Unless `check_only`, runs `send` (one write to the keyboard) and checks it.
+  template <typename Write>
+  int Send(bool check_only, Write send, const std::string& what) {
+    return check_only ? kExitOk : Check(send(), what);
+  }
+
   // kExitOk, or kExitFailed with the reason printed.
   int Check(int result, const std::string& what) {
     if (result == kResultDone) return kExitOk;
@@ -163,7 +169,10 @@ struct LightingRun {
   std::unique_ptr<LightingController> controller;
 };
 
-int ApplyEdit(LightingRun& run, const std::string& name, const std::string& value) {
+// Checks one edit and, unless `check_only`, sends it. Every edit is checked
+// before the first is sent, so a bad value later on the command line leaves
+// the keyboard as it was.
+int ApplyEdit(LightingRun& run, const std::string& name, const std::string& value, bool check_only) {
   LightingController& lighting = *run.controller;
   const LightingState& state = lighting.State();
   auto bad = [&](const char* expected) {
@@ -177,41 +186,47 @@ int ApplyEdit(LightingRun& run, const std::string& name, const std::string& valu
       run.c.err << "zarvelctl: the keyboard does not offer the effect '" << value << "'\n";
       return kExitFailed;
     }
-    return run.Check(lighting.SelectEffect(position), "effect");
+    return run.Send(check_only, [&] { return lighting.SelectEffect(position); }, "effect");
   }
   if (name == "brightness") {
     auto level = ParseNumber(value, 0, 4);
-    return level ? run.Check(lighting.SetBrightness(*level), "brightness") : bad("a brightness 0-4");
+    return level ? run.Send(check_only, [&] { return lighting.SetBrightness(*level); }, "brightness")
+                 : bad("a brightness 0-4");
   }
   if (name == "speed") {
     auto speed = ParseNumber(value, 0, 3);
     // The slider shows the speed the other way round.
-    return speed ? run.Check(lighting.SetSpeedPosition(3 - *speed), "speed") : bad("a speed 0-3");
+    return speed ? run.Send(check_only, [&] { return lighting.SetSpeedPosition(3 - *speed); }, "speed")
+                 : bad("a speed 0-3");
   }
   if (name == "direction") {
     auto arrow = ParseDirection(value);
-    return arrow ? run.Check(lighting.SetDirection(*arrow), "direction") : bad("a direction");
+    return arrow ? run.Send(check_only, [&] { return lighting.SetDirection(*arrow); }, "direction")
+                 : bad("a direction");
   }
   if (name == "colour") {
     auto colour = ParseColour(value);
-    return colour ? run.Check(lighting.SetColour(*colour), "colour") : bad("a colour RRGGBB");
+    return colour ? run.Send(check_only, [&] { return lighting.SetColour(*colour); }, "colour")
+                 : bad("a colour RRGGBB");
   }
   if (name == "random") {
     const std::string word = Lower(value);
     if (word != "on" && word != "off") return bad("on or off");
-    if ((word == "on") == state.randomColour) return kExitOk;
-    return run.Check(lighting.ToggleRandomColour(), "random colour");
+    if (check_only || (word == "on") == state.randomColour) return kExitOk;
+    return run.Send(check_only, [&] { return lighting.ToggleRandomColour(); }, "random colour");
   }
   if (name == "rate") {
     auto rate = ParseNumber(value, 0, 3);
-    return rate ? run.Check(lighting.SetReportRate(*rate), "report rate") : bad("a report rate 0-3");
+    return rate ? run.Send(check_only, [&] { return lighting.SetReportRate(*rate); }, "report rate")
+                 : bad("a report rate 0-3");
   }
   // choice
   std::optional<int> choice = ParseNumber(value, 0, 3);
   for (int c = 0; c < 4 && !choice; ++c) {
     if (Lower(value) == kChoiceNames[c]) choice = c;
   }
-  return choice ? run.Check(lighting.SetColourChoice(*choice), "colour choice") : bad("red, yellow, green or blue");
+  return choice ? run.Send(check_only, [&] { return lighting.SetColourChoice(*choice); }, "colour choice")
+                 : bad("red, yellow, green or blue");
 }
 
 void PrintLighting(LightingRun& run) {
@@ -225,7 +240,7 @@ void PrintLighting(LightingRun& run) {
         .Member("effect_name", EffectName(s.effect))
         .Member("brightness", s.brightness)
         .Member("speed", s.speed)
-        .Member("direction", s.direction)
+        .Member("direction", s.direction == kDirectionFirst ? "first" : "second")
         .Member("random", s.randomColour)
         .Member("colour", ColourText(s.colour))
         .Member("rate", s.reportRate)
@@ -250,11 +265,28 @@ void PrintLighting(LightingRun& run) {
 void PrintSlots(LightingRun& run) {
   const UserSlotState& slot = run.controller->Colours().slot;
   std::ostream& out = run.c.out;
+  const char* tool = slot.tool == 0 ? "paint" : slot.tool == 1 ? "base" : "none";
+  if (run.c.options.json) {
+    JsonWriter json;
+    json.BeginObject()
+        .Member("profile", run.profile + 1)
+        .Member("slot", slot.currentSlot + 1)
+        .Key("slots")
+        .BeginArray();
+    for (int i = 0; i < kUserSlotCount; ++i) json.String(slot.names[static_cast<std::size_t>(i)]);
+    json.EndArray()
+        .Member("tool", tool)
+        .Member("paint_colour", ColourText(slot.paintColour))
+        .Member("base_colour", ColourText(slot.baseColour))
+        .EndObject();
+    out << json.Text() << '\n';
+    return;
+  }
   out << "Profile " << run.profile + 1 << ", slot " << slot.currentSlot + 1 << " of " << kUserSlotCount << '\n';
   for (int i = 0; i < kUserSlotCount; ++i) {
     out << (i == slot.currentSlot ? " * " : "   ") << i + 1 << ": " << slot.names[static_cast<std::size_t>(i)] << '\n';
   }
-  out << "Tool:            " << (slot.tool == 0 ? "paint" : slot.tool == 1 ? "base" : "none") << '\n';
+  out << "Tool:            " << tool << '\n';
   out << "Paint colour:    " << ColourText(slot.paintColour) << '\n';
   out << "Base colour:     " << ColourText(slot.baseColour) << '\n';
 }
@@ -305,8 +337,10 @@ int RunLighting(CommandContext& c) {
   }
   LightingRun run(c);
   if (const int status = run.Open(); status != kExitOk) return status;
-  for (const auto& [name, value] : options.edits) {
-    if (const int status = ApplyEdit(run, name, value); status != kExitOk) return status;
+  for (const bool check_only : {true, false}) {
+    for (const auto& [name, value] : options.edits) {
+      if (const int status = ApplyEdit(run, name, value, check_only); status != kExitOk) return status;
+    }
   }
   PrintLighting(run);
   return kExitOk;

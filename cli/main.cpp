@@ -1,3 +1,5 @@
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -7,6 +9,12 @@
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   const int status = zarvel::cli::RunZarvelctl(args, std::cout, std::cerr);
+  errno = 0;
   std::cout.flush();
+  if (!std::cout) {
+    // Output lost (a full disk, /dev/full): a script must not take it for done.
+    std::cerr << "zarvelctl: cannot write the output: " << std::strerror(errno != 0 ? errno : EIO) << '\n';
+    return status == 0 ? 1 : status;
+  }
   return status;
 }

@@ -29,7 +29,7 @@ int RunWatch(CommandContext& c) {
       return kExitUsage;
     }
   }
-  KeyboardSession session(c.options);
+  KeyboardSession session(c);
   if (!session.StartTrace(c.err)) return kExitUsage;
 
   auto print = [&](const char* event, int profile) {

@@ -2,12 +2,14 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "cli/commands.h"
 #include "cli/core_commands.h"
 #include "cli/keyboard_session.h"
 #include "cli/lighting_commands.h"
 #include "cli/stream_prompter.h"
+#include "core/store_lock_file.h"
 
 namespace zarvel::cli {
 namespace {
@@ -17,19 +19,22 @@ struct CommandEntry {
   std::size_t min_operands;
   std::size_t max_operands;
   const char* synopsis;
+  // Reads or changes the profile store or the keyboard: runs under the store
+  // lock, so two runs (or a run and the window) never interleave.
+  bool locks_store = true;
 };
 
 const std::map<std::string, CommandEntry>& Commands() {
   static const std::map<std::string, CommandEntry> commands{
-      {"list", {RunList, 0, 0, "list"}},
+      {"list", {RunList, 0, 0, "list", false}},
       {"info", {RunInfo, 0, 0, "info"}},
       {"profile", {RunProfile, 0, 1, "profile [1-4]"}},
       {"read", {RunRead, 1, 1, "read FILE"}},
       {"write", {RunWrite, 1, 1, "write FILE"}},
-      {"new-file", {RunNewFile, 1, 1, "new-file FILE"}},
-      {"validate", {RunValidate, 1, 1, "validate FILE"}},
-      {"dump", {RunDump, 1, 1, "dump FILE"}},
-      {"watch", {RunWatch, 0, 1, "watch [SECONDS]"}},
+      {"new-file", {RunNewFile, 1, 1, "new-file FILE", false}},
+      {"validate", {RunValidate, 1, 1, "validate FILE", false}},
+      {"dump", {RunDump, 1, 1, "dump FILE", false}},
+      {"watch", {RunWatch, 0, 1, "watch [SECONDS]", false}},
       {"sync", {RunSync, 0, 0, "sync"}},
       {"assign", {RunAssign, 2, 2, "assign KEY FUNCTION"}},
       {"defaults", {RunDefaults, 0, 1, "defaults [--yes]"}},
@@ -70,7 +75,16 @@ int RunZarvelctl(const std::vector<std::string>& args, std::ostream& out, std::o
   }
   StreamPrompter prompter(err);
   CommandContext context{options, out, err, prompter};
-  return entry.run(context);
+  std::optional<StoreLockFile> store_lock;
+  if (entry.locks_store) {
+    store_lock.emplace();
+    if (store_lock->Busy()) {
+      err << "zarvelctl: " << kStoreLockBusyText << "; try again later\n";
+      return kExitFailed;
+    }
+  }
+  const int status = entry.run(context);
+  return status == kExitOk && context.late_status != 0 ? context.late_status : status;
 }
 
 }  // namespace zarvel::cli

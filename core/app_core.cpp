@@ -1,5 +1,6 @@
 #include "core/app_core.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <future>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "core/profile_import.h"
 #include "core/profile_manager.h"
 #include "core/profile_menu.h"
+#include "core/store_lock_file.h"
 #include "model/atomic_file.h"
 #include "model/key_description.h"
 #include "model/key_matrix.h"
@@ -90,10 +92,22 @@ void AppCore::ReloadStoreFile() {
 
 void AppCore::ReadAllFromKeyboard(bool keep_flag) {
   UserLightingFiles().SeedUserFolder();
+  const StoreLockFile other_processes;
+  if (other_processes.Busy()) {
+    // Another process is writing the store file: show what it holds now
+    // rather than replace it under that process's feet.
+    ShowStoreBusy();
+    ReloadStoreFile();
+    RefreshKeyDescriptions();
+    if (!keep_flag) SetUnappliedChanges(false);
+    return;
+  }
   const int active = sync_.GetActiveProfile();
   // The file is replaced only once every read succeeded, so a keyboard that
   // goes away half way leaves the previous store file whole.
-  if (active >= 0 && sync_.ReadKeyboardToFile(StoreFile())) {
+  last_read_ = KeyboardRead{};
+  if (active >= 0 && sync_.ReadKeyboardToFile(StoreFile(), &last_read_.error)) {
+    last_read_.saved = true;
     ReloadStoreFile();
   } else {
     std::lock_guard lock(store_lock_);
@@ -132,33 +146,75 @@ bool AppCore::ResumeFromStoreFile() {
 }
 
 bool AppCore::Apply() {
+  last_write_ = WriteOutcome{};
+  if (!unapplied_) {
+    view_.ShowBusy(true);
+    view_.ShowBusy(false);
+    return true;
+  }
+  const StoreLockFile other_processes;
+  if (other_processes.Busy()) {
+    last_write_.busy = true;
+    ShowStoreBusy();
+    return false;
+  }
   // The picture shows before the write starts; the view hides it 100 ms
   // after the write ended, so a quick write still shows it.
   view_.ShowBusy(true);
-  if (unapplied_) {
+  {
     std::lock_guard lock(store_lock_);
     // The store file is written by a helper thread while the keyboard takes
     // the same store: one waits on the disk, the other on hundreds of
     // reports, and neither needs the other. The file's bytes are taken here,
     // under the store lock, so the helper never touches the store.
+    // A write the keyboard would refuse before sending anything (macros too
+    // long, active profile unknown) fails without touching the store file.
+    if (!writer_.WouldSend(store_, /*all_profiles=*/false)) {
+      last_write_.keyboard_took = writer_.WriteToKeyboard(store_, /*all_profiles=*/false);
+      last_write_.file_saved = false;
+      view_.ShowBusy(false);
+      return false;
+    }
     auto bytes = std::make_shared<const std::vector<std::uint8_t>>(StoreFileBytesToSave());
-    auto save = [path = StoreFile(), bytes] { return !bytes->empty() && WriteFileAtomically(path, *bytes); };
-    std::future<bool> saving;
+    struct Saved {
+      bool ok = false;
+      int error = 0;
+    };
+    auto save = [path = StoreFile(), bytes] {
+      Saved saved;
+      if (bytes->empty()) return saved;
+      saved.ok = WriteFileAtomically(path, *bytes);
+      if (!saved.ok) saved.error = errno;
+      return saved;
+    };
+    std::future<Saved> saving;
     try {
       saving = std::async(std::launch::async, save);
     } catch (const std::system_error&) {
       // No thread to be had: save after the write instead.
     }
     const bool written = writer_.WriteToKeyboard(store_, /*all_profiles=*/false);
-    const bool saved = saving.valid() ? saving.get() : save();
-    if (saved && written) SetUnappliedChanges(false);
+    const Saved saved = saving.valid() ? saving.get() : save();
+    last_write_.keyboard_took = written;
+    last_write_.file_saved = saved.ok;
+    last_write_.file_error = saved.error;
+    if (saved.ok && written) SetUnappliedChanges(false);
   }
   view_.ShowBusy(false);
   return !unapplied_;
 }
 
+void AppCore::ShowStoreBusy() { prompter_.ShowMessage("STORE_BUSY_PROMPT", LookupText("STORE_BUSY_PROMPT")); }
+
 bool AppCore::RestoreDefaults() {
   if (!prompter_.AskYesNo("MAIN_PROMPT_DEFAULT", LookupText("MAIN_PROMPT_DEFAULT"))) return false;
+  const StoreLockFile other_processes;
+  if (other_processes.Busy()) {
+    last_write_ = WriteOutcome{};
+    last_write_.busy = true;
+    ShowStoreBusy();
+    return false;
+  }
   {
     std::lock_guard lock(store_lock_);
     const int profile = EditedProfile();
@@ -198,7 +254,14 @@ bool AppCore::SwitchProfile(int profile) {
       ReloadStoreFile();
     }
   }
-  const bool switched = sync_.SetActiveProfile(profile);
+  bool switched = false;
+  {
+    const StoreLockFile other_processes;
+    if (other_processes.Busy())
+      ShowStoreBusy();
+    else
+      switched = sync_.SetActiveProfile(profile);
+  }
   RefreshKeyDescriptions();
   // The manager's list and the profiles button follow what the keyboard now
   // holds: a switch it did not take shows the profile as unknown.
@@ -223,12 +286,28 @@ void AppCore::FollowActiveProfile() {
 }
 
 int AppCore::ImportProfileFile(const std::string& path) {
+  last_write_ = WriteOutcome{};
+  const StoreLockFile other_processes;
+  if (other_processes.Busy()) {
+    last_write_.busy = true;
+    ShowStoreBusy();
+    return kCoreImportBusy;
+  }
   bool saved = false;
-  const int result =
-      ImportProfileSequence(path, store_, store_lock_, writer_, prompter_, ImportOptions{StoreFile(), &saved});
+  int save_error = 0;
+  const int result = ImportProfileSequence(path, store_, store_lock_, writer_, prompter_,
+                                           ImportOptions{StoreFile(), &saved, &save_error});
   // A refused file may have sent the store back to the store file's content.
   RefreshKeyDescriptions();
   if (result == kImportRefused) return kCoreImportRefused;
+  if (result == kImportNotSent) {
+    last_write_.keyboard_took = false;
+    last_write_.file_saved = false;
+    return kCoreImportNotSent;
+  }
+  last_write_.keyboard_took = result == kImportDone;
+  last_write_.file_saved = saved;
+  if (!saved) last_write_.file_error = save_error;
   // The imported profiles are in the store whatever happened; when the file
   // or the keyboard did not take them, Apply stays available to try again.
   const bool done = result == kImportDone && saved;
@@ -246,7 +325,8 @@ bool AppCore::ExportProfileFile(const std::string& path) {
 bool AppCore::AssignKey(std::size_t record_index, const KeyFunction& function, std::u16string_view text) {
   if (record_index >= kRecordsPerProfile) return false;
   std::lock_guard lock(store_lock_);
-  const auto profile = static_cast<std::size_t>(EditedProfile());
+  const int edited = EditedProfile();
+  const auto profile = static_cast<std::size_t>(edited);
   store_.Record(profile, record_index) = function;
   const std::size_t global = GlobalRecordNumber(profile, record_index);
   if (function.type == kFunctionLaunch || function.type == kFunctionText)
@@ -256,10 +336,12 @@ bool AppCore::AssignKey(std::size_t record_index, const KeyFunction& function, s
 
   if (record_index >= kFirstSpecialRecord && record_index < kFirstSpecialRecord + kSpecialButtonCount) {
     const int special = static_cast<int>(record_index - kFirstSpecialRecord);
-    ShowKeyDescription(SpecialKeyButtonId(special), record_index, SpecialKeyCode(static_cast<unsigned>(special)));
+    ShowKeyDescription(edited, SpecialKeyButtonId(special), record_index,
+                       SpecialKeyCode(static_cast<unsigned>(special)));
   } else {
     for (const KeyButton& button : KeyButtons())
-      if (KeyCodeToRecordIndex(button.key) == record_index) ShowKeyDescription(button.buttonId, record_index, button.key);
+      if (KeyCodeToRecordIndex(button.key) == record_index)
+        ShowKeyDescription(edited, button.buttonId, record_index, button.key);
   }
   SetUnappliedChanges(true);
   return true;
@@ -280,30 +362,29 @@ std::u16string AppCore::KeyText(std::size_t record_index) {
 
 bool AppCore::KeyboardCanStore(std::size_t record_index) const {
   if (record_index >= kRecordsPerProfile) return false;
-  const DefaultMatrix defaults = connection_.DefaultMatrix();
-  for (std::size_t p = 0; p < kMatrixPositions; ++p) {
-    const KeyCode key = EntryToKeyCode(MatrixEntryAt(defaults, p));
-    if (key != 0 && KeyCodeToRecordIndex(key) == record_index) return true;
-  }
-  return false;
+  return MatrixHasPlaceFor(connection_.DefaultMatrix(), record_index);
 }
 
 // ---- main window ----
 
-void AppCore::ShowKeyDescription(int button_id, std::size_t record_index, KeyCode key) {
-  const auto profile = static_cast<std::size_t>(EditedProfile());
-  const KeyDescription description = DescribeKeyFunction(key, store_.Record(profile, record_index), store_.macros);
+void AppCore::ShowKeyDescription(int profile, int button_id, std::size_t record_index, KeyCode key) {
+  const KeyDescription description =
+      DescribeKeyFunction(key, store_.Record(static_cast<std::size_t>(profile), record_index), store_.macros);
   view_.ShowKeyDescription(button_id, description.text, description.assigned);
 }
 
 void AppCore::RefreshKeyDescriptions() {
   std::lock_guard lock(store_lock_);
+  // One question to the keyboard for the whole refresh: while its active
+  // profile is unknown every question is a device-information read, and a
+  // silent keyboard would make each of the 113 buttons wait for its own.
+  const int profile = EditedProfile();
   for (const KeyButton& button : KeyButtons()) {
     const std::size_t record = KeyCodeToRecordIndex(button.key);
-    if (record < kRecordsPerProfile) ShowKeyDescription(button.buttonId, record, button.key);
+    if (record < kRecordsPerProfile) ShowKeyDescription(profile, button.buttonId, record, button.key);
   }
   for (std::size_t k = 0; k < kSpecialButtonCount; ++k)
-    ShowKeyDescription(SpecialKeyButtonId(static_cast<int>(k)), kFirstSpecialRecord + k,
+    ShowKeyDescription(profile, SpecialKeyButtonId(static_cast<int>(k)), kFirstSpecialRecord + k,
                        SpecialKeyCode(static_cast<unsigned>(k)));
 }
 
@@ -366,6 +447,10 @@ void AppCore::OnReloadNotification() {
   DeviceInfoRecord record{};
   if (link_.ReadDeviceInfo(record) != kResultDone) return;
   const int active = record[device_info_offset::kActiveProfile];
+  // The reset may have left the keyboard on another profile than the one the
+  // cache remembers; the record just read is the truth, or the profile switch
+  // below could be skipped and Apply would write the wrong profile's keys.
+  connection_.SetActiveProfileCache(active < kKeyboardProfiles ? active : -1);
   // A profile number the window has no button for is not taken over; the
   // first profile is selected below all the same.
   if (active < kKeyboardProfiles) SetCurrentProfile(active);

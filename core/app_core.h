@@ -45,6 +45,8 @@ class ProfileManager;
 inline constexpr int kCoreImportDone = 1;
 inline constexpr int kCoreImportRefused = 0;       // MAIN_PROMPT_INPORT shown; store reloaded from the store file
 inline constexpr int kCoreImportWriteFailed = -1;  // loaded, but the store file or the keyboard did not take it
+inline constexpr int kCoreImportBusy = -2;         // another process held the store lock; nothing was done
+inline constexpr int kCoreImportNotSent = -3;      // the keyboard cannot hold the macros; nothing saved or sent
 
 // The settings section and value of the flip setting.
 inline constexpr std::string_view kFlipSection = "PROFILES";
@@ -80,8 +82,23 @@ class AppCore {
   // Saves the store file and writes the active profile (all four after a
   // used macro was deleted) when there are unapplied changes, with the busy
   // indicator around it. True when there was nothing to apply or both the
-  // file and the keyboard took it; the flag is cleared only then.
+  // file and the keyboard took it; the flag is cleared only then. LastWrite()
+  // tells which part failed (also after RestoreDefaults and an import).
   bool Apply();
+  struct WriteOutcome {
+    bool busy = false;         // another process held the store lock: nothing was done
+    bool keyboard_took = true;  // the keyboard took the write (or there was none)
+    bool file_saved = true;     // the store file was saved (or there was nothing to save)
+    int file_error = 0;         // errno of a failed save, 0 when unknown
+  };
+  const WriteOutcome& LastWrite() const { return last_write_; }
+  // How the last ReadAllFromKeyboard went: whether the keyboard's profiles
+  // reached the store file, and the system's reason when saving failed.
+  struct KeyboardRead {
+    bool saved = false;
+    int error = 0;
+  };
+  const KeyboardRead& LastKeyboardRead() const { return last_read_; }
   // Asks MAIN_PROMPT_DEFAULT; on Yes resets the active profile's keys that
   // the main window shows (and the lighting when the switch is on) and
   // applies. False when the user said No or the apply failed.
@@ -181,7 +198,9 @@ class AppCore {
   // The store as the store file's bytes; empty when there is no store file
   // yet or memory ran out. Call with the store lock held.
   std::vector<std::uint8_t> StoreFileBytesToSave();
-  void ShowKeyDescription(int button_id, std::size_t record_index, KeyCode key);
+  // Shows STORE_BUSY_PROMPT; for the sequences that could not take the store lock.
+  void ShowStoreBusy();
+  void ShowKeyDescription(int profile, int button_id, std::size_t record_index, KeyCode key);
 
   DeviceLink& link_;
   ConnectionContext& connection_;
@@ -198,6 +217,8 @@ class AppCore {
   bool unapplied_ = false;
   bool key_dialog_open_ = false;
   bool switch_question_pending_ = false;
+  WriteOutcome last_write_;
+  KeyboardRead last_read_;
   int flip_ = 0;
 };
 

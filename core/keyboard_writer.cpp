@@ -1,5 +1,6 @@
 #include "core/keyboard_writer.h"
 
+#include <new>
 #include <utility>
 
 #include "model/key_matrix.h"
@@ -25,7 +26,27 @@ void KeyboardWriter::ReleaseSnapshot() {
   snapshot_ = DeviceSnapshot{};
 }
 
+bool KeyboardWriter::WouldSend(const ProfileStore& store, bool all_profiles) {
+  try {
+    if (MacroAreaSizes(store.macros).withoutNames > sync_.Connection().MacroCapacity()) return false;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (all_profiles || WriteAllProfilesMarked()) return true;
+  return sync_.GetActiveProfile() >= 0;
+}
+
 bool KeyboardWriter::WriteToKeyboard(ProfileStore& store, bool all_profiles) {
+  // The snapshot, the macro image and the matrices are allocated here; with
+  // no memory for them nothing is sent and the write has not happened.
+  try {
+    return WriteSnapshot(store, all_profiles);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+bool KeyboardWriter::WriteSnapshot(ProfileStore& store, bool all_profiles) {
   std::lock_guard lock(snapshot_lock_);
   DeviceLink& link = sync_.Link();
 

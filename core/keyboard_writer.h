@@ -42,8 +42,16 @@ class KeyboardWriter {
   // and the bracket closed.
   // False with nothing sent when the macros do not fit or, writing only the
   // active profile, the active profile cannot be read. Call with the store
-  // lock held: the texts are packed into the store's own records.
+  // lock held: the texts are packed into the store's own records. False too
+  // when memory for the snapshot or the encoded data ran out.
   bool WriteToKeyboard(ProfileStore& store, bool all_profiles);
+
+  // Whether WriteToKeyboard would send anything: false when the macros do
+  // not fit into the keyboard's capacity or, writing only the active
+  // profile, the active profile cannot be read. Sequences that save the
+  // store file beside the write ask first, so a write refused before it
+  // started leaves the file as it was.
+  bool WouldSend(const ProfileStore& store, bool all_profiles);
 
   // Set when a macro that keys used was deleted: the matrices of all four
   // profiles then name macro positions that changed. Cleared by the next
@@ -56,6 +64,8 @@ class KeyboardWriter {
   std::recursive_mutex& SnapshotLock() { return snapshot_lock_; }
 
  private:
+  bool WriteSnapshot(ProfileStore& store, bool all_profiles);
+
   ProfileSync& sync_;
   Prompter& prompter_;
   mutable std::recursive_mutex snapshot_lock_;

@@ -1,9 +1,47 @@
 #include "core/profile_import.h"
 
+#include <cerrno>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "model/key_table.h"
 #include "model/profile_file.h"
+#include "skin/message_format.h"
 #include "skin/language.h"
 
 namespace zarvel {
+namespace {
+
+// Two macros with one id: a key playing that id could mean either.
+bool HasDuplicateMacroIds(const MacroSet& macros) {
+  std::set<std::uint16_t> seen;
+  for (const MacroRecord& m : macros)
+    if (!seen.insert(m.id).second) return true;
+  return false;
+}
+
+// Keys playing a macro id no macro of the file has would play whichever macro
+// the keyboard keeps first; they become default instead. Returns their names
+// ("profile 2 F1").
+std::vector<std::string> ResetDanglingMacroKeys(ProfileStore& store) {
+  std::set<std::uint32_t> ids;
+  for (const MacroRecord& m : store.macros) ids.insert(m.id);
+  std::vector<std::string> names;
+  for (std::size_t p = 0; p < kProfileCount; ++p) {
+    for (std::size_t r = 0; r < kRecordsPerProfile; ++r) {
+      KeyFunction& record = store.Record(p, r);
+      if (record.type != kFunctionMacro || ids.count(record.value) != 0) continue;
+      const KeyCode key = r < kKeyTableSize ? TableIndexToKeyCode(static_cast<unsigned>(r)) : kNoKey;
+      names.push_back("profile " + std::to_string(p + 1) + " " +
+                      (key != kNoKey ? KeyDisplayName(key) : "record " + std::to_string(r)));
+      ResetKeyFunction(record);
+    }
+  }
+  return names;
+}
+
+}  // namespace
 
 int ImportProfileSequence(const std::string& path, ProfileStore& store, std::recursive_mutex& store_lock,
                           KeyboardWriter& writer, Prompter& prompter, const ImportOptions& options) {
@@ -22,8 +60,28 @@ int ImportProfileSequence(const std::string& path, ProfileStore& store, std::rec
     if (!options.store_file.empty() && !LoadStoreFile(store, options.store_file)) CreateStore(store);
     return refuse();
   }
+  if (HasDuplicateMacroIds(store.macros)) {
+    prompter.ShowMessage("IMPORT_MACRO_DUPLICATE", FormatMessage(LookupText("IMPORT_MACRO_DUPLICATE"), {path}));
+    if (!options.store_file.empty() && !LoadStoreFile(store, options.store_file)) CreateStore(store);
+    return kImportRefused;
+  }
+  if (const std::vector<std::string> dangling = ResetDanglingMacroKeys(store); !dangling.empty()) {
+    std::string list;
+    for (const std::string& name : dangling) list += (list.empty() ? "" : ", ") + name;
+    prompter.ShowMessage("IMPORT_MACRO_MISSING", FormatMessage(LookupText("IMPORT_MACRO_MISSING"), {list}));
+  }
+  // Macros the keyboard cannot hold are refused before anything is sent; the
+  // store file and the store then stay as they were.
+  if (!writer.WouldSend(store, /*all_profiles=*/true)) {
+    writer.WriteToKeyboard(store, /*all_profiles=*/true);  // shows why
+    if (!options.store_file.empty() && !LoadStoreFile(store, options.store_file)) CreateStore(store);
+    if (options.store_file_saved != nullptr) *options.store_file_saved = false;
+    return kImportNotSent;
+  }
+  errno = 0;
   const bool saved = !options.store_file.empty() && SaveStoreFile(store, options.store_file);
   if (options.store_file_saved != nullptr) *options.store_file_saved = saved;
+  if (options.store_file_error != nullptr) *options.store_file_error = saved ? 0 : errno;
   return writer.WriteToKeyboard(store, /*all_profiles=*/true) ? kImportDone : kImportWriteFailed;
 }
 

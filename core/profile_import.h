@@ -7,8 +7,10 @@
 //   2. load it into the store, under the store lock; a file that passed the
 //      header check but cannot be loaded whole (shorter than its header says,
 //      gone meanwhile) is refused and the store keeps what it held;
-//   3. save the store into the store file, when the caller names one;
-//   4. write all four profiles and the macros to the keyboard.
+//   3. check that the keyboard can hold the macros (else nothing is saved
+//      or sent, and the store goes back to the store file);
+//   4. save the store into the store file, when the caller names one;
+//   5. write all four profiles and the macros to the keyboard.
 // A refused file is reported with MAIN_PROMPT_INPORT and changes nothing.
 #include <mutex>
 #include <string>
@@ -22,6 +24,7 @@ namespace zarvel {
 inline constexpr int kImportDone = 1;
 inline constexpr int kImportRefused = 0;       // invalid or unloadable; nothing changed
 inline constexpr int kImportWriteFailed = -1;  // loaded (and saved), but the keyboard did not take it all
+inline constexpr int kImportNotSent = -2;      // loaded, but the keyboard cannot hold it: nothing sent, nothing saved
 
 struct ImportOptions {
   // The store file to save the imported store into, and to reload the store
@@ -30,6 +33,8 @@ struct ImportOptions {
   std::string store_file;
   // When given, receives whether the store file was saved.
   bool* store_file_saved = nullptr;
+  // When given, receives the system's reason (errno) a save failed, else 0.
+  int* store_file_error = nullptr;
 };
 
 int ImportProfileSequence(const std::string& path, ProfileStore& store, std::recursive_mutex& store_lock,

@@ -1,6 +1,7 @@
 #include "core/profile_sync.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <type_traits>
 #include <vector>
 
@@ -42,7 +43,7 @@ bool ProfileSync::SetActiveProfile(int profile) {
   return written;
 }
 
-bool ProfileSync::ReadKeyboardToFile(const std::string& path) {
+bool ProfileSync::ReadKeyboardToFile(const std::string& path, int* save_error) {
   if (GetActiveProfile() < 0) return false;
 
   std::vector<DefaultMatrix> matrices(kProfileCount);
@@ -73,7 +74,13 @@ bool ProfileSync::ReadKeyboardToFile(const std::string& path) {
 
   const std::vector<std::uint8_t> file = ProfileFileBytes(area, macros, {});
   if (file.empty()) return false;
-  return WriteFileAtomically(path, file);
+  // A reconnection usually finds the keyboard holding what the store file
+  // already says; rewriting it would only cost a flush to disk per connection.
+  std::vector<std::uint8_t> existing;
+  if (ReadWholeFile(path, existing, file.size()) && existing == file) return true;
+  if (WriteFileAtomically(path, file)) return true;
+  if (save_error != nullptr) *save_error = errno;
+  return false;
 }
 
 }  // namespace zarvel

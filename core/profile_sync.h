@@ -40,7 +40,7 @@ class ProfileSync {
   // `path` as a profile file (no texts: the keyboard holds none). The file is
   // replaced atomically and only after every read succeeded, so a failure
   // leaves an existing file as it was. False on any failure.
-  bool ReadKeyboardToFile(const std::string& path);
+  bool ReadKeyboardToFile(const std::string& path, int* save_error = nullptr);
 
  private:
   DeviceLink& link_;

@@ -1,6 +1,10 @@
 #include "device/keyboard_choice.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <string_view>
 
@@ -25,8 +29,59 @@ const DeviceVariant* ParseVariant(const std::string& text) {
   return nullptr;
 }
 
+bool ParseSimulatedFaults(const std::string& spec, SimulatedFaults& faults, std::string& error) {
+  struct Field {
+    const char* name;
+    int SimulatedFaults::*member;
+    long max;
+  };
+  static constexpr Field kFields[] = {
+      {"unplug-after", &SimulatedFaults::unplug_after, 1000000}, {"lose", &SimulatedFaults::lose, 1000000},
+      {"refuse", &SimulatedFaults::refuse, 1000000},             {"delay", &SimulatedFaults::delay_ms, 10000},
+      {"latency", &SimulatedFaults::latency_us, 100000},
+  };
+  SimulatedFaults parsed = faults;
+  std::size_t start = 0;
+  while (start <= spec.size()) {
+    const std::size_t comma = std::min(spec.find(',', start), spec.size());
+    const std::string item = spec.substr(start, comma - start);
+    const std::size_t eq = item.find('=');
+    const std::string name = item.substr(0, eq);
+    const Field* field = nullptr;
+    for (const Field& f : kFields)
+      if (name == f.name) field = &f;
+    if (field == nullptr) {
+      error = "unknown fault '" + name + "' (use unplug-after, lose, refuse, delay or latency)";
+      return false;
+    }
+    const std::string number = eq == std::string::npos ? std::string() : item.substr(eq + 1);
+    char* end = nullptr;
+    errno = 0;
+    const long value = number.empty() ? -1 : std::strtol(number.c_str(), &end, 10);
+    if (number.empty() || *end != '\0' || errno != 0 || value < 0 || value > field->max) {
+      error = "fault " + name + " needs a number from 0 to " + std::to_string(field->max);
+      return false;
+    }
+    parsed.*(field->member) = static_cast<int>(value);
+    start = comma + 1;
+  }
+  faults = parsed;
+  return true;
+}
+
+void ApplySimulatedFaults(const SimulatedFaults& faults, SimulatedKeyboard& keyboard) {
+  if (faults.unplug_after >= 0) keyboard.UnplugAfter(faults.unplug_after);
+  if (faults.lose > 0) keyboard.LoseNextReplies(faults.lose);
+  if (faults.refuse > 0) keyboard.RefuseNextCommands(faults.refuse);
+  if (faults.delay_ms > 0) keyboard.SetReplyDelay(std::chrono::milliseconds(faults.delay_ms));
+  if (faults.latency_us > 0) keyboard.SetTransferLatency(std::chrono::microseconds(faults.latency_us));
+}
+
 KeyboardOption ParseKeyboardOption(const std::string& arg, KeyboardChoice& choice, std::string& error) {
-  if (arg == "--simulate") {
+  if (StartsWith(arg, "--simulate-faults=")) {
+    if (!ParseSimulatedFaults(arg.substr(18), choice.faults, error)) return KeyboardOption::kBad;
+    choice.faults_given = true;
+  } else if (arg == "--simulate") {
     choice.simulate = true;
   } else if (StartsWith(arg, "--simulate=")) {
     choice.simulate = true;
@@ -48,7 +103,7 @@ KeyboardOption ParseKeyboardOption(const std::string& arg, KeyboardChoice& choic
       error = "--trace= needs a file name";
       return KeyboardOption::kBad;
     }
-  } else if (arg == "--trace" || arg == "--variant") {
+  } else if (arg == "--trace" || arg == "--variant" || arg == "--simulate-faults") {
     error = arg + " needs a value: " + arg + "=...";
     return KeyboardOption::kBad;
   } else {
@@ -60,6 +115,10 @@ KeyboardOption ParseKeyboardOption(const std::string& arg, KeyboardChoice& choic
 bool CheckKeyboardChoice(const KeyboardChoice& choice, std::string& error) {
   if (choice.variant_given && !choice.simulate) {
     error = "--variant only applies to the simulated keyboard (add --simulate)";
+    return false;
+  }
+  if (choice.faults_given && !choice.simulate) {
+    error = "--simulate-faults only applies to the simulated keyboard (add --simulate)";
     return false;
   }
   return true;
@@ -75,6 +134,9 @@ std::string KeyboardOptionsHelp() {
                            FILE: "> " and the 64 request bytes, "< " and the 64
                            reply bytes (two lower-case hex digits each), or
                            "< timeout"
+  --simulate-faults=SPEC   faults of the simulated keyboard, comma-separated:
+                           unplug-after=N, lose=N (replies), refuse=N (commands),
+                           delay=MS (per reply), latency=US (per report)
 )";
 }
 
@@ -84,6 +146,7 @@ ChosenKeyboard::ChosenKeyboard(const KeyboardChoice& choice) {
     return;
   }
   keyboard_ = std::make_unique<SimulatedKeyboard>(*choice.variant, choice.state_file);
+  ApplySimulatedFaults(choice.faults, *keyboard_);
   backend_ = std::make_unique<SimulatedBackend>(*keyboard_);
 }
 
@@ -99,9 +162,25 @@ bool ReportTrace::Open(const std::string& path) {
 void ReportTrace::Attach(DeviceLink& link) {
   link.SetTraceHook([this](std::string_view line) {
     std::lock_guard lock(lock_);
+    if (failed_) return;
+    errno = 0;
     file_ << line << '\n';
     file_.flush();
+    if (!file_) {
+      failed_ = true;
+      error_ = errno != 0 ? errno : EIO;
+    }
   });
+}
+
+bool ReportTrace::Failed() {
+  std::lock_guard lock(lock_);
+  return failed_;
+}
+
+int ReportTrace::Error() {
+  std::lock_guard lock(lock_);
+  return error_;
 }
 
 }  // namespace zarvel

@@ -3,12 +3,13 @@
 // the simulated one (optionally keeping its memory in a state file), and
 // whether every report exchanged with it is traced to a file.
 //
-// zarvelctl and the window program understand the same three options:
+// zarvelctl and the window program understand the same four options:
 //   --simulate[=STATE_FILE]   the simulated keyboard; with STATE_FILE its memory
 //                             survives between runs (created when missing)
 //   --variant=VVVV:PPPP       the simulated keyboard's variant (0c45:5004 or
 //                             320f:5000); only together with --simulate
 //   --trace=FILE              append every report moved to FILE
+//   --simulate-faults=SPEC    the simulated keyboard's faults (SimulatedFaults)
 #include <fstream>
 #include <memory>
 #include <mutex>
@@ -21,12 +22,34 @@
 
 namespace zarvel {
 
+// Faults the simulated keyboard shows from its start, for scripts and
+// end-to-end tests (--simulate-faults=SPEC). SPEC is a comma-separated list:
+//   unplug-after=N   the first N requests are answered, then the keyboard is gone
+//   lose=N           the replies to the next N requests never arrive
+//   refuse=N         the next N commands are refused (not carried out)
+//   delay=MS         every reply comes MS milliseconds late (0..10000)
+//   latency=US       every report takes US microseconds on the wire (0..100000;
+//                    1000 is a full-speed keyboard)
+struct SimulatedFaults {
+  int unplug_after = -1;
+  int lose = 0;
+  int refuse = 0;
+  int delay_ms = 0;
+  int latency_us = 0;
+};
+// False with `error` set for an unknown name, a missing or bad number, or one
+// out of range; `faults` is then unchanged.
+bool ParseSimulatedFaults(const std::string& spec, SimulatedFaults& faults, std::string& error);
+void ApplySimulatedFaults(const SimulatedFaults& faults, SimulatedKeyboard& keyboard);
+
 struct KeyboardChoice {
   bool simulate = false;
   std::string state_file;  // --simulate=FILE; empty: the simulated keyboard lives in memory only
   const DeviceVariant* variant = &kDeviceVariants[0];
   bool variant_given = false;
   std::string trace_file;  // empty: no trace
+  SimulatedFaults faults;  // --simulate-faults=SPEC
+  bool faults_given = false;
 };
 
 enum class KeyboardOption {
@@ -80,10 +103,16 @@ class ReportTrace {
   // (Detach it first).
   void Attach(DeviceLink& link);
   static void Detach(DeviceLink& link) { link.SetTraceHook({}); }
+  // Whether a line could not be written (a full disk): the trace is then
+  // incomplete, and the caller must say so. Error() is the system's reason.
+  bool Failed();
+  int Error();
 
  private:
   std::mutex lock_;
   std::ofstream file_;
+  bool failed_ = false;
+  int error_ = 0;
 };
 
 }  // namespace zarvel

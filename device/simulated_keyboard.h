@@ -27,6 +27,11 @@
 //   [macro_memory]         macro capacity bytes
 //   [key_colours]          4 x 512 bytes
 //
+// The file is locked (STATE_FILE.lock beside it) for as long as a keyboard
+// object uses it. A missing file is created at once; one that exists but
+// cannot be read or belongs to the other variant is an error
+// (StateFileError) and is never overwritten.
+//
 // A byte line is a hex offset, a colon and up to 16 hex bytes. An area that
 // appears in the file starts all zero (all-zero lines are left out when
 // saving); an area that does not appear keeps its factory content. Lines that
@@ -51,6 +56,8 @@ namespace zarvel {
 enum class SimulatedInterface { kBootKeyboard, kCommand, kNotification };
 
 inline constexpr std::uint8_t kNotificationReportId = 3;
+// A state file holds at most a few hundred kilobytes of hex lines.
+inline constexpr std::size_t kMaxStateFileBytes = 4u * 1024u * 1024u;
 
 // One request on the command interface and the reply the keyboard produced;
 // the reply is empty when it was lost.
@@ -75,6 +82,14 @@ class SimulatedKeyboard {
   bool InBracket() const;
   // Writes the state file now; false without one or when writing failed.
   bool SaveState();
+  // Writes the state file when the memory changed since it was last saved.
+  // True when nothing needed saving or the save succeeded.
+  bool SaveStateIfChanged();
+  // Why the state file is not kept, empty while all is well: it exists but
+  // cannot be read (not a regular file, larger than kMaxStateFileBytes, no
+  // permission), it belongs to the other variant, another process uses it,
+  // or a save failed. A file that could not be read is never written.
+  std::string StateFileError() const;
 
   // Plugging.
   bool IsPluggedIn() const;

@@ -3,9 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "model/temp_file_cleanup.h"
 
 namespace zarvel {
 namespace {
@@ -30,30 +35,76 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
   return true;
 }
 
+// The file a write to `path` really replaces: a symbolic link is followed to
+// its target (the link itself stays), so the new content lands where the
+// user's link points. Relative links are taken from the link's folder.
+std::string FollowLinks(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer - 1);
+    if (n < 0) return path;  // not a link (or missing): the path itself
+    std::string next(buffer, static_cast<std::size_t>(n));
+    if (next.empty() || next[0] != '/') next = FolderOf(path) + "/" + next;
+    path = std::move(next);
+  }
+  errno = ELOOP;
+  return {};
+}
+
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string target) : target_(std::move(target)) {
+  const std::string real = FollowLinks(target_);
+  if (real.empty()) {
+    error_ = errno;
+    return;
+  }
+  target_ = real;
+  // Only a regular file is replaced: a folder, a device or a FIFO in its
+  // place is not ours to swap for a file. A file the user may not write is
+  // refused as a shell redirect would refuse it, though the rename into its
+  // folder would succeed.
+  struct stat existing {};
+  const bool exists = ::stat(target_.c_str(), &existing) == 0;
+  if (exists && !S_ISREG(existing.st_mode)) {
+    error_ = S_ISDIR(existing.st_mode) ? EISDIR : EINVAL;
+    return;
+  }
+  if (exists && ::access(target_.c_str(), W_OK) != 0) {
+    error_ = errno;
+    return;
+  }
+  RemoveStaleTempFiles(target_);
   std::string pattern = target_ + ".tmp-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   fd_ = ::mkstemp(name.data());
-  if (fd_ >= 0) {
-    temp_ = name.data();
-    // Keep the permissions an existing target had; new files get the usual 0644.
-    struct stat st {};
-    mode_t mode = (::stat(target_.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0644;
-    ::fchmod(fd_, mode);
+  if (fd_ < 0) {
+    error_ = errno;
+    return;
   }
+  temp_ = name.data();
+  temp_slot_ = RememberTempFile(temp_);
+  // Keep the permissions an existing target had; new files get the usual 0644.
+  const mode_t mode = exists ? (existing.st_mode & 07777) : 0644;
+  ::fchmod(fd_, mode);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
   if (fd_ >= 0) ::close(fd_);
   if (!committed_ && !temp_.empty()) ::unlink(temp_.c_str());
+  ForgetTempFile(temp_slot_);
 }
 
 bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) {
-  if (!ok()) return false;
-  if (!WriteAll(fd_, bytes.data(), bytes.size())) failed_ = true;
+  if (!ok()) {
+    errno = error_;
+    return false;
+  }
+  if (!WriteAll(fd_, bytes.data(), bytes.size())) {
+    failed_ = true;
+    error_ = errno;
+  }
   return !failed_;
 }
 
@@ -62,12 +113,25 @@ bool AtomicFileWriter::Write(const std::string& text) {
 }
 
 bool AtomicFileWriter::Commit() {
-  if (!ok() || committed_) return false;
+  if (!ok() || committed_) {
+    errno = error_ != 0 ? error_ : EINVAL;
+    return false;
+  }
   bool good = ::fsync(fd_) == 0;
-  good = (::close(fd_) == 0) && good;
+  if (!good) error_ = errno;
+  // A full disk may only show at close on some file systems.
+  if (::close(fd_) != 0 && good) {
+    good = false;
+    error_ = errno;
+  }
   fd_ = -1;
-  if (!good || ::rename(temp_.c_str(), target_.c_str()) != 0) {
+  if (good && ::rename(temp_.c_str(), target_.c_str()) != 0) {
+    good = false;
+    error_ = errno;
+  }
+  if (!good) {
     failed_ = true;
+    errno = error_;
     return false;
   }
   committed_ = true;
@@ -82,32 +146,79 @@ bool AtomicFileWriter::Commit() {
 
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
   AtomicFileWriter writer(path);
-  return writer.Write(bytes) && writer.Commit();
+  const bool done = writer.Write(bytes) && writer.Commit();
+  const int error = writer.error();
+  if (!done) errno = error;  // the writer's clean-up must not hide the reason
+  return done;
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& text) {
-  AtomicFileWriter writer(path);
-  return writer.Write(text) && writer.Commit();
+  return WriteFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
+int ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t max_bytes) {
   out.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  std::uint8_t buffer[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      out.clear();
-      return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return errno;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return kReadNotRegularFile;
+  }
+  // Kernel files (sysfs) say 4096 whatever they hold: the size is a hint, the
+  // limit is enforced on what is read.
+  if (static_cast<std::uint64_t>(info.st_size) > max_bytes) {
+    ::close(fd);
+    return kReadTooLarge;
+  }
+  int result = 0;
+  try {
+    out.reserve(static_cast<std::size_t>(info.st_size));
+    std::uint8_t buffer[65536];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        result = errno;
+        break;
+      }
+      if (n == 0) break;
+      if (out.size() + static_cast<std::size_t>(n) > max_bytes) {
+        result = kReadTooLarge;  // it grew while being read
+        break;
+      }
+      out.insert(out.end(), buffer, buffer + n);
     }
-    if (n == 0) break;
-    out.insert(out.end(), buffer, buffer + n);
+  } catch (const std::bad_alloc&) {
+    result = kReadOutOfMemory;
   }
   ::close(fd);
-  return true;
+  if (result != 0) out.clear();
+  return result;
+}
+
+int ProbeRegularFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return errno;
+  struct stat info {};
+  const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  ::close(fd);
+  return regular ? 0 : kReadNotRegularFile;
+}
+
+std::string ReadFailureText(int reason, std::size_t max_bytes) {
+  switch (reason) {
+    case 0: return "no error";
+    case kReadNotRegularFile: return "not a regular file";
+    case kReadTooLarge:
+      return max_bytes == 0 ? std::string("too large") : "larger than " + std::to_string(max_bytes) + " bytes";
+    case kReadOutOfMemory: return "not enough memory to read it";
+    default: return std::strerror(reason);
+  }
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t max_bytes) {
+  return ReadRegularFile(path, out, max_bytes) == 0;
 }
 
 }  // namespace zarvel

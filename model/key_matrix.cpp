@@ -195,4 +195,12 @@ std::vector<std::uint8_t> EncodeKeyMatrix(const ProfileBlock& block, const Defau
   return matrix;
 }
 
+bool MatrixHasPlaceFor(const DefaultMatrix& defaults, std::size_t recordIndex) {
+  for (std::size_t p = 0; p < kMatrixPositions; ++p) {
+    const KeyCode k = EntryToKeyCode(MatrixEntryAt(defaults, p));
+    if (k != kNoKey && KeyCodeToRecordIndex(k) == recordIndex) return true;
+  }
+  return false;
+}
+
 }  // namespace zarvel

@@ -60,6 +60,11 @@ void DecodeKeyMatrix(std::span<const std::uint8_t> matrix, const DefaultMatrix& 
 std::vector<std::uint8_t> EncodeKeyMatrix(const ProfileBlock& block, const DefaultMatrix& defaults,
                                           const MacroSet& macros, std::size_t matrixSize = kMatrixBytes);
 
+// Whether some position 0..125 of the factory matrix names the key of record
+// `recordIndex`, that is whether the keyboard can be told that key's function
+// at all. Special keys G1..G9 have no place in the usual factory matrix.
+bool MatrixHasPlaceFor(const DefaultMatrix& defaults, std::size_t recordIndex);
+
 // The entry one record writes at a position whose default entry is `defaultEntry`.
 MatrixEntry EncodeKeyFunction(const KeyFunction& record, const MatrixEntry& defaultEntry, const MacroSet& macros);
 

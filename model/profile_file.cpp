@@ -100,7 +100,8 @@ int ReadProfileFileBytes(const std::string& path, std::vector<std::uint8_t>& out
   out.clear();
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return errno == ENOENT || errno == ENOTDIR ? 0 : -2;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without blocking: a FIFO in place of the file must not stop the program.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return -2;
   // Size and content come from the same open file, so a file replaced in
   // between cannot pass the size check with one content and be read with another.

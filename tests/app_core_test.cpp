@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 
 #include "core/key_buttons.h"
@@ -316,6 +318,37 @@ TEST(AppCoreNotificationTest, KeyboardResetSelectsTheFirstProfile) {
   EXPECT_EQ(ActiveOnKeyboard(rig), 0);
   // The keyboard offers the user effect, so the slots are back to the template.
   EXPECT_NE(rig.core->Lighting().Files().ReadSlotName(0, 4), "mine");
+}
+
+TEST(AppCoreNotificationTest, ResetOntoAnotherProfileIsFollowedByTheCache) {
+  CoreRig rig;
+  // A keyboard without the user effect: the reset path then does not switch
+  // profiles on its own, and only the cache tells the first profile apart.
+  std::array<std::uint8_t, kEffectListLength> effects{};
+  effects[0] = 1;
+  rig.keyboard.SetArea(KeyboardArea::kDeviceInfo, device_info_offset::kEffectList, effects);
+  ASSERT_TRUE(rig.Connect());
+  ASSERT_EQ(rig.context.ActiveProfileCache(), 0);
+  const std::uint8_t two = 2;  // the reset left the keyboard on profile 3, unannounced
+  rig.keyboard.SetArea(KeyboardArea::kDeviceInfo, device_info_offset::kActiveProfile, {&two, 1});
+  rig.core->OnReloadNotification();
+  EXPECT_EQ(rig.core->CurrentProfile(), 0);
+  EXPECT_EQ(ActiveOnKeyboard(rig), 0);
+  EXPECT_EQ(rig.context.ActiveProfileCache(), 0);
+}
+
+TEST(AppCoreRefreshTest, UnknownActiveProfileIsAskedOncePerRefresh) {
+  CoreRig rig;
+  ASSERT_TRUE(rig.Connect());
+  // A profile number the program cannot address is never cached, so every
+  // question about it goes to the keyboard.
+  const std::uint8_t seven = 7;
+  rig.keyboard.SetArea(KeyboardArea::kDeviceInfo, device_info_offset::kActiveProfile, {&seven, 1});
+  rig.context.SetActiveProfileCache(-1);
+  rig.keyboard.ClearExchanges();
+  rig.core->RefreshKeyDescriptions();
+  const std::vector<std::uint8_t> commands = rig.Commands();
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), std::uint8_t{0x03}), 1);
 }
 
 TEST(AppCoreKeyClickTest, ButtonsOpenTheirRecordOrNothing) {

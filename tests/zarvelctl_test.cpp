@@ -182,7 +182,9 @@ TEST_F(ZarvelctlTest, WriteRefusesAnInvalidFileAndLeavesTheStoreFileAlone) {
   const std::string sample = File("sample.zvl");
   WriteSampleProfiles(sample);
   ASSERT_EQ(Run({"--simulate", "write", sample}).status, 0);
-  EXPECT_FALSE(fs::exists(dir_ / "data"));  // no --save-store: the user's data untouched
+  // No --save-store: no store file (the folder holds only the lock file and
+  // the lighting files every run starts from).
+  EXPECT_FALSE(fs::exists(dir_ / "data" / "Varnok Z7Q3RGB" / "$Profile0"));
 }
 
 TEST_F(ZarvelctlTest, SimulatedStateFileKeepsTheActiveProfileBetweenRuns) {

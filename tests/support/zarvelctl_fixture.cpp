@@ -44,11 +44,12 @@ RunResult ZarvelctlFixture::Run(const std::vector<std::string>& args) {
   argv.push_back(nullptr);
   std::vector<std::string> env_text{"XDG_CONFIG_HOME=" + File("config"), "XDG_DATA_HOME=" + File("data"),
                                     "LANG=C"};
+  env_text.insert(env_text.end(), env_.begin(), env_.end());
   std::vector<char*> env;
   for (std::string& e : env_text) env.push_back(e.data());
   env.push_back(nullptr);
 
-  const std::string out_path = File("stdout"), err_path = File("stderr");
+  const std::string out_path = stdout_path_.empty() ? File("stdout") : stdout_path_, err_path = File("stderr");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -61,7 +62,7 @@ RunResult ZarvelctlFixture::Run(const std::vector<std::string>& args) {
   if (spawned != 0) return result;
   int status = 0;
   if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.status = WEXITSTATUS(status);
-  result.out = Slurp(out_path);
+  if (stdout_path_.empty()) result.out = Slurp(out_path);
   result.err = Slurp(err_path);
   return result;
 }

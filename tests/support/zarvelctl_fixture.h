@@ -30,6 +30,12 @@ class ZarvelctlFixture : public ::testing::Test {
 
   std::filesystem::path program_;
   std::filesystem::path dir_;
+  // Added to the run's environment ("NAME=value").
+  std::vector<std::string> env_;
+  // Where the run's standard output goes; the scratch folder's "stdout" when empty.
+  std::string stdout_path_;
+  // The per-user data folder the runs use.
+  std::filesystem::path UserData() const { return dir_ / "data" / "Varnok Z7Q3RGB"; }
 };
 
 }  // namespace zarvel

@@ -1,0 +1,64 @@
+#include "core/store_lock_file.h"
+
+#include <mutex>
+
+#include "model/file_lock.h"
+#include "model/user_lighting_file.h"
+#include "skin/program_paths.h"
+
+namespace zarvel {
+namespace {
+
+// The process's one hold on the lock file and how many holders share it.
+struct ProcessHold {
+  std::mutex mutex;
+  FileLock lock;
+  int holders = 0;
+};
+
+ProcessHold& Hold() {
+  static ProcessHold hold;
+  return hold;
+}
+
+}  // namespace
+
+std::chrono::milliseconds StoreLockFile::DefaultWait() { return DefaultLockWait(); }
+
+std::string StoreLockFile::DefaultPath() { return UserDataFolder() + "/" + kStoreLockFileName; }
+
+namespace {
+// The lock file lives in the per-user folder, so the folder must exist before
+// the first run's first save; it is made the way a first start makes it, with
+// the lighting files from the template. Two first runs at once both seed the
+// same template, which is harmless.
+std::string SeededDefaultPath() {
+  UserLightingFiles().SeedUserFolder();
+  return StoreLockFile::DefaultPath();
+}
+}  // namespace
+
+StoreLockFile::StoreLockFile() : StoreLockFile(SeededDefaultPath(), DefaultWait()) {}
+
+StoreLockFile::StoreLockFile(const std::string& path, std::chrono::milliseconds wait) {
+  ProcessHold& hold = Hold();
+  std::lock_guard guard(hold.mutex);
+  if (hold.holders > 0) {
+    ++hold.holders;
+    held_ = true;
+    return;
+  }
+  const int taken = hold.lock.Take(path, wait);
+  if (taken == kFileLockBusy) return;
+  ++hold.holders;
+  held_ = true;
+}
+
+StoreLockFile::~StoreLockFile() {
+  if (!held_) return;
+  ProcessHold& hold = Hold();
+  std::lock_guard guard(hold.mutex);
+  if (--hold.holders == 0) hold.lock.Release();
+}
+
+}  // namespace zarvel
