@@ -96,8 +96,11 @@ KeyFunctionDialog::KeyFunctionDialog(AppCore& core, QWidget* parent, Settings* s
 }
 
 KeyFunctionDialog::~KeyFunctionDialog() {
+  // The keyboard is given back whatever else is gone. The program closes an
+  // open dialog as it quits; a dialog destroyed with its main window may
+  // outlive the core, so the core is not told here.
   parts_->capture.reset();
-  parts_->session.Close();
+  parts_->session.Abandon();
 }
 
 void KeyFunctionDialog::BuildControls() {
@@ -132,7 +135,9 @@ void KeyFunctionDialog::BuildControls() {
   p.osk = button("CONTROL_OSK", p.key_images);
   p.ok = button("CONTROL_OK", p.key_images);
   p.cancel = button("CONTROL_CANCEL", p.key_images);
-  p.apply = button("CONTROL2_APPLY", p.key_images);
+  // The key set has no disabled picture; the macro set's shows Apply greyed
+  // while there is nothing to apply.
+  p.apply = button("CONTROL2_APPLY", p.macro_images);
   const Placement apply_at = ReadPlacement(Skin(), "CONTROL2_APPLY");
   if (IsUnplacedButton(apply_at)) {
     // The skin has no place for Apply: it goes beside OK, as far from it as
@@ -140,7 +145,7 @@ void KeyFunctionDialog::BuildControls() {
     const QRect ok = p.ok->geometry(), cancel = p.cancel->geometry();
     const QRect at = ok.translated(ok.left() - cancel.left(), 0);
     p.apply->setGeometry(at);
-    p.apply->SetStateImages(p.key_images, at.topLeft());
+    p.apply->SetStateImages(p.macro_images, at.topLeft());
     p.apply->setEnabled(true);
   }
 
@@ -407,8 +412,10 @@ void KeyFunctionDialog::CloseCancelled() {
 }
 
 void KeyFunctionDialog::hideEvent(QHideEvent* event) {
-  // However the window went away, it holds no grab and counts as closed.
-  FinishClose();
+  // However the program hid the window, it holds no grab and counts as
+  // closed. A hide by the window system (another virtual desktop) only
+  // lends the keyboard back, which the capture guard does by itself.
+  if (!event->spontaneous()) FinishClose();
   SkinnedDialog::hideEvent(event);
 }
 

@@ -218,10 +218,16 @@ void LightingPanel::ApplyLanguage() {
     group->randomLabel->setText(Text(LookupLight("DC")));
   }
   c.usbLabel->setText(Text(LookupLight("Usb")));
-  // The report rate buttons carry only their number on the skin; screen
-  // readers hear the group's label with it.
-  for (int n = 0; n < kReportRateButtons; ++n)
-    c.reportRate[static_cast<std::size_t>(n)]->setAccessibleName(c.usbLabel->text() + " " + QString::number(n + 1));
+  // The skin's pictures carry the rates' numbers; the names are for screen
+  // readers ("Report rate 1" .. "Report rate 4").
+  for (int n = 0; n < kReportRateButtons; ++n) {
+    c.reportRate[static_cast<std::size_t>(n)]->SetCaption(Text(LookupLight("Usb")) + ' ' + QString::number(n + 1));
+  }
+  c.switchPicture->setToolTip(Text(LookupLight("Deng")));
+  for (const ColourGroup* group : {&c.groupA, &c.groupB}) {
+    group->button->setAccessibleName(Text(LookupLight("Color")));
+    group->randomPicture->setToolTip(Text(LookupLight("DC")));
+  }
   c.unreadNotice->setText(Text(LookupText("LIGHT_READ_ERROR")));
   c.userGroup.ApplyLanguage();
 }

@@ -139,7 +139,11 @@ void MainWindow::OnButton(int control_id) {
 }
 
 void MainWindow::OpenKeyDialog(int button_id, int record_index, bool macro_only) {
-  if (!parts_->key_dialog) parts_->key_dialog = new KeyFunctionDialog(*core_, this);
+  if (!parts_->key_dialog) {
+    parts_->key_dialog = new KeyFunctionDialog(*core_, this);
+    // The clicked key shows pressed while its dialog is open.
+    parts_->key_dialog->SetKeyButtons(this);
+  }
   QRect anchor;
   if (ImageButton* button = KeyButton(button_id))
     anchor = QRect(button->mapToGlobal(QPoint(0, 0)), button->size());

@@ -14,8 +14,10 @@
 
 namespace zarvel {
 
+// The group is a member of the panel, not a child of the window: the window
+// owns the controls, the panel owns the group.
 UserColourGroup::UserColourGroup(QWidget& window, const CIniFile& skin)
-    : QObject(&window),
+    : QObject(nullptr),
       slots_(MakePlaced<EditCombo>(window, skin, "CONTROL_umCombo")),
       paint_label_(MakePlaced<SkinLabel>(window, skin, "CONTROL_USERysStatic")),
       paint_(MakePlaced<ColourButton>(window, skin, "CONTROL_USERysButton")),

@@ -275,7 +275,7 @@ std::u16string AppCore::KeyText(std::size_t record_index) {
   return store_.strings.Entry(global).text;
 }
 
-bool AppCore::KeyboardCanStore(std::size_t record_index) {
+bool AppCore::KeyboardCanStore(std::size_t record_index) const {
   if (record_index >= kRecordsPerProfile) return false;
   const DefaultMatrix defaults = connection_.DefaultMatrix();
   for (std::size_t p = 0; p < kMatrixPositions; ++p) {

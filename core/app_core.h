@@ -123,7 +123,7 @@ class AppCore {
   // key of `record_index`: a record no matrix position names (a G key on a
   // keyboard without special keys) never reaches the keyboard, and the next
   // read of the keyboard wipes it.
-  bool KeyboardCanStore(std::size_t record_index);
+  bool KeyboardCanStore(std::size_t record_index) const;
 
   // ---- main window ----
 

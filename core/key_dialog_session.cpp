@@ -41,6 +41,11 @@ void KeyDialogSession::Close() {
   core_.SetKeyFunctionDialogOpen(false);
 }
 
+void KeyDialogSession::Abandon() {
+  open_ = false;
+  Close();
+}
+
 void KeyDialogSession::ShowPage(bool initial) {
   if (choice_.Page() == KeyPage::kMacro) {
     editor_.EnterPage(initial, choice_.StoredValue());

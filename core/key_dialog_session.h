@@ -40,6 +40,9 @@ class KeyDialogSession {
   // Every way the dialog closes: stops a recording, drops the macro copies,
   // counts the dialog as closed. Safe to call twice.
   void Close();
+  // Drops the opening without telling the core: for the program's end, when
+  // the core may already be gone (it is destroyed before the windows).
+  void Abandon();
   bool IsOpen() const { return open_; }
 
   KeyFunctionChoice& Choice() { return choice_; }

@@ -372,5 +372,25 @@ TEST(LightingFaults, AfterAFailedRereadOnAProfileChangeEditsAreRefusedUntilARead
   EXPECT_EQ(rig.Traffic(), (std::vector<std::string>{"01", "06 @57 #1 02", "02"}));
 }
 
+// A painted key's slot file is saved beside the keyboard write; painting key
+// after key must keep every key's entry (saves that overlapped would lose
+// some of them).
+TEST(KeyColoursConcurrent, EveryPaintedKeyKeepsItsEntryInTheSlotFile) {
+  LightingRig rig;
+  PrepareUserEffect(rig, {7, 8, 9});
+  const int slot = rig.controller->Colours().slot.currentSlot;
+  std::vector<int> indexes;
+  for (const LitButton& button : LitButtons()) {
+    if (button.kind != LitButtonKind::kKey) continue;
+    ASSERT_EQ(rig.controller->PaintKey(button.buttonId), 1) << button.buttonId;
+    indexes.push_back(button.colourIndex);
+  }
+  ASSERT_GT(indexes.size(), 40u);
+  const std::vector<KeyColourEntry> entries = rig.files.ReadKeyEntries(0, slot, indexes);
+  for (std::size_t i = 0; i < indexes.size(); ++i) {
+    EXPECT_EQ(entries[i], (KeyColourEntry{{7, 8, 9}, false})) << "colour index " << indexes[i];
+  }
+}
+
 }  // namespace
 }  // namespace zarvel

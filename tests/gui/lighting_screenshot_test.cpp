@@ -1,54 +1,75 @@
-// A picture of the lighting panel for people to look at: the user effect
-// with a few painted keys, written to build/screenshots/lighting.png.
+// A picture of the main window for people to look at: the user effect with
+// a few painted keys, written to build/screenshots/lighting.png.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QDir>
 #include <QImage>
-#include <QPixmap>
+#include <QTest>
 
 #include "controls/colour_button.h"
-#include "gui/support/panel_rig.h"
+#include "controls/skin_picture.h"
+#include "core/lighting_controller.h"
+#include "support/main_window_rig.h"
 
 namespace zarvel {
 namespace {
 
-using testing::PanelRig;
+using testing::MainWindowRig;
+
+template <typename Control = QWidget>
+Control* Find(MainWindowRig& rig, const char* name) {
+  auto* control = rig.window->findChild<Control*>(QString::fromLatin1(name));
+  EXPECT_NE(control, nullptr) << name;
+  return control;
+}
 
 void Pick(ColourButton* button, const QColor& colour) {
-  ASSERT_NE(button, nullptr);
   button->SetOtherColourPicker([colour](const QColor&, QWidget*) { return std::optional<QColor>(colour); });
-  button->OpenPopup();
+  QTest::mouseClick(button, Qt::LeftButton);
   button->ChooseOther();
 }
 
 TEST(LightingScreenshot, UserEffectWithPaintedKeys) {
-  PanelRig rig;
+  MainWindowRig rig;
   ASSERT_TRUE(rig.Connect());
-  LightingController& lighting = rig.Lighting();
-  lighting.ToggleLightingSwitch();
-  lighting.SelectEffect(lighting.State().effects.PositionOf(kUserEffect));
-  lighting.SetTool(0);
+  rig.window->ShowRequest();
+  ASSERT_TRUE(rig.WaitFor([&] { return rig.window->isVisible(); }));
+
+  QTest::mouseClick(Find(rig, "CONTROL_DengStaPic"), Qt::LeftButton);
+  ASSERT_TRUE(rig.WaitIdle());
+  auto* effects = Find<QComboBox>(rig, "CONTROL_XGcombox");
+  effects->showPopup();
+  effects->view()->setCurrentIndex(
+      effects->model()->index(rig.core->Lighting().State().effects.PositionOf(kUserEffect), 0));
+  QTest::keyClick(effects->view(), Qt::Key_Return);
+  ASSERT_TRUE(rig.WaitIdle());
+  ASSERT_EQ(rig.core->Lighting().State().effect, kUserEffect);
+  QTest::mouseClick(Find(rig, "CONTROL_USERgjStaPic1"), Qt::LeftButton);  // the paint colour tool
+
   const std::pair<QColor, std::vector<int>> strokes[] = {
       {QColor(255, 200, 0), {1022, 1010, 1011}},  // Esc, F1, F2
       {QColor(40, 220, 60), {1174}},              // Fn
       {QColor(0, 200, 255), {1000, 1001}},        // G1, G2
   };
   for (const auto& [colour, buttons] : strokes) {
-    Pick(rig.Find<ColourButton>("CONTROL_USERysButton"), colour);
-    for (int id : buttons) rig.keys->KeyButton(id)->click();
+    Pick(Find<ColourButton>(rig, "CONTROL_USERysButton"), colour);
+    for (int id : buttons) {
+      rig.Click(id);
+      ASSERT_TRUE(rig.WaitIdle());
+    }
   }
-  EXPECT_TRUE(rig.keys->KeyButton(1022)->InFrameMode());
+  ASSERT_TRUE(rig.Button(1022)->InFrameMode());
 
-  const QPixmap shot = rig.window->grab();
-  ASSERT_FALSE(shot.isNull());
+  const QImage shot = rig.window->grab().toImage();
   const QString folder = QString::fromUtf8(ZARVEL_BINARY_DIR) + "/screenshots";
   ASSERT_TRUE(QDir().mkpath(folder));
   ASSERT_TRUE(shot.save(folder + "/lighting.png"));
 
   // Esc's frame is drawn in its paint colour.
-  const QImage image = shot.toImage();
-  const QRect esc = rig.keys->KeyButton(1022)->geometry();
-  EXPECT_EQ(image.pixelColor(esc.left(), esc.center().y()), QColor(255, 200, 0));
+  const QRect esc = rig.Button(1022)->geometry();
+  EXPECT_EQ(shot.pixelColor(esc.left(), esc.center().y()), QColor(255, 200, 0));
 }
 
 }  // namespace

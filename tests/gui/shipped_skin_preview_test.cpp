@@ -1,6 +1,6 @@
 // The shipped skin put together with the kit's controls, as a window shows
 // it: each window is rendered offscreen and kept as a screenshot under
-// build/screenshots/ for people to look at.
+// build/screenshots/skin_preview_*.png for people to look at.
 //
 // What is checked: an image button in its normal state shows exactly what
 // the background shows under it. A skin drawn without the one-pixel offset
@@ -130,7 +130,56 @@ void ExpectButtonsBlendIntoBackground(Preview& preview, const QImage& shot, cons
   }
 }
 
-TEST(ShippedSkinPreview, MainWindow) {
+// The lighting panel with the first effect: brightness, speed, direction, colour.
+void AddFirstEffectControls(Preview& preview) {
+  SkinnedDialog& window = preview.Dialog();
+  preview.Label("CONTROL_DengStatic", "Lighting");
+  preview.Picture("CONTROL_DengStaPic", "dengdown.bmp");
+  auto* effects = preview.Place("CONTROL_XGcombox", new EditCombo(&window));
+  effects->SetEntries({"Wave", "Breathing", "User"});
+  preview.Label("CONTROL_LightStatic", "Brightness");
+  auto* brightness = preview.Place("CONTROL_LightSlider", new BitmapSlider(1178, &window));
+  brightness->SetRange(0, 4);
+  brightness->SetPosition(3);
+  brightness->SetPicture("3.bmp");
+  preview.Label("CONTROL_SpeedStatic", "Speed");
+  auto* speed = preview.Place("CONTROL_SpeedSlider", new BitmapSlider(1179, &window));
+  speed->SetRange(0, 3);
+  speed->SetPosition(1);
+  speed->SetPicture("6.bmp");
+  preview.Label("CONTROL_BLFXStatic2", "Direction");
+  preview.Picture("CONTROL_BLFXLStaPic2", "leftdown.bmp");
+  preview.Picture("CONTROL_BLFXRStaPic2", "rightup.bmp");
+  preview.Label("CONTROL_HXysStatic", "Colour");
+  preview.Place("CONTROL_HXysButton", new ColourButton(&window))->SetColour(QColor(0x00, 0xc0, 0xff));
+  preview.Label("CONTROL_HXsjsStatic", "Random");
+  preview.Picture("CONTROL_HXsjsStaPic", "sjsup.bmp");
+}
+
+// The user effect: brightness and the per-key colour group.
+void AddUserColourGroup(Preview& preview) {
+  SkinnedDialog& window = preview.Dialog();
+  preview.Label("CONTROL_DengStatic", "Lighting");
+  preview.Picture("CONTROL_DengStaPic", "dengdown.bmp");
+  preview.Place("CONTROL_XGcombox", new EditCombo(&window))->SetEntries({"User"});
+  preview.Label("CONTROL_LightStatic", "Brightness");
+  auto* brightness = preview.Place("CONTROL_LightSlider", new BitmapSlider(1178, &window));
+  brightness->SetRange(0, 4);
+  brightness->SetPosition(4);
+  brightness->SetPicture("4.bmp");
+  preview.Place("CONTROL_umCombo", new EditCombo(&window))->SetEntries({"Gaming", "1", "2"});
+  preview.Label("CONTROL_USERysStatic", "Colour");
+  preview.Place("CONTROL_USERysButton", new ColourButton(&window))->SetColour(QColor(0xff, 0x40, 0x80));
+  preview.Label("CONTROL_USERjsStatic", "Base colour");
+  preview.Place("CONTROL_USERjsButton", new ColourButton(&window))->SetColour(QColor(0x20, 0x60, 0xff));
+  preview.Label("CONTROL_USERgjStatic", "Tool");
+  preview.Picture("CONTROL_USERgjStaPic1", "user1down.bmp");
+  preview.Picture("CONTROL_USERgjStaPic2", "user2up.bmp");
+}
+
+class MainWindowPreview : public ::testing::TestWithParam<bool> {};
+
+TEST_P(MainWindowPreview, KeysMatchTheBackgroundAtRest) {
   Preview preview("Main.ini");
   ASSERT_TRUE(preview.Loaded());
   SkinnedDialog& window = preview.Dialog();
@@ -181,34 +230,17 @@ TEST(ShippedSkinPreview, MainWindow) {
   PlaceArrowButton(window.Skin(), "LEFT_ARROW", "DOWN_ARROW_LEFT1", *new ImageButton(&window), arrows);
   PlaceArrowButton(window.Skin(), "RIGHT_ARROW", "DOWN_ARROW_RIGHT1", *new ImageButton(&window), arrows);
 
-  // The lighting panel with the first effect: brightness, speed, direction, colour.
-  preview.Label("CONTROL_DengStatic", "Lighting");
-  preview.Picture("CONTROL_DengStaPic", "dengdown.bmp");
-  auto* effects = preview.Place("CONTROL_XGcombox", new EditCombo(&window));
-  effects->SetEntries({"Wave", "Breathing", "User"});
-  preview.Label("CONTROL_LightStatic", "Brightness");
-  auto* brightness = preview.Place("CONTROL_LightSlider", new BitmapSlider(1178, &window));
-  brightness->SetRange(0, 4);
-  brightness->SetPosition(3);
-  brightness->SetPicture("3.bmp");
-  preview.Label("CONTROL_SpeedStatic", "Speed");
-  auto* speed = preview.Place("CONTROL_SpeedSlider", new BitmapSlider(1179, &window));
-  speed->SetRange(0, 3);
-  speed->SetPosition(1);
-  speed->SetPicture("6.bmp");
-  preview.Label("CONTROL_BLFXStatic2", "Direction");
-  preview.Picture("CONTROL_BLFXLStaPic2", "leftdown.bmp");
-  preview.Picture("CONTROL_BLFXRStaPic2", "rightup.bmp");
-  preview.Label("CONTROL_HXysStatic", "Colour");
-  preview.Place("CONTROL_HXysButton", new ColourButton(&window))->SetColour(QColor(0x00, 0xc0, 0xff));
-  preview.Label("CONTROL_HXsjsStatic", "Random");
-  preview.Picture("CONTROL_HXsjsStaPic", "sjsup.bmp");
+  if (GetParam()) {
+    AddUserColourGroup(preview);
+  } else {
+    AddFirstEffectControls(preview);
+  }
   preview.Label("CONTROL_UsbStatic", "Report rate");
   preview.Label("CONTROL_RGBStatic", "RGB");
   for (const char* key : {"COLOR_R", "COLOR_G", "COLOR_B"}) preview.Place(key, new QLineEdit("255", &window));
   preview.Picture("CONTROL_JDTStatic", "jdt4.bmp");
 
-  const QImage shot = preview.Shoot("main_window");
+  const QImage shot = preview.Shoot(GetParam() ? "skin_preview_main_user_effect" : "skin_preview_main");
   std::vector<std::string> plain;
   for (const std::string& key : keys) {
     const ImageButton* button = preview.Find(key);
@@ -217,6 +249,9 @@ TEST(ShippedSkinPreview, MainWindow) {
   EXPECT_GT(plain.size(), 100u);
   ExpectButtonsBlendIntoBackground(preview, shot, plain);
 }
+
+INSTANTIATE_TEST_SUITE_P(ShippedSkinPreview, MainWindowPreview, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "UserEffect" : "FirstEffect"; });
 
 TEST(ShippedSkinPreview, KeyFunctionDialogOnTheMacroPage) {
   Preview preview("Composite.ini");
@@ -251,8 +286,38 @@ TEST(ShippedSkinPreview, KeyFunctionDialogOnTheMacroPage) {
   preview.Label("FUNC_MACRO_RECORD_DELAY2", "Record delays");
   preview.Label("FUNC_MACRO_CYCLES_PROMPT", "Repeat count:");
   preview.Place("FUNC_MACRO_CYCLES", new QLineEdit("1", &dialog));
-  const QImage shot = preview.Shoot("key_function_dialog");
-  ExpectButtonsBlendIntoBackground(preview, shot, {"FUNC_MACRO_ADD", "FUNC_MACRO_UP", "CONTROL_OSK"});
+  const QImage shot = preview.Shoot("skin_preview_key_dialog_macro");
+  ExpectButtonsBlendIntoBackground(preview, shot, {"CONTROL_TITLE", "CONTROL_OSK", "CONTROL_CLEAR"});
+}
+
+TEST(ShippedSkinPreview, KeyFunctionDialogOnTheSingleKeyPage) {
+  Preview preview("Composite.ini");
+  ASSERT_TRUE(preview.Loaded());
+  SkinnedDialog& dialog = preview.Dialog();
+  const StateImages key = dialog.LoadStateImages("key_normal.jpg", "key_over.jpg", "key_down.jpg", "key_down.jpg");
+  const StateImages macro = dialog.LoadStateImages("macro_normal.jpg", "macro_over.jpg", "macro_down.jpg", "macro_disable.jpg");
+  for (const char* k : {"CONTROL_TITLE", "CONTROL_OSK", "CONTROL_CLEAR", "CONTROL_MASK"}) preview.Button(k, key);
+  const std::pair<const char*, const char*> captions[] = {{"CONTROL_KEY", "Single key"}, {"CONTROL_MACRO", "Macro"},
+                                                          {"CONTROL_MEDIA", "Multimedia"}, {"CONTROL_FUNCTION", "Keyboard function"},
+                                                          {"CONTROL_OK", "OK"}, {"CONTROL_CANCEL", "Cancel"}};
+  for (const auto& [k, caption] : captions) preview.Button(k, key, caption);
+  preview.Button("CONTROL2_APPLY", macro, "Apply");
+  preview.Find("CONTROL_KEY")->setDown(true);
+  preview.Label("KEY_SETTING", "Key settings");
+  preview.Label("TISHI_SINGLE_STATIC", "Press the key to assign, or pick it from the list:");
+  auto* box = preview.Place("FUNC_KEY_INPUT", new QLineEdit("Left Ctrl", &dialog));
+  box->setFont(SkinFont(kArialUnicode, 18));
+  box->setReadOnly(true);
+  preview.Place("FUNC_KEY_RADIO_KB", new SkinCheckBox(&dialog))->setChecked(true);
+  preview.Label("FUNC_KEY_RADIO_KB_STATIC", "Keyboard");
+  preview.Place("FUNC_KEY_RADIO_MOU", new SkinCheckBox(&dialog));
+  preview.Label("FUNC_KEY_RADIO_MOU_STATIC", "Mouse");
+  auto* mouse = preview.Place("FUNC_KEY_COMBO_MOU", new EditCombo(&dialog));
+  mouse->SetEntries({"Left Button", "Right Button"});
+  mouse->setEnabled(false);
+  preview.Label("FUNC_MACRO_CYCLES_PROMPT", "Repeat count:");
+  const QImage shot = preview.Shoot("skin_preview_key_dialog_single_key");
+  ExpectButtonsBlendIntoBackground(preview, shot, {"CONTROL_TITLE", "CONTROL_CLEAR", "CONTROL_MASK"});
 }
 
 TEST(ShippedSkinPreview, ProfileManager) {
@@ -271,7 +336,7 @@ TEST(ShippedSkinPreview, ProfileManager) {
     row->setCheckState(0, n == 0 ? Qt::Checked : Qt::Unchecked);
     list->addTopLevelItem(row);
   }
-  const QImage shot = preview.Shoot("profile_manager");
+  const QImage shot = preview.Shoot("skin_preview_profile_manager");
   ExpectButtonsBlendIntoBackground(preview, shot, {"FUNC_LOAD", "FUNC_ADD", "CONTROL_OK"});
 }
 

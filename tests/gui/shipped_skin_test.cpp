@@ -90,7 +90,7 @@ const Window kKeyDialog{
      "FUNC_KEY_RADIO_KB_STATIC", "FUNC_KEY_RADIO_MOU", "FUNC_KEY_RADIO_MOU_STATIC", "FUNC_KEY_COMBO_MOU",
      "FUNC_MEDIA_SELECT", "FUNC_FUNCTION_SELECT", "KEY_SETTING", "MARCO_NAME_SETTING", "MEDIA_SETTING_TISHI",
      "FUNCTION_KEY_SETTING_TISHI", "TISHI_SINGLE_STATIC",
-     // Our own: the dialog's Apply, which the design places by template.
+     // Our own: the dialog's Apply, which its dialog template used to place.
      "CONTROL2_APPLY"}};
 
 void PrintTo(const Window& window, std::ostream* out) { *out << window.file; }
@@ -104,11 +104,12 @@ QSize BackgroundSize(const CIniFile& skin) {
 // Keys whose controls never show at the same time may share space: the
 // three placements of the direction controls, the lighting panel's colour
 // groups (each effect shows at most one; the hidden second and third colour
-// groups sit there too), and the key-function dialog's pages. Everything
-// else must stand apart.
+// groups sit there too), the groups no effect shows with the speed or
+// direction rows, and the key-function dialog's pages. Everything else must
+// stand apart.
 std::string Family(const std::string& key) {
   static const std::vector<std::pair<std::string, std::string>> kPrefixes = {
-      {"CONTROL_BLFX", "direction"}, {"CONTROL_HX", "colour A"}, {"CONTROL_FYCF", "trigger"},
+      {"CONTROL_BLFX", "direction"}, {"CONTROL_Speed", "speed"}, {"CONTROL_HX", "colour A"}, {"CONTROL_FYCF", "trigger"},
       {"CONTROL_FYdjcf", "trigger"}, {"CONTROL_FYggcf", "trigger"}, {"CONTROL_FY", "colour B"},
       {"CONTROL_JT", "colour JT"},   {"CONTROL_TS", "colour TS"},  {"CONTROL_CD", "colour CD"},
       {"CONTROL_Color", "palette"},
@@ -129,17 +130,33 @@ std::string Family(const std::string& key) {
   return {};
 }
 
-bool ShareSpaceByDesign(const std::string& a, const std::string& b) {
+bool NeverShownTogether(const std::string& a, const std::string& b) {
   const std::string fa = Family(a), fb = Family(b);
   if (fa.empty() || fb.empty() || fa == fb) return false;
-  // The colour area under the direction row: one group at a time; the
-  // second and third colours, the trigger row and the palette never show.
-  auto inColourArea = [](const std::string& f) {
-    return f.rfind("colour ", 0) == 0 || f == "choice" || f == "user" || f == "trigger" || f == "palette";
+  // The second and third colour groups, the trigger row and the palette are
+  // never shown; the three direction placements move one set of controls.
+  auto neverShown = [](const std::string& f) {
+    return f == "colour JT" || f == "colour TS" || f == "colour CD" || f == "trigger" || f == "palette";
   };
-  if (inColourArea(fa) && inColourArea(fb)) return true;
+  if (neverShown(fa) || neverShown(fb)) return true;
   if (fa.rfind("direction", 0) == 0 && fb.rfind("direction", 0) == 0) return true;
-  return fa.rfind("page ", 0) == 0 && fb.rfind("page ", 0) == 0;
+  // Panel groups the lighting model never shows for one and the same effect.
+  auto shown = [](const EffectControls& c, const std::string& f) {
+    if (f == "speed") return c.speed;
+    if (f.rfind("direction", 0) == 0) return c.direction;
+    if (f == "colour A") return c.colourGroupA;
+    if (f == "colour B") return c.colourGroupB;
+    if (f == "choice") return c.colourChoice;
+    if (f == "user") return c.userGroup;
+    return true;  // anything else counts as always shown
+  };
+  if (fa.rfind("page ", 0) == 0 && fb.rfind("page ", 0) == 0) return true;
+  bool together = false;
+  for (int effect = 0; effect < 256; ++effect) {
+    const EffectControls controls = ControlsForEffect(effect);
+    together = together || (shown(controls, fa) && shown(controls, fb));
+  }
+  return !together;
 }
 
 class ShippedSkinTest : public ::testing::TestWithParam<Window> {};
@@ -167,7 +184,7 @@ TEST_P(ShippedSkinTest, ControlsShownTogetherNeverOverlap) {
   std::erase(keys, "FUNC_SWITCH");  // created hidden and never shown
   for (std::size_t i = 0; i < keys.size(); ++i) {
     for (std::size_t j = i + 1; j < keys.size(); ++j) {
-      if (ShareSpaceByDesign(keys[i], keys[j])) continue;
+      if (NeverShownTogether(keys[i], keys[j])) continue;
       const QRect a = Rect(ReadPlacement(skin, keys[i])), b = Rect(ReadPlacement(skin, keys[j]));
       EXPECT_FALSE(a.intersects(b)) << keys[i] << " overlaps " << keys[j] << " in " << window.file;
     }
@@ -213,6 +230,42 @@ TEST(ShippedSkinImages, EveryPictureHasItsHiDpiTwinAtTwiceTheSize) {
     ++checked;
   }
   EXPECT_GE(checked, 80);  // the windows' images and every lighting picture
+}
+
+// The macro page's buttons are hidden on the other pages: the background
+// under them must be plain, or their ghosts show behind the single-key page.
+TEST(ShippedSkinImages, PageButtonsLeaveNoTraceInTheBackground) {
+  CIniFile skin(kSkinFolder + "Composite.ini");
+  const QImage background(QString::fromStdString(ReadSkinScreen(skin, kSkinFolder).background));
+  for (const char* key : {"FUNC_MACRO_ADD", "FUNC_MACRO_DELETE", "FUNC_MACRO_RECORD", "FUNC_MACRO_UP_TOP", "FUNC_MACRO_UP",
+                          "FUNC_MACRO_DOWN", "FUNC_MACRO_DOWN_BOTTOM", "FUNC_MACRO_DELETE2", "FUNC_MACRO_CLEAR"}) {
+    const Placement p = ReadPlacement(skin, key);
+    int lowest = 255, highest = 0;
+    for (int y = p.top; y < p.top + p.height; ++y) {
+      for (int x = p.left; x < p.left + p.width; ++x) {
+        lowest = std::min(lowest, qGray(background.pixel(x, y)));
+        highest = std::max(highest, qGray(background.pixel(x, y)));
+      }
+    }
+    EXPECT_LT(highest - lowest, 8) << key << " shows in the background";
+  }
+}
+
+// The HiDPI pictures are drawn at twice the size, not blown up: the A key's
+// legend in main_normal@2x.jpg has detail a scaled 1x picture lacks.
+TEST(ShippedSkinImages, HiDpiPicturesAreDrawnNotScaled) {
+  CIniFile skin(kSkinFolder + "Main.ini");
+  const Placement a = ReadPlacement(skin, KeyButtonSkinKey(0x1E));
+  const QRect piece(2 * (a.left - 1), 2 * (a.top - 1), 2 * a.width, 2 * a.height);
+  const QImage sharp = Load("main_normal@2x.jpg").copy(piece).convertToFormat(QImage::Format_RGB32);
+  const QImage plain = Load("main_normal.jpg");
+  const QImage scaled = plain.scaled(plain.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                            .copy(piece).convertToFormat(QImage::Format_RGB32);
+  double difference = 0;
+  for (int y = 0; y < sharp.height(); ++y)
+    for (int x = 0; x < sharp.width(); ++x) difference += std::abs(qGray(sharp.pixel(x, y)) - qGray(scaled.pixel(x, y)));
+  difference /= sharp.width() * sharp.height();
+  EXPECT_GT(difference, 2.0) << "main_normal@2x.jpg looks like main_normal.jpg scaled up";
 }
 
 // The masks cut rounded corners and keep the rest: a mask white everywhere

@@ -131,7 +131,7 @@ WindowLayout KeyDialogLayout() {
   return layout;
 }
 
-std::vector<StateImageSpec> KeyDialogImages() {
+std::vector<StateImageFile> KeyDialogImages() {
   // The page picture shows the art of the set it is drawn from; macro2 is
   // the macro-only look of the page buttons, Clear and the title.
   return {{"key_normal.jpg", "key", FaceState::kNormal},        {"key_over.jpg", "key", FaceState::kHovered},
@@ -165,7 +165,7 @@ WindowLayout ProfileManagerLayout() {
   return layout;
 }
 
-std::vector<StateImageSpec> ProfileManagerImages() {
+std::vector<StateImageFile> ProfileManagerImages() {
   return {{"Profile_normal.jpg", "", FaceState::kNormal},
           {"Profile_over.jpg", "", FaceState::kHovered},
           {"Profile_down.jpg", "", FaceState::kSunken}};

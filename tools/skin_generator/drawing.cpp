@@ -298,7 +298,12 @@ QImage RenderWindow(const WindowLayout& layout, const std::string& imageSet, std
   painter.setPen(QPen(theme::kCaseBorder, 1));
   painter.setBrush(Qt::NoBrush);
   painter.drawRoundedRect(QRectF(0.5, 0.5, layout.size.width() - 1, layout.size.height() - 1), kWindowRadius, kWindowRadius);
-  for (const Item& item : layout.items) DrawItem(painter, item, state.value_or(FaceState::kNormal), imageSet);
+  for (const Item& item : layout.items) {
+    // A control that only some pages or effects show must not linger in the
+    // background where the others are shown.
+    if (!state && !item.group.empty()) continue;
+    DrawItem(painter, item, state.value_or(FaceState::kNormal), imageSet);
+  }
   painter.end();
   return image;
 }

@@ -43,8 +43,9 @@ void DrawItem(QPainter& painter, const Item& item, FaceState state, const std::s
 
 // The whole window at `scale` (1 or 2): the backdrop and every image button
 // in `state`. Without a state: the background image (buttons in their
-// normal look, unshifted). With a state: a state image, drawn one pixel up
-// and left, as image buttons show their pieces.
+// normal look, unshifted; buttons of one page only are left out). With a
+// state: a state image, drawn one pixel up and left, as image buttons show
+// their pieces.
 QImage RenderWindow(const WindowLayout& layout, const std::string& imageSet, std::optional<FaceState> state,
                     qreal scale);
 // The window's outline: black inside, pure white outside (rounded corners).

@@ -219,60 +219,65 @@ void AddHeaderAndBars(std::vector<Item>& items) {
   items.push_back(Make("CONTROL_CANCEL", QRect(1154, top, 110, 34), Kind::kButton));
 }
 
-// The lighting panel. The colour groups A and B, the colour choice pictures
-// and the user colour group never show together (each effect shows at most
-// one of them), so they share the space under the direction row.
+// The lighting panel, rows from the top: switch, effect list, brightness,
+// speed, colour group A, direction. No effect shows colour group B, the
+// colour choice or the user colour group together with the speed or
+// direction rows (or with one another), so those three start right under
+// brightness, where an effect that shows them has a gap otherwise.
 void AddLightingPanel(std::vector<Item>& items) {
   auto area = [&](std::string key, QRect rect, std::string group = {}) {
     items.push_back(Make(std::move(key), rect, Kind::kArea, {}, Glyph::kNone, std::move(group)));
   };
+  const int speedRow = 198, colourRow = 228, directionRow = 260;
+  const int compactRow = speedRow;  // colour group B, colour choice, user group
   area("CONTROL_DengStatic", QRect(kLabelX, 96, 140, 26));
   area("CONTROL_DengStaPic", QRect(1196, 96, 54, 26));
   area("CONTROL_XGcombox", QRect(kLabelX, 130, 260, 28));
   area("CONTROL_LightStatic", QRect(kLabelX, 168, kLabelW, 24));
   area("CONTROL_LightSlider", QRect(kCtrlX, 168, 168, 24));
-  area("CONTROL_SpeedStatic", QRect(kLabelX, 198, kLabelW, 24));
-  area("CONTROL_SpeedSlider", QRect(kCtrlX, 198, 168, 24));
+  area("CONTROL_SpeedStatic", QRect(kLabelX, speedRow, kLabelW, 24), "speed");
+  area("CONTROL_SpeedSlider", QRect(kCtrlX, speedRow, 168, 24), "speed");
   // The direction label and arrows: one set of controls, moved between
   // these keys by effect; all three sit in the same place.
   for (const char* suffix : {"", "2", "3"}) {
-    area(std::string("CONTROL_BLFXStatic") + suffix, QRect(kLabelX, 228, kLabelW, 26), std::string("direction") + suffix);
-    area(std::string("CONTROL_BLFXLStaPic") + suffix, QRect(kCtrlX, 228, 44, 26), std::string("direction") + suffix);
-    area(std::string("CONTROL_BLFXRStaPic") + suffix, QRect(kCtrlX + 52, 228, 44, 26), std::string("direction") + suffix);
+    const std::string group = std::string("direction") + suffix;
+    area(std::string("CONTROL_BLFXStatic") + suffix, QRect(kLabelX, directionRow, kLabelW, 26), group);
+    area(std::string("CONTROL_BLFXLStaPic") + suffix, QRect(kCtrlX, directionRow, 44, 26), group);
+    area(std::string("CONTROL_BLFXRStaPic") + suffix, QRect(kCtrlX + 52, directionRow, 44, 26), group);
   }
-  const int variable = 264;
   // Colour groups A and B; the second and third colours (JT, TS, CD) and the
   // trigger row are kept hidden by the window, but get a place all the same.
-  const char* groups[][4] = {
-      {"CONTROL_HXysStatic", "CONTROL_HXysButton", "CONTROL_HXsjsStatic", "CONTROL_HXsjsStaPic"},
-      {"CONTROL_FYYSStatic", "CONTROL_FYYSButton", "CONTROL_FYSJSStatic", "CONTROL_FYSJSStaPic"},
-      {"CONTROL_JTysStatic", "CONTROL_JTysButton", nullptr, nullptr},
-      {"CONTROL_TSysStatic", "CONTROL_TSysButton", "CONTROL_TSsjsStatic", "CONTROL_TSsjsStaPic"},
-      {"CONTROL_CDysStatic", "CONTROL_CDysButton", "CONTROL_CDsjsStatic", "CONTROL_CDsjsStaPic"}};
-  for (const auto& keys : groups) {
-    const std::string group = std::string("colour:") + std::string(keys[0]).substr(8, 2);
-    area(keys[0], QRect(kLabelX, variable, kLabelW, 24), group);
-    area(keys[1], QRect(kCtrlX, variable, 60, 24), group);
-    if (keys[2] == nullptr) continue;
-    area(keys[2], QRect(kCtrlX + 70, variable, 64, 24), group);
-    area(keys[3], QRect(kCtrlX + 140, variable, 28, 24), group);
+  const struct { const char* keys[4]; int row; } groups[] = {
+      {{"CONTROL_HXysStatic", "CONTROL_HXysButton", "CONTROL_HXsjsStatic", "CONTROL_HXsjsStaPic"}, colourRow},
+      {{"CONTROL_FYYSStatic", "CONTROL_FYYSButton", "CONTROL_FYSJSStatic", "CONTROL_FYSJSStaPic"}, compactRow},
+      {{"CONTROL_JTysStatic", "CONTROL_JTysButton", nullptr, nullptr}, colourRow},
+      {{"CONTROL_TSysStatic", "CONTROL_TSysButton", "CONTROL_TSsjsStatic", "CONTROL_TSsjsStaPic"}, colourRow},
+      {{"CONTROL_CDysStatic", "CONTROL_CDysButton", "CONTROL_CDsjsStatic", "CONTROL_CDsjsStaPic"}, colourRow}};
+  for (const auto& entry : groups) {
+    const std::string group = std::string("colour:") + std::string(entry.keys[0]).substr(8, 2);
+    area(entry.keys[0], QRect(kLabelX, entry.row, kLabelW, 24), group);
+    area(entry.keys[1], QRect(kCtrlX, entry.row, 60, 24), group);
+    if (entry.keys[2] == nullptr) continue;
+    area(entry.keys[2], QRect(kCtrlX + 70, entry.row, 64, 24), group);
+    area(entry.keys[3], QRect(kCtrlX + 140, entry.row, 28, 24), group);
   }
-  area("CONTROL_FYCFStatic", QRect(kLabelX, variable, kLabelW, 24), "colour:trigger");
-  area("CONTROL_FYdjcfStaPic", QRect(kCtrlX, variable, 28, 24), "colour:trigger");
-  area("CONTROL_FYdjcfStatic", QRect(kCtrlX + 32, variable, 50, 24), "colour:trigger");
-  area("CONTROL_FYggcfStaPic", QRect(kCtrlX + 86, variable, 28, 24), "colour:trigger");
-  area("CONTROL_FYggcfStatc", QRect(kCtrlX + 118, variable, 50, 24), "colour:trigger");
-  for (int n = 1; n <= 8; ++n) area("CONTROL_Color" + std::to_string(n), QRect(kLabelX + (n - 1) * 33, variable, 26, 24), "colour:palette");
+  area("CONTROL_FYCFStatic", QRect(kLabelX, colourRow, kLabelW, 24), "colour:trigger");
+  area("CONTROL_FYdjcfStaPic", QRect(kCtrlX, colourRow, 28, 24), "colour:trigger");
+  area("CONTROL_FYdjcfStatic", QRect(kCtrlX + 32, colourRow, 50, 24), "colour:trigger");
+  area("CONTROL_FYggcfStaPic", QRect(kCtrlX + 86, colourRow, 28, 24), "colour:trigger");
+  area("CONTROL_FYggcfStatc", QRect(kCtrlX + 118, colourRow, 50, 24), "colour:trigger");
+  for (int n = 1; n <= 8; ++n) area("CONTROL_Color" + std::to_string(n), QRect(kLabelX + (n - 1) * 33, colourRow, 26, 24), "colour:palette");
   const char* choices[] = {"CONTROL_HONGPIC", "CONTROL_HUANGPIC", "CONTROL_LVPIC", "CONTROL_LANPIC"};
-  for (int i = 0; i < 4; ++i) area(choices[i], QRect(kCtrlX + i * 42, variable, 30, 30), "colour:choice");
-  area("CONTROL_umCombo", QRect(kLabelX, variable, 260, 28), "colour:user");
-  area("CONTROL_USERysStatic", QRect(kLabelX, variable + 36, kLabelW, 24), "colour:user");
-  area("CONTROL_USERysButton", QRect(kCtrlX, variable + 36, 60, 24), "colour:user");
-  area("CONTROL_USERjsStatic", QRect(kLabelX, variable + 68, kLabelW, 24), "colour:user");
-  area("CONTROL_USERjsButton", QRect(kCtrlX, variable + 68, 60, 24), "colour:user");
-  area("CONTROL_USERgjStatic", QRect(kLabelX, variable + 100, kLabelW, 28), "colour:user");
-  area("CONTROL_USERgjStaPic1", QRect(kCtrlX, variable + 100, 40, 28), "colour:user");
-  area("CONTROL_USERgjStaPic2", QRect(kCtrlX + 48, variable + 100, 40, 28), "colour:user");
+  for (int i = 0; i < 4; ++i) area(choices[i], QRect(kCtrlX + i * 42, compactRow, 30, 30), "colour:choice");
+  const int user = compactRow;
+  area("CONTROL_umCombo", QRect(kLabelX, user, 260, 28), "colour:user");
+  area("CONTROL_USERysStatic", QRect(kLabelX, user + 36, kLabelW, 24), "colour:user");
+  area("CONTROL_USERysButton", QRect(kCtrlX, user + 36, 60, 24), "colour:user");
+  area("CONTROL_USERjsStatic", QRect(kLabelX, user + 68, kLabelW, 24), "colour:user");
+  area("CONTROL_USERjsButton", QRect(kCtrlX, user + 68, 60, 24), "colour:user");
+  area("CONTROL_USERgjStatic", QRect(kLabelX, user + 100, kLabelW, 28), "colour:user");
+  area("CONTROL_USERgjStaPic1", QRect(kCtrlX, user + 100, 40, 28), "colour:user");
+  area("CONTROL_USERgjStaPic2", QRect(kCtrlX + 48, user + 100, 40, 28), "colour:user");
 }
 
 void DrawMainBackdrop(QPainter& painter, const WindowLayout& layout, const std::string&) {
@@ -322,7 +327,7 @@ WindowLayout MainWindowLayout() {
 
 QSize ArrowAtlasSize() { return QSize(4 * kArrowCell, 2 * kArrowCell); }
 
-std::vector<StateImageSpec> MainWindowImages() {
+std::vector<StateImageFile> MainWindowImages() {
   // No checked image: the window passes the pressed one, so assigned keys
   // and the chosen profile look pressed. main_color0/1 belong to the
   // key-selection mode, which never runs; they repeat the normal look.

@@ -87,7 +87,7 @@ struct WindowLayout {
 // kSunken is a pressed look that also reads as "not available now": the
 // profile manager's pressed image doubles as its disabled image.
 enum class FaceState { kNormal, kHovered, kPressed, kDisabled, kSunken };
-struct StateImageSpec {
+struct StateImageFile {
   std::string file;
   std::string imageSet;
   FaceState state;
@@ -97,9 +97,9 @@ WindowLayout MainWindowLayout();
 WindowLayout ProfileManagerLayout();
 WindowLayout KeyDialogLayout();
 
-std::vector<StateImageSpec> MainWindowImages();
-std::vector<StateImageSpec> ProfileManagerImages();
-std::vector<StateImageSpec> KeyDialogImages();
+std::vector<StateImageFile> MainWindowImages();
+std::vector<StateImageFile> ProfileManagerImages();
+std::vector<StateImageFile> KeyDialogImages();
 
 // Where each arrow picture sits in Arrow.jpg, and the atlas size.
 inline constexpr int kArrowCell = 22;

@@ -52,14 +52,14 @@ bool SkinWriter::WriteSkinFile(const WindowLayout& layout) {
   return true;
 }
 
-bool SkinWriter::WriteWindowImages(const WindowLayout& layout, const std::vector<StateImageSpec>& images) {
+bool SkinWriter::WriteWindowImages(const WindowLayout& layout, const std::vector<StateImageFile>& images) {
   bool ok = true;
   for (qreal scale : {1.0, 2.0}) {
     auto name = [scale](const std::string& file) { return scale == 1.0 ? file : HiDpiName(file); };
     ok &= Save(RenderWindow(layout, "", std::nullopt, scale), name(layout.background));
     ok &= Save(RenderMask(layout, scale), name(layout.mask));
-    for (const StateImageSpec& spec : images) {
-      ok &= Save(RenderWindow(layout, spec.imageSet, spec.state, scale), name(spec.file));
+    for (const StateImageFile& image : images) {
+      ok &= Save(RenderWindow(layout, image.imageSet, image.state, scale), name(image.file));
     }
   }
   return ok;

@@ -20,7 +20,7 @@ class SkinWriter {
   // SCREEN, BUTTONINFO and BUTTONINFO2 of one window.
   bool WriteSkinFile(const WindowLayout& layout);
   // Background, mask and every state image of one window, at 1x and 2x.
-  bool WriteWindowImages(const WindowLayout& layout, const std::vector<StateImageSpec>& images);
+  bool WriteWindowImages(const WindowLayout& layout, const std::vector<StateImageFile>& images);
   // One picture at 1x and 2x.
   bool WritePicture(const Picture& picture);
   // One picture at its size only (the application icons come in every size already).
