@@ -14,6 +14,10 @@ PACKAGES      := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmar
                  imagemagick dbus weston
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
+# ccache (wired in CMakeLists.txt) rewrites paths inside this checkout to
+# relative ones, so every clone and build folder on the machine shares hits.
+export CCACHE_BASEDIR ?= $(CURDIR)
+
 # CI builds with warnings as errors.
 ifdef CI
   CMAKE_FLAGS += -DZARVEL_WERROR=ON

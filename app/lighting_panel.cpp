@@ -93,6 +93,7 @@ struct LightingPanel::Controls {
       auto* button = new ImageButton(&window);
       const std::string key = "FUNC_REPORT" + std::to_string(n + 1);
       button->setObjectName(QString::fromStdString(key));
+      button->setAccessibleName(QStringLiteral("Report rate %1").arg(n + 1));
       button->setCheckable(true);
       PlaceImageButton(skin, key, *button, images);
       reportRate[static_cast<std::size_t>(n)] = button;

@@ -187,6 +187,11 @@ void MainWindow::ReleaseBlockingSends() {
   parts_->link->Release();
   parts_->prompter.Release();
   parts_->writes.Stop();
+  // The dialogs work on the core, which goes next: they close as cancelled
+  // and go first.
+  CloseChildDialogs();
+  delete parts_->key_dialog.data();
+  delete parts_->profile_dialog.data();
 }
 
 // ---- MainView ----

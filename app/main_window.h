@@ -58,7 +58,9 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   // First step of shutdown: a blocking send the monitor waits in returns
   // without running, and no further one waits; open message boxes close and
   // no new one shows; a keyboard write in progress is waited for (the
-  // window's events keep running meanwhile), so the core can then go.
+  // window's events keep running meanwhile), and the key-function dialog
+  // and the profile manager close as cancelled and are deleted, so the core
+  // can then go.
   void ReleaseBlockingSends();
 
   // Apply as the Apply button does: on the keyboard-write worker, after a

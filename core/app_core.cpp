@@ -60,6 +60,9 @@ int AppCore::Start() {
   view_.CheckProfileButton(current_profile_);
   SetUnappliedChanges(false);
   RefreshKeyDescriptions();
+  // The profiles button names the default profile until a keyboard says
+  // which one it uses.
+  BuildProfileMenu();
   return seeded;
 }
 
@@ -322,6 +325,7 @@ void AppCore::ConnectionRefresh() {
     view_.CheckProfileButton(active);
     SetCurrentProfile(active);
   }
+  BuildProfileMenu();
   lighting_->OnConnected();
 }
 

@@ -1,9 +1,12 @@
 #include "skin/widgets/skin_check.h"
 
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QScreen>
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "skin/ini_file.h"
 #include "skin/skin_files.h"
@@ -53,31 +56,82 @@ std::vector<std::string> SkinImagesToCheck(const std::string& skinFolder) {
   return names;
 }
 
+namespace {
+
+// Decodes each image (a truncated or corrupt file fails here, not when its
+// dialog first opens) and drops the picture at once, on a few threads. True
+// for each name that decoded.
+std::vector<bool> DecodeAndDrop(const std::string& folder, const std::vector<std::string>& names) {
+  std::vector<char> ok(names.size(), 0);
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    for (std::size_t i = next++; i < names.size(); i = next++) {
+      QImageReader reader(QString::fromStdString(folder + names[i]));
+      ok[i] = reader.read().isNull() ? 0 : 1;
+    }
+  };
+  const std::size_t helpers = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), 4) - 1;
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < helpers; ++i) threads.emplace_back(work);
+  work();
+  for (std::thread& thread : threads) thread.join();
+  return std::vector<bool>(ok.begin(), ok.end());
+}
+
+}  // namespace
+
 SkinCheckResult CheckSkin(const std::string& skinFolder) {
   SkinImageCache& cache = SkinImageCache::Instance();
   cache.SetFolder(skinFolder);
   const std::string folder = cache.Folder();
   const qreal ratio = ScreenPixelRatio();
   const std::vector<std::string> names = SkinImagesToCheck(folder);
-  std::vector<std::string> images;
+
+  // Only the main window shows at start; it keeps its pictures decoded. The
+  // dialogs' pictures, and the two of the key-selection mode (never switched
+  // on), are checked, then wait as the files' bytes until first used: decoded
+  // they would cost some 26 MB the program may never need.
+  std::vector<std::string> shownNow;
+  AddScreenImages(shownNow, folder, kMainSkinFile);
+  for (std::string_view name : kMainWindowImages)
+    if (name != "main_color0.jpg" && name != "main_color1.jpg") shownNow.emplace_back(name);
+  std::vector<std::string> later;
   for (const std::string& name : names) {
-    if (std::find(std::begin(kSkinFiles), std::end(kSkinFiles), name) == std::end(kSkinFiles)) images.push_back(name);
+    const bool skinFile = std::find(std::begin(kSkinFiles), std::end(kSkinFiles), name) != std::end(kSkinFiles);
+    if (!skinFile && std::find(shownNow.begin(), shownNow.end(), name) == shownNow.end()) later.push_back(name);
   }
-  cache.Preload(images, 1.0);
-  if (ratio >= 1.5) cache.Preload(images, ratio);
+  cache.Preload(shownNow, 1.0);
+  if (ratio >= 1.5) cache.Preload(shownNow, ratio);
+  std::vector<std::string> laterFiles;
+  for (const std::string& name : later) {
+    laterFiles.push_back(name);
+    // The window uses the sharp file where one exists on a HiDPI screen.
+    if (ratio >= 1.5) {
+      const std::string sharp = SkinImageCache::SharpName(name);
+      std::error_code error;
+      if (std::filesystem::exists(folder + sharp, error)) laterFiles.push_back(sharp);
+    }
+  }
+  const std::vector<bool> laterOk = DecodeAndDrop(folder, laterFiles);
+
   for (const std::string& name : names) {
     const std::string path = folder + name;
-    if (std::find(std::begin(kSkinFiles), std::end(kSkinFiles), name) != std::end(kSkinFiles)) {
-      std::error_code error;
+    std::error_code error;
+    if (std::find(std::begin(kSkinFiles), std::end(kSkinFiles), name) != std::end(kSkinFiles))
       return {false, path, std::filesystem::exists(path, error) ? "names no background image" : "missing"};
+    bool readable = true;
+    const auto shown = std::find(shownNow.begin(), shownNow.end(), name);
+    if (shown != shownNow.end()) {
+      // The picture the window will use (the sharp one on a HiDPI screen)
+      // and always the plain one, which masks and fallbacks need.
+      readable = !cache.Pixmap(name, 1.0).isNull() && !cache.Pixmap(name, ratio).isNull();
+    } else {
+      for (std::size_t i = 0; i < laterFiles.size(); ++i)
+        if ((laterFiles[i] == name || laterFiles[i] == SkinImageCache::SharpName(name)) && !laterOk[i]) readable = false;
     }
-    // Loads the picture the windows will use (the sharp one on a HiDPI
-    // screen) and always the plain one, which masks and fallbacks need.
-    if (cache.Pixmap(name, 1.0).isNull() || cache.Pixmap(name, ratio).isNull()) {
-      std::error_code error;
-      return {false, path, std::filesystem::exists(path, error) ? "unreadable" : "missing"};
-    }
+    if (!readable) return {false, path, std::filesystem::exists(path, error) ? "unreadable" : "missing"};
   }
+  cache.KeepEncoded(later);
   return {};
 }
 

@@ -1,5 +1,6 @@
 #include "skin/widgets/skin_image_cache.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -42,6 +43,8 @@ void SkinImageCache::SetFolder(const std::string& folder) {
   Clear();
 }
 
+std::string SkinImageCache::SharpName(std::string_view name) { return DoubleSizeName(FromView(name)).toStdString(); }
+
 std::string SkinImageCache::Folder() const { return folder_.empty() ? SkinFolder() : folder_; }
 
 QString SkinImageCache::KeyFor(std::string_view name, qreal devicePixelRatio) {
@@ -59,13 +62,13 @@ QPixmap SkinImageCache::Pixmap(std::string_view name, qreal devicePixelRatio) {
 
   const QString folder = QString::fromStdString(Folder());
   QPixmap pixmap;
-  if (hiDpi && QFileInfo::exists(folder + key) && pixmap.load(folder + key)) {
+  if (hiDpi && LoadInto(pixmap, key)) {
     pixmap.setDevicePixelRatio(2.0);
   } else if (hiDpi) {
     // No sharp variant: the 1x picture, scaled by the window system.
     pixmap = Pixmap(name, 1.0);
   } else {
-    pixmap.load(folder + plain);
+    LoadInto(pixmap, plain);
   }
   // A missing picture is remembered too, so painting does not probe the
   // disk on every frame.
@@ -120,6 +123,29 @@ void SkinImageCache::Preload(const std::vector<std::string>& names, qreal device
   }
 }
 
-void SkinImageCache::Clear() { pixmaps_.clear(); }
+bool SkinImageCache::LoadInto(QPixmap& pixmap, const QString& key) const {
+  auto kept = encoded_.constFind(key);
+  if (kept != encoded_.constEnd()) return pixmap.loadFromData(kept.value());
+  const QString path = QString::fromStdString(Folder()) + key;
+  return QFileInfo::exists(path) && pixmap.load(path);
+}
+
+void SkinImageCache::KeepEncoded(const std::vector<std::string>& names) {
+  const QString folder = QString::fromStdString(Folder());
+  for (const std::string& name : names) {
+    if (name.empty()) continue;
+    for (const QString& key : {KeyFor(name, 1.0), KeyFor(name, 2.0)}) {
+      pixmaps_.remove(key);
+      if (encoded_.contains(key)) continue;
+      QFile file(folder + key);
+      if (file.open(QIODevice::ReadOnly)) encoded_.insert(key, file.readAll());
+    }
+  }
+}
+
+void SkinImageCache::Clear() {
+  pixmaps_.clear();
+  encoded_.clear();
+}
 
 }  // namespace zarvel

@@ -9,6 +9,7 @@
 // 1x pixels and the window is sharp on a HiDPI screen.
 //
 // Not thread-safe: use it from the window thread only.
+#include <QByteArray>
 #include <QHash>
 #include <QPixmap>
 #include <QString>
@@ -41,15 +42,29 @@ class SkinImageCache {
   // same device pixel ratio finds each one ready, or null when it failed.
   void Preload(const std::vector<std::string>& names, qreal devicePixelRatio = 1.0);
 
+  // Keeps `names` (and their sharp variants) as the files' bytes instead of
+  // decoded pictures: the dialogs' full-window pictures cost some 26 MB
+  // decoded, yet are needed only once a dialog opens. Their bytes still
+  // serve if the files vanish while the program runs; Pixmap() decodes them
+  // again on first use.
+  void KeepEncoded(const std::vector<std::string>& names);
+
   void Clear();
 
+  // "main_normal.jpg" -> "main_normal@2x.jpg": the sharp file of a picture.
+  static std::string SharpName(std::string_view name);
+
  private:
+  // Loads `key` (a file name in the folder) from the kept bytes, else the file.
+  bool LoadInto(QPixmap& pixmap, const QString& key) const;
+
   SkinImageCache() = default;
   // The cache key and, for a HiDPI screen, whether the sharp file is meant.
   static QString KeyFor(std::string_view name, qreal devicePixelRatio);
 
   std::string folder_;
   QHash<QString, QPixmap> pixmaps_;
+  QHash<QString, QByteArray> encoded_;
 };
 
 }  // namespace zarvel

@@ -2,6 +2,7 @@
 // buttons as a user would.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -280,6 +281,24 @@ TEST(MainWindowTest, FlipSwapsF1ToF4WithTheSpareButtonsAndIsKept) {
   rig.Click(kFlipButtonIds[2]);
   EXPECT_TRUE(rig.Button(kF1)->isEnabled());
   EXPECT_EQ(rig.settings.GetInt(kFlipSection, kFlipKey, 1), 0);
+}
+
+TEST(MainWindowTest, ArrowKeysInTheEffectListChangeNothing) {
+  MainWindowRig rig;
+  ASSERT_TRUE(rig.Connect());
+  auto* effects = rig.window->findChild<QComboBox*>("CONTROL_XGcombox");
+  ASSERT_NE(effects, nullptr);
+  ASSERT_GT(effects->count(), 2);
+  rig.window->ShowRequest();
+  effects->setFocus();
+  const int before = effects->currentIndex();
+  rig.keyboard.ClearExchanges();
+  for (int key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Right, Qt::Key_Left}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, 0, 0, 0);
+    QCoreApplication::sendEvent(effects, &press);
+  }
+  EXPECT_EQ(effects->currentIndex(), before);
+  EXPECT_TRUE(rig.keyboard.Exchanges().empty());
 }
 
 TEST(MainWindowTest, EveryButtonHasANameForScreenReaders) {

@@ -91,6 +91,15 @@ TEST(MainWindowThreadTest, ShutdownWhileTheConnectionsProfilesAreBeingRead) {
   SUCCEED();
 }
 
+TEST(MainWindowThreadTest, ShutdownWithTheKeyDialogOpenClosesItBeforeTheCoreGoes) {
+  MainWindowRig rig;
+  ASSERT_TRUE(rig.Connect());
+  rig.window->ShowRequest();
+  rig.Click(1058);  // A: the key-function dialog opens on the core
+  rig.Shutdown();   // must not leave the dialog holding a core that is gone
+  SUCCEED();
+}
+
 TEST(MainWindowThreadTest, KeyboardAnnouncementsWaitUntilARunningWriteHasEnded) {
   MainWindowRig rig;
   ASSERT_TRUE(rig.Connect());

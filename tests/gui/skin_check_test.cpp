@@ -79,8 +79,12 @@ TEST_F(SkinCheckTest, NamesTheFirstBrokenFile) {
 
 TEST_F(SkinCheckTest, ImagesLoadOnceAndKeepServingAfterTheCheck) {
   ASSERT_TRUE(CheckSkin(skin_.Folder()).ok);
-  // Once checked, a picture deleted while the program runs is still shown.
+  // Once checked, a picture deleted while the program runs is still shown:
+  // the main window's, kept decoded, and a dialog's, kept as its bytes until
+  // the dialog first opens.
+  std::filesystem::remove(skin_.Path("main_over.jpg"));
   std::filesystem::remove(skin_.Path("key_over.jpg"));
+  EXPECT_FALSE(SkinImageCache::Instance().Pixmap("main_over.jpg").isNull());
   EXPECT_FALSE(SkinImageCache::Instance().Pixmap("key_over.jpg").isNull());
   EXPECT_EQ(SkinImageCache::Instance().Image("key_over.jpg").size(), testing::kTestSkinSize);
   // Another folder is another skin.

@@ -1,6 +1,7 @@
 // The main window of our skin: the keyboard picture (all 104 keys, Fn, the
 // nine G keys, lock indicators, the flip row), the profile bar, the lighting
 // panel on the right and the command buttons.
+#include <QLinearGradient>
 #include <QPainter>
 #include <algorithm>
 
@@ -280,13 +281,26 @@ void AddLightingPanel(std::vector<Item>& items) {
   area("CONTROL_USERgjStaPic2", QRect(kCtrlX + 48, user + 100, 40, 28), "colour:user");
 }
 
+// A faint colour spectrum, the keyboard's lighting in one line.
+QLinearGradient RgbStrip(qreal left, qreal width, int alpha) {
+  QLinearGradient gradient(left, 0, left + width, 0);
+  const QColor stops[] = {QColor(0xff, 0x3b, 0x5c), QColor(0xff, 0xb0, 0x2e), QColor(0x3c, 0xd8, 0x6e),
+                          QColor(0x2f, 0xc6, 0xf6), QColor(0x8a, 0x5c, 0xff)};
+  for (int i = 0; i < 5; ++i) {
+    QColor colour = stops[i];
+    colour.setAlpha(alpha);
+    gradient.setColorAt(i / 4.0, colour);
+  }
+  return gradient;
+}
+
 void DrawMainBackdrop(QPainter& painter, const WindowLayout& layout, const std::string&) {
   painter.fillRect(QRect(QPoint(0, 0), layout.size), theme::kWindow);
   painter.fillRect(QRect(0, 0, kWidth, 52), theme::kHeader);
   painter.fillRect(QRect(0, 52, kWidth, 1), theme::kPanelBorder);
   // Keyboard case with a thin accent line along its top edge.
   FillPanel(painter, QRectF(kCaseLeft, kCaseTop, kCaseWidth, kCaseHeight), theme::kCase, theme::kCaseBorder, 14);
-  painter.fillRect(QRectF(kCaseLeft + 24, kCaseTop, kCaseWidth - 48, 2), theme::kAccentDeep);
+  painter.fillRect(QRectF(kCaseLeft + 24, kCaseTop, kCaseWidth - 48, 2), RgbStrip(kCaseLeft + 24, kCaseWidth - 48, 110));
   painter.setPen(theme::kTextDim);
   painter.setFont(Font(11, true));
   painter.drawText(QRectF(kLeftColumn, kStripTop, 70, 22), Qt::AlignVCenter | Qt::AlignLeft, "Z7Q3RGB");
