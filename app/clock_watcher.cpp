@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 #include <cerrno>
 #include <cstdint>
+#include <ctime>
 
 namespace zarvel {
 
@@ -31,10 +32,12 @@ bool ClockWatcher::Start() {
 }
 
 bool ClockWatcher::Arm() {
-  // An absolute expiry far beyond any real date: the timer itself never
-  // fires, only the clock being set wakes it.
+  // An absolute expiry a century from now: the timer itself never fires,
+  // only the clock being set wakes it. (Not a fixed date: the kernel refuses
+  // dates past 2262, and a date that has passed would fire at once, for ever.)
+  constexpr time_t kCentury = time_t{100} * 365 * 24 * 3600;
   itimerspec far{};
-  far.it_value.tv_sec = static_cast<time_t>(INT32_MAX);
+  far.it_value.tv_sec = ::time(nullptr) + kCentury;
   return ::timerfd_settime(fd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &far, nullptr) == 0;
 }
 

@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusReply>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QVariantMap>
 #include <unistd.h>
@@ -20,6 +21,16 @@ const QString kSession = QStringLiteral("org.freedesktop.login1.Session");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 // logind answers at once; a bus that does not must not hold up the start.
 constexpr int kCallTimeoutMs = 2000;
+
+// Whether a system bus could answer at all: a bus socket that does not exist
+// is known without starting Qt's bus thread (containers and test rigs have none).
+bool SystemBusSocketMayExist() {
+  QString address = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
+  if (address.isEmpty()) address = QStringLiteral("unix:path=/var/run/dbus/system_bus_socket");
+  const QString prefix = QStringLiteral("unix:path=");
+  if (!address.startsWith(prefix) || address.contains(QLatin1Char(';'))) return true;
+  return QFileInfo::exists(address.mid(prefix.size()).section(QLatin1Char(','), 0, 0));
+}
 
 }  // namespace
 
@@ -44,6 +55,10 @@ void SessionState::Apply(SessionChange change) {
 SessionWatcher::SessionWatcher(QObject* parent) : QObject(parent) {}
 
 bool SessionWatcher::Start() {
+  if (!SystemBusSocketMayExist()) {
+    qCInfo(lcSession) << "no system bus: session events are not followed";
+    return false;
+  }
   QDBusConnection bus = QDBusConnection::systemBus();
   if (!bus.isConnected()) {
     qCInfo(lcSession) << "no system bus: session events are not followed";
