@@ -265,7 +265,10 @@ int RunDefaults(CommandContext& c) {
   bool yes = false;
   for (const std::string& option : c.options.operands) {
     if (option != "--yes") {
-      c.err << "zarvelctl: defaults takes only --yes, not '" << option << "'\n";
+      if (option.size() > 1 && option[0] == '-')
+        c.err << "zarvelctl: defaults: unknown option '" << option << "'\n";
+      else
+        c.err << "zarvelctl: defaults takes only --yes, not '" << option << "'\n";
       return kExitUsage;
     }
     yes = true;

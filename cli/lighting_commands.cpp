@@ -350,6 +350,14 @@ int RunColours(CommandContext& c) {
   const std::vector<std::string>& args = c.options.operands;
   const std::string action = args.empty() ? std::string() : Lower(args[0]);
   const std::size_t n = args.size();
+  for (const std::string& arg : args) {
+    // No colour, key name or number starts with a dash, so this is an option
+    // the command does not have rather than a misplaced operand.
+    if (arg.size() > 1 && arg[0] == '-') {
+      c.err << "zarvelctl: colours: unknown option '" << arg << "'\n";
+      return kExitUsage;
+    }
+  }
   const bool fits = action.empty() || (action == "send" && n == 1) || (action == "paint" && n == 3) ||
                     (action == "slot" && (n == 1 || n == 2)) || ((action == "base" || action == "tool") && n == 2);
   if (!fits) {

@@ -64,6 +64,28 @@ TEST_F(ZarvelctlTest, BadCommandLinesExitTwoWithAMessage) {
   EXPECT_NE(help.out.find("Profiles are numbered 1 to 4"), std::string::npos);
 }
 
+// Wherever an option the tool does not have is given, it is called unknown by
+// name, not blamed on the command's usage or its other operands.
+TEST_F(ZarvelctlTest, AnOptionTheToolDoesNotHaveIsCalledUnknown) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"--foo", "info"}, "zarvelctl: unknown option '--foo'"},
+      {{"--simulate", "profile", "--foo"}, "zarvelctl: unknown option '--foo'"},
+      {{"--simulate", "lighting", "--foo", "1"}, "zarvelctl: lighting: unknown option '--foo'"},
+      {{"--simulate", "colours", "--foo"}, "zarvelctl: colours: unknown option '--foo'"},
+      {{"--simulate", "colours", "base", "-x"}, "zarvelctl: colours: unknown option '-x'"},
+      {{"--simulate", "defaults", "--foo"}, "zarvelctl: defaults: unknown option '--foo'"},
+  };
+  for (const auto& c : cases) {
+    const RunResult r = Run(c.args);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << r.err;
+    EXPECT_TRUE(r.out.empty()) << c.message;
+  }
+}
+
 TEST_F(ZarvelctlTest, JsonOutputHasTheDocumentedMembers) {
   const RunResult info = Run({"--simulate", "--variant=320F:5000", "--json", "info"});
   ASSERT_EQ(info.status, 0) << info.err;
