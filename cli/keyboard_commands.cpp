@@ -165,7 +165,12 @@ int RunProfile(CommandContext& c) {
   if (!c.options.operands.empty()) {
     wanted = ParseProfileNumber(c.options.operands[0]);
     if (wanted < 0) {
-      c.err << "zarvelctl: profile must be 1, 2, 3 or 4, not '" << c.options.operands[0] << "'\n";
+      const std::string& text = c.options.operands[0];
+      const bool number = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+      if (number)
+        c.err << "zarvelctl: profile " << text << " is out of range 1 to 4\n";
+      else
+        c.err << "zarvelctl: profile must be 1, 2, 3 or 4, not '" << text << "'\n";
       return kExitUsage;
     }
   }

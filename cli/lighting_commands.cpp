@@ -1,5 +1,6 @@
 #include "cli/lighting_commands.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <optional>
@@ -19,6 +20,10 @@ namespace {
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
+}
+
+bool IsDigits(const std::string& text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::optional<int> ParseNumber(const std::string& text, int low, int high) {
@@ -179,7 +184,15 @@ int ApplyEdit(LightingRun& run, const std::string& name, const std::string& valu
     run.c.err << "zarvelctl: --" << name << ": '" << value << "' is not " << expected << '\n';
     return kExitUsage;
   };
+  // A number the keyboard has no setting for is a bad value like any other,
+  // but the user is told the range rather than left to guess it.
+  auto bad_number = [&](const char* expected, int low, int high) {
+    if (!IsDigits(value)) return bad(expected);
+    run.c.err << "zarvelctl: --" << name << ": " << value << " is out of range " << low << " to " << high << '\n';
+    return kExitUsage;
+  };
   if (name == "effect") {
+    if (IsDigits(value) && !ParseNumber(value, 1, 255)) return bad_number("an effect", 1, 255);
     const int effect = FindEffect(state, value);
     const int position = effect < 0 ? -1 : state.effects.PositionOf(effect);
     if (position < 0) {
@@ -191,13 +204,13 @@ int ApplyEdit(LightingRun& run, const std::string& name, const std::string& valu
   if (name == "brightness") {
     auto level = ParseNumber(value, 0, 4);
     return level ? run.Send(check_only, [&] { return lighting.SetBrightness(*level); }, "brightness")
-                 : bad("a brightness 0-4");
+                 : bad_number("a brightness 0-4", 0, 4);
   }
   if (name == "speed") {
     auto speed = ParseNumber(value, 0, 3);
     // The slider shows the speed the other way round.
     return speed ? run.Send(check_only, [&] { return lighting.SetSpeedPosition(3 - *speed); }, "speed")
-                 : bad("a speed 0-3");
+                 : bad_number("a speed 0-3", 0, 3);
   }
   if (name == "direction") {
     auto arrow = ParseDirection(value);
@@ -218,7 +231,7 @@ int ApplyEdit(LightingRun& run, const std::string& name, const std::string& valu
   if (name == "rate") {
     auto rate = ParseNumber(value, 0, 3);
     return rate ? run.Send(check_only, [&] { return lighting.SetReportRate(*rate); }, "report rate")
-                 : bad("a report rate 0-3");
+                 : bad_number("a report rate 0-3", 0, 3);
   }
   // choice
   std::optional<int> choice = ParseNumber(value, 0, 3);
@@ -226,7 +239,7 @@ int ApplyEdit(LightingRun& run, const std::string& name, const std::string& valu
     if (Lower(value) == kChoiceNames[c]) choice = c;
   }
   return choice ? run.Send(check_only, [&] { return lighting.SetColourChoice(*choice); }, "colour choice")
-                 : bad("red, yellow, green or blue");
+                 : bad_number("red, yellow, green or blue", 0, 3);
 }
 
 void PrintLighting(LightingRun& run) {

@@ -86,6 +86,41 @@ TEST_F(ZarvelctlTest, AnOptionTheToolDoesNotHaveIsCalledUnknown) {
   }
 }
 
+// A number outside what the keyboard has is a usage error like any other bad
+// value, and the message names the allowed range; the keyboard is not touched.
+TEST_F(ZarvelctlTest, OutOfRangeNumbersNameTheRangeAndExitTwo) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"lighting", "--brightness", "9"}, "zarvelctl: --brightness: 9 is out of range 0 to 4"},
+      {{"lighting", "--speed", "7"}, "zarvelctl: --speed: 7 is out of range 0 to 3"},
+      {{"lighting", "--rate=4"}, "zarvelctl: --rate: 4 is out of range 0 to 3"},
+      {{"lighting", "--choice", "4"}, "zarvelctl: --choice: 4 is out of range 0 to 3"},
+      {{"lighting", "--effect", "0"}, "zarvelctl: --effect: 0 is out of range 1 to 255"},
+      {{"lighting", "--effect", "99999"}, "zarvelctl: --effect: 99999 is out of range 1 to 255"},
+      // A valid edit before the bad one is not sent either.
+      {{"lighting", "--brightness", "1", "--speed", "12"}, "zarvelctl: --speed: 12 is out of range 0 to 3"},
+      {{"profile", "5"}, "zarvelctl: profile 5 is out of range 1 to 4"},
+      {{"profile", "0"}, "zarvelctl: profile 0 is out of range 1 to 4"},
+      // Words are still told what was expected.
+      {{"lighting", "--brightness", "-1"}, "zarvelctl: --brightness: '-1' is not a brightness 0-4"},
+      {{"profile", "two"}, "zarvelctl: profile must be 1, 2, 3 or 4, not 'two'"},
+  };
+  const std::string state = File("keyboard.state");
+  ASSERT_EQ(Run({"--simulate=" + state, "profile", "1"}).status, 0);
+  const std::string before = Slurp(state);
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"--simulate=" + state};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const RunResult r = Run(args);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_EQ(r.err, std::string(c.message) + "\n");
+    EXPECT_TRUE(r.out.empty()) << c.message;
+  }
+  EXPECT_EQ(Slurp(state), before);
+}
+
 TEST_F(ZarvelctlTest, JsonOutputHasTheDocumentedMembers) {
   const RunResult info = Run({"--simulate", "--variant=320F:5000", "--json", "info"});
   ASSERT_EQ(info.status, 0) << info.err;
