@@ -321,8 +321,12 @@ int Paint(LightingRun& run, const std::string& keyName, const std::string& colou
   LightingController& lighting = *run.controller;
   const int button = FindColourButton(keyName);
   auto colour = ParseColour(colourText);
-  if (button < 0 || !colour) {
-    run.c.err << "zarvelctl: usage: colours paint KEY RRGGBB (KEY by name, e.g. Esc, F1, G3, Fn)\n";
+  if (button < 0) {
+    run.c.err << "zarvelctl: colours paint: unknown key '" << keyName << "' (keys by name, e.g. Esc, F1, G3, Fn)\n";
+    return kExitUsage;
+  }
+  if (!colour) {
+    run.c.err << "zarvelctl: colours paint: '" << colourText << "' is not a colour RRGGBB\n";
     return kExitUsage;
   }
   if (ColourIndexOfButton(button) < 0) {

@@ -121,6 +121,31 @@ TEST_F(ZarvelctlTest, OutOfRangeNumbersNameTheRangeAndExitTwo) {
   EXPECT_EQ(Slurp(state), before);
 }
 
+// Every place that takes a colour names the text it could not read, so a typo
+// in a script is found without guessing which operand was wrong.
+TEST_F(ZarvelctlTest, ABadColourIsNamedInTheMessage) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"lighting", "--colour", "zz"}, "zarvelctl: --colour: 'zz' is not a colour RRGGBB"},
+      {{"lighting", "--color=#12345g"}, "zarvelctl: --colour: '#12345g' is not a colour RRGGBB"},
+      {{"lighting", "--colour", "1234567"}, "zarvelctl: --colour: '1234567' is not a colour RRGGBB"},
+      {{"colours", "base", "zz"}, "zarvelctl: colours base: 'zz' is not a colour RRGGBB"},
+      {{"colours", "paint", "Esc", "zz"}, "zarvelctl: colours paint: 'zz' is not a colour RRGGBB"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"--simulate"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const RunResult r = Run(args);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_EQ(r.err, std::string(c.message) + "\n");
+  }
+  const RunResult key = Run({"--simulate", "colours", "paint", "Nokey", "ff0000"});
+  EXPECT_EQ(key.status, 2);
+  EXPECT_NE(key.err.find("unknown key 'Nokey'"), std::string::npos) << key.err;
+}
+
 TEST_F(ZarvelctlTest, JsonOutputHasTheDocumentedMembers) {
   const RunResult info = Run({"--simulate", "--variant=320F:5000", "--json", "info"});
   ASSERT_EQ(info.status, 0) << info.err;
