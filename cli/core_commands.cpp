@@ -233,6 +233,7 @@ int RunAssign(CommandContext& c) {
           << ": its key matrix has no place for that key; nothing was changed\n";
     return kExitFailed;
   }
+  if (session.Keyboard().LacksMacroMemory(c.err)) return kExitFailed;
   StoreFileGuard guard(core.StoreFile());
   core.AssignKey(static_cast<std::size_t>(record), function);
   if (!core.Apply()) {
@@ -275,6 +276,7 @@ int RunDefaults(CommandContext& c) {
   }
   CoreSession session(c);
   if (const int status = session.Open(StoreSource::kStoreFile); status != kExitOk) return status;
+  if (session.Keyboard().LacksMacroMemory(c.err)) return kExitFailed;
   session.Prompts().AnswerYes(yes);
   StoreFileGuard guard(session.Core().StoreFile());
   if (!session.Core().RestoreDefaults()) {
@@ -302,6 +304,7 @@ int RunImport(CommandContext& c) {
   if (!ReadableProfileFileOrSay(c, path)) return kExitUsage;
   CoreSession session(c);
   if (const int status = session.Open(StoreSource::kStoreFile); status != kExitOk) return status;
+  if (session.Keyboard().LacksMacroMemory(c.err)) return kExitFailed;
   StoreFileGuard guard(session.Core().StoreFile());
   const int result = session.Core().ImportProfileFile(path);
   if (result == kCoreImportDone) {

@@ -227,6 +227,7 @@ int RunWrite(CommandContext& c) {
   if (!ReadableProfileFileOrSay(c, path)) return kExitUsage;
   KeyboardSession session(c);
   if (const int status = OpenKeyboard(c, session); status != kExitOk) return status;
+  if (session.LacksMacroMemory(c.err)) return kExitFailed;
 
   auto store = std::make_unique<ProfileStore>();
   std::recursive_mutex store_lock;

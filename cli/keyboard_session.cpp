@@ -77,6 +77,13 @@ bool KeyboardSession::AccessDenied(std::string& node) {
   return false;
 }
 
+bool KeyboardSession::LacksMacroMemory(std::ostream& err) {
+  if (context_.MacroCapacity() != 0) return false;
+  err << "zarvelctl: the keyboard reports a macro capacity of 0 bytes: it has no memory for macros, so it cannot "
+         "take macros or key functions; nothing was written\n";
+  return true;
+}
+
 int KeyboardSession::Connect(std::ostream& err, Prompter& prompter) {
   if (SimulatedKeyboard* keyboard = keyboard_.Simulated()) {
     if (const std::string error = keyboard->StateFileError(); !error.empty()) {

@@ -43,6 +43,12 @@ class KeyboardSession {
   // simulated keyboard's state file cannot be used.
   int Connect(std::ostream& err, Prompter& prompter);
 
+  // A keyboard that reports no macro memory cannot take a write at all: even
+  // an empty macro list has a header that must fit. True, with that said in
+  // plain words, when the connected keyboard is such a one; the caller then
+  // writes nothing.
+  bool LacksMacroMemory(std::ostream& err);
+
   HidBackend& Backend() { return keyboard_.Backend(); }
   DeviceLink& Link() { return link_; }
   ConnectionContext& Context() { return context_; }

@@ -146,6 +146,48 @@ TEST_F(ZarvelctlTest, ABadColourIsNamedInTheMessage) {
   EXPECT_NE(key.err.find("unknown key 'Nokey'"), std::string::npos) << key.err;
 }
 
+// The lines of one [section] of a simulated keyboard's state file.
+std::string StateSection(const std::string& state, const std::string& name) {
+  const std::size_t start = state.find("[" + name + "]");
+  if (start == std::string::npos) return {};
+  return state.substr(start, state.find("\n[", start) - start);
+}
+
+// A keyboard that reports no macro memory cannot take any key write (even an
+// empty macro list has a header); every command that writes keys says so in
+// one plain message and leaves the keyboard's keys and macros as they were.
+TEST_F(ZarvelctlTest, AKeyboardWithoutMacroMemorySaysSoWhereKeysAreWritten) {
+  const std::string state = File("keyboard.state");
+  ASSERT_EQ(Run({"--simulate=" + state, "info"}).status, 0);
+  std::string text = Slurp(state);
+  // Device information byte 11, the capacity in 128-byte units: 0x40 -> 0.
+  const std::size_t line = text.find("0000: 00 00 00 00 00 00 00 00 08 01 00 40");
+  ASSERT_NE(line, std::string::npos) << text;
+  text.replace(line + 6 + 11 * 3, 2, "00");
+  ASSERT_TRUE(WriteFileAtomically(state, text));
+  const RunResult info = Run({"--simulate=" + state, "--json", "info"});
+  ASSERT_NE(info.out.find("\"macro_capacity\":0"), std::string::npos) << info.out;
+
+  const std::string sample = File("sample.zvl");
+  WriteSampleProfiles(sample);
+  const std::string keys = StateSection(Slurp(state), "key_matrices");
+  const std::string macros = StateSection(Slurp(state), "macro_memory");
+  const std::vector<std::vector<std::string>> writes = {
+      {"write", sample}, {"import", sample}, {"assign", "A", "key:B"}, {"defaults", "--yes"}};
+  for (const std::vector<std::string>& w : writes) {
+    std::vector<std::string> args = {"--simulate=" + state};
+    args.insert(args.end(), w.begin(), w.end());
+    const RunResult r = Run(args);
+    EXPECT_EQ(r.status, 1) << w[0];
+    EXPECT_EQ(r.err,
+              "zarvelctl: the keyboard reports a macro capacity of 0 bytes: it has no memory for macros, so it "
+              "cannot take macros or key functions; nothing was written\n")
+        << w[0];
+    EXPECT_EQ(StateSection(Slurp(state), "key_matrices"), keys) << w[0];
+    EXPECT_EQ(StateSection(Slurp(state), "macro_memory"), macros) << w[0];
+  }
+}
+
 TEST_F(ZarvelctlTest, JsonOutputHasTheDocumentedMembers) {
   const RunResult info = Run({"--simulate", "--variant=320F:5000", "--json", "info"});
   ASSERT_EQ(info.status, 0) << info.err;
