@@ -3,8 +3,9 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
-#include <memory>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -48,6 +49,17 @@ void ForEachButton(Visit visit) {
     visit(SpecialKeyButtonId(k), SpecialKeyCode(static_cast<unsigned>(k)));
 }
 
+// The description of the key behind window button `id` in the profile shown.
+std::string ButtonDescription(CoreSession& session, int id, const std::string& text) {
+  AppCore& core = session.Core();
+  const int record = KeyOfButton(id).record;
+  const int profile = core.CurrentProfile();
+  if (record < 0 || profile < 0 || profile >= static_cast<int>(kProfileCount)) return text;
+  std::lock_guard lock(core.StoreLock());
+  return CompleteKeyDescription(
+      text, core.Store().Record(static_cast<std::size_t>(profile), static_cast<std::size_t>(record)).type);
+}
+
 void PrintStore(CommandContext& c, CoreSession& session) {
   const int active = session.Core().Sync().GetActiveProfile();
   const TerminalView& view = session.View();
@@ -56,7 +68,8 @@ void PrintStore(CommandContext& c, CoreSession& session) {
     json.BeginObject().Member("active_profile", active + 1).Key("assigned").BeginArray();
     ForEachButton([&](int id, KeyCode) {
       const auto found = view.descriptions.find(id);
-      if (found != view.descriptions.end() && found->second.assigned) json.String(found->second.text);
+      if (found != view.descriptions.end() && found->second.assigned)
+        json.String(ButtonDescription(session, id, found->second.text));
     });
     json.EndArray().Member("macros", static_cast<std::int64_t>(session.Core().Store().macros.size())).EndObject();
     c.out << json.Text() << '\n';
@@ -68,7 +81,7 @@ void PrintStore(CommandContext& c, CoreSession& session) {
     const auto found = view.descriptions.find(id);
     if (found == view.descriptions.end() || !found->second.assigned) return;
     if (assigned++ == 0) c.out << "Assigned keys:\n";
-    c.out << "  " << found->second.text << '\n';
+    c.out << "  " << ButtonDescription(session, id, found->second.text) << '\n';
   });
   if (assigned == 0) c.out << "No key is assigned in this profile.\n";
   c.out << "Macros: " << session.Core().Store().macros.size() << '\n';
@@ -114,6 +127,17 @@ void ReportWriteFailure(CommandContext& c, AppCore& core, const std::string& wha
 }
 
 }  // namespace
+
+std::string CompleteKeyDescription(std::string text, std::uint16_t type) {
+  switch (type) {
+    case kFunctionDefault: return text + " - default";
+    case kFunctionDisabled: return text + "disabled";
+    case kFunctionLaunch: return text + "launch program";
+    case kFunctionStopMacro: return text + "stop macro";
+    case kFunctionText: return text + "text block";
+    default: return text;
+  }
+}
 
 int ParseKeyRecord(std::string_view name) {
   const KeyCode code = FindKeyByName(name);
@@ -244,7 +268,7 @@ int RunAssign(CommandContext& c) {
   std::string description;
   for (const auto& [id, d] : session.View().descriptions) {
     if (KeyOfButton(id).record == record) {
-      description = d.text;
+      description = ButtonDescription(session, id, d.text);
       break;
     }
   }

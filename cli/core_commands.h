@@ -1,6 +1,7 @@
 #pragma once
 // zarvelctl's commands that drive the application core (core_commands.cpp).
 // Each returns the exit status (keyboard_session.h).
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,12 @@ int ParseKeyRecord(std::string_view name);
 // False with `error` set when it cannot be understood. A macro id is not
 // checked here (the store knows which macros exist).
 bool ParseKeyFunction(std::string_view text, KeyFunction& function, std::string& error);
+
+// A key's description as zarvelctl prints it: the window's tooltip `text`
+// (DescribeKeyFunction) completed for the kinds the tooltip leaves bare. The
+// window shows a default key as its name alone and a disabled, launch, stop
+// macro or text block key as "NAME - " with nothing after it; in a listing or
+// a script's output that reads as a missing value, so those get their kind.
+std::string CompleteKeyDescription(std::string text, std::uint16_t type);
 
 }  // namespace zarvel::cli

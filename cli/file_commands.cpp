@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "cli/commands.h"
+#include "cli/core_commands.h"
 #include "cli/json_writer.h"
 #include "cli/keyboard_session.h"
 #include "model/atomic_file.h"
@@ -67,15 +68,8 @@ const char* TypeName(std::uint16_t type) {
 
 std::string Describe(std::size_t record_index, const KeyFunction& record, const MacroSet& macros) {
   const KeyCode key = RecordKey(record_index);
-  std::string text = key == kNoKey ? KeyName(record_index) + " - " : DescribeKeyFunction(key, record, macros).text;
-  switch (record.type) {
-    case kFunctionDisabled: text += "disabled"; break;
-    case kFunctionLaunch: text += "launch program"; break;
-    case kFunctionStopMacro: text += "stop macro"; break;
-    case kFunctionText: text += "text block"; break;
-    default: break;
-  }
-  return text;
+  if (key == kNoKey) return CompleteKeyDescription(KeyName(record_index) + " - ", record.type);
+  return CompleteKeyDescription(DescribeKeyFunction(key, record, macros).text, record.type);
 }
 
 // Validation as the import does it, with exit statuses: a file that is not

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "model/atomic_file.h"
+#include "model/profile_file.h"
 #include "model/profile_store.h"
 #include "support/zarvelctl_fixture.h"
 
@@ -93,6 +94,44 @@ TEST_F(CoreCommandsTest, ExportThenImportRoundTripsAndShortFilesAreRefused) {
   r = Run({"import", File("backup.zvl")});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(Run({"sync"}).out.find("F2 - key (C)"), std::string::npos);
+}
+
+// The window's tooltip leaves disabled, stop-macro and default keys without a
+// word after the key's name; every listing of zarvelctl names the kind, for
+// keys that came from a file, from the keyboard or from assign.
+TEST_F(CoreCommandsTest, KeysWithoutATargetAreDescribedByTheirKind) {
+  ProfileStore store;
+  store.Record(0, KeyCodeToRecordIndex(0x3B)) = KeyFunction{kFunctionDisabled, 0, 0, 0, 0};   // F1
+  store.Record(0, KeyCodeToRecordIndex(0x3C)) = KeyFunction{kFunctionStopMacro, 0, 0, 0, 0};  // F2
+  const std::string file = File("kinds.zvl");
+  ASSERT_TRUE(SaveImageToFile(store, file));
+
+  const RunResult dump = ZarvelctlFixture::Run({"dump", file});
+  ASSERT_EQ(dump.status, 0) << dump.err;
+  EXPECT_NE(dump.out.find("  F1 - disabled\n"), std::string::npos) << dump.out;
+  EXPECT_NE(dump.out.find("  F2 - stop macro\n"), std::string::npos) << dump.out;
+
+  ASSERT_EQ(Run({"import", file}).status, 0);
+  // Read back from the keyboard, as a new connection reads it.
+  const RunResult sync = Run({"sync"});
+  ASSERT_EQ(sync.status, 0) << sync.err;
+  EXPECT_NE(sync.out.find("  F1 - disabled\n"), std::string::npos) << sync.out;
+  EXPECT_NE(sync.out.find("  F2 - stop macro\n"), std::string::npos) << sync.out;
+  const RunResult json = Run({"--json", "sync"});
+  EXPECT_NE(json.out.find("\"assigned\":[\"F1 - disabled\",\"F2 - stop macro\"]"), std::string::npos) << json.out;
+
+  const struct {
+    const char* key;
+    const char* function;
+    const char* printed;
+  } assigns[] = {{"F3", "disabled", "F3 - disabled\n"},
+                 {"F3", "default", "F3 - default\n"},
+                 {"F4", "default", "F4 - default\n"}};
+  for (const auto& a : assigns) {
+    const RunResult r = Run({"assign", a.key, a.function});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, a.printed);
+  }
 }
 
 }  // namespace
