@@ -50,6 +50,12 @@ TEST(WaylandProcessTest, StartsShowsItsWindowAndEndsOnKill) {
   env.insert(QStringLiteral("WAYLAND_DISPLAY"), weston.Socket());
   env.remove(QStringLiteral("DISPLAY"));
   env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("zarvel.start.info=true"));
+  // In the sanitizer build: the Wayland client library and the graphics
+  // driver Qt loads for it keep small allocations to the end, which the leak
+  // checker would report as the program's exit status. Our own leaks are
+  // checked by every other test.
+  if (env.contains(QStringLiteral("ASAN_OPTIONS")))
+    env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
 
   ZarvelProcess zarvel;
   zarvel.Start({QStringLiteral("--simulate")}, env);
