@@ -89,6 +89,9 @@ fuzz: fuzz-deps
 
 bench: build
 	$(BUILD_DIR)/bin/zarvel_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	if [ -x $(BUILD_DIR)/bin/zarvel_gui_bench ]; then \
+	  QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bin/zarvel_gui_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; \
+	fi
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz
