@@ -167,6 +167,18 @@ struct LightingRun {
     return kExitFailed;
   }
 
+  // `status` of the keyboard write, turned into kExitFailed when the slot
+  // file could not be saved (`unsaved`, "PATH: reason"): the keyboard forgets
+  // nothing, but the next slot load would bring back the old colours.
+  // `shown` says what the keyboard took, `what` what was not saved.
+  int CheckSaved(int status, const std::string& unsaved, const std::string& shown, const std::string& what) {
+    if (unsaved.empty()) return status;
+    c.err << "zarvelctl: ";
+    if (status == kExitOk && !shown.empty()) c.err << shown << ", but ";
+    c.err << what << " could not be saved: " << unsaved << '\n';
+    return kExitFailed;
+  }
+
   CommandContext& c;
   KeyboardSession session;
   NullLightingView view;
@@ -339,8 +351,15 @@ int Paint(LightingRun& run, const std::string& keyName, const std::string& colou
     return kExitFailed;
   }
   lighting.SetPaintColour({colour->red, colour->green, colour->blue});
-  if (lighting.Colours().slot.tool != 0) lighting.SetTool(0);
-  return run.Check(lighting.PaintKey(button), "key colour");
+  std::string unsaved = lighting.LastFileError();
+  if (lighting.Colours().slot.tool != 0) {
+    lighting.SetTool(0);
+    if (unsaved.empty()) unsaved = lighting.LastFileError();
+  }
+  const int status = run.Check(lighting.PaintKey(button), "key colour");
+  if (unsaved.empty()) unsaved = lighting.LastFileError();
+  return run.CheckSaved(status, unsaved, "the keyboard shows " + keyName + " in " + colourText,
+                        "the key's colour");
 }
 
 }  // namespace
@@ -394,6 +413,8 @@ int RunColours(CommandContext& c) {
       return kExitUsage;
     }
     status = run.Check(lighting.SelectUserSlot(*slot - 1), "slot's colours");
+    status = run.CheckSaved(status, lighting.LastFileError(), "the keyboard shows slot " + std::to_string(*slot),
+                            "its settings");
   } else if (action == "base") {
     auto colour = ParseColour(args[1]);
     if (!colour) {
@@ -401,6 +422,8 @@ int RunColours(CommandContext& c) {
       return kExitUsage;
     }
     status = run.Check(lighting.SetBaseColour({colour->red, colour->green, colour->blue}), "key colours");
+    status = run.CheckSaved(status, lighting.LastFileError(), "the keyboard shows base colour " + args[1],
+                            "the slot's colours");
   } else if (action == "tool") {
     const std::string tool = Lower(args[1]);
     if (tool != "paint" && tool != "base") {
@@ -408,6 +431,7 @@ int RunColours(CommandContext& c) {
       return kExitUsage;
     }
     lighting.SetTool(tool == "paint" ? 0 : 1);
+    status = run.CheckSaved(status, lighting.LastFileError(), "", "the slot's tool");
   } else if (action == "send") {
     status = run.Check(lighting.SendKeyColours(), "key colours");
   }

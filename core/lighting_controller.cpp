@@ -1,6 +1,10 @@
 #include "core/lighting_controller.h"
 
+#include <sys/stat.h>
+
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <future>
 #include <system_error>
 #include <span>
@@ -9,6 +13,8 @@
 
 #include "device/device_info_record.h"
 #include "device/report_frame.h"
+#include "model/atomic_file.h"
+#include "skin/ini_file.h"
 #include "skin/language.h"
 
 namespace zarvel {
@@ -31,6 +37,20 @@ LightingColour AsLightingColour(const SlotColour& colour) { return {colour.red, 
 constexpr std::array<LightingPicture, 4> kChoicePictures = {
     LightingPicture::kChoiceRed, LightingPicture::kChoiceYellow, LightingPicture::kChoiceGreen,
     LightingPicture::kChoiceBlue};
+
+// Why a slot file write failed, as "PATH: reason". The INI writer refuses a
+// file it cannot read whole (a folder, or one over its size limit) without
+// an errno of its own, so those are looked up; otherwise `savedErrno`, taken
+// right after the failed write, tells (a read-only file or folder).
+std::string SlotFileFailure(const std::string& path, int savedErrno) {
+  const int probe = ProbeRegularFile(path);
+  if (probe != 0 && probe != ENOENT) return path + ": " + ReadFailureText(probe);
+  struct stat info {};
+  if (probe == 0 && ::stat(path.c_str(), &info) == 0 && static_cast<std::size_t>(info.st_size) > kMaxIniFileBytes) {
+    return path + ": " + ReadFailureText(kReadTooLarge, kMaxIniFileBytes);
+  }
+  return path + ": " + std::strerror(savedErrno != 0 ? savedErrno : EIO);
+}
 
 }  // namespace
 
@@ -312,6 +332,7 @@ int LightingController::ResetLighting() {
 // ---- Per-key colours -------------------------------------------------------
 
 int LightingController::PaintKey(int buttonId) {
+  fileError_.clear();
   // Whether the current profile runs the user effect is not known.
   if (LightingUnread()) return 0;
   int profile = CurrentProfile();
@@ -321,20 +342,20 @@ int LightingController::PaintKey(int buttonId) {
   // The slot file is saved by a helper while the keyboard takes the colour:
   // one waits on the disk, the other on the reports, and a key painted after
   // another waits for the first save, so saves never overlap.
+  // errno belongs to the saving thread, so the reason is worked out there.
   auto save = [files = files_, profile, slot = colours_.slot.currentSlot, index = paint.colourIndex,
-               entry = paint.entry] { files.WriteKeyEntry(profile, slot, index, entry); };
-  std::future<void> saving;
+               entry = paint.entry]() -> std::string {
+    if (files.WriteKeyEntry(profile, slot, index, entry)) return {};
+    return SlotFileFailure(files.LightingFilePath(profile), errno);
+  };
+  std::future<std::string> saving;
   try {
     saving = std::async(std::launch::async, save);
   } catch (const std::system_error&) {
     // No thread to be had: save after the write instead.
   }
   int result = SendColourWrites(profile, paint.writes);
-  if (saving.valid()) {
-    saving.get();
-  } else {
-    save();
-  }
+  fileError_ = saving.valid() ? saving.get() : save();
   return result;
 }
 
@@ -362,6 +383,11 @@ int LightingController::LoadUserSlotFor(int profile, bool send) {
 
 int LightingController::LoadUserSlot(bool send) { return LoadUserSlotFor(CurrentProfile(), send); }
 
+void LightingController::NoteFileWrite(bool written, int profile) {
+  const int savedErrno = errno;
+  if (!written && fileError_.empty()) fileError_ = SlotFileFailure(files_.LightingFilePath(profile), savedErrno);
+}
+
 void LightingController::FillSlotListFor(int profile) {
   colours_.slot.names = files_.ReadSlotNames(profile);
   view_.SetSlotNames(std::vector<std::string>(colours_.slot.names.begin(), colours_.slot.names.end()));
@@ -370,9 +396,10 @@ void LightingController::FillSlotListFor(int profile) {
 void LightingController::FillSlotList() { FillSlotListFor(CurrentProfile()); }
 
 int LightingController::SelectUserSlot(int slot) {
+  fileError_.clear();
   if (!zarvel::SelectUserSlot(colours_, slot)) return 0;
   int profile = CurrentProfile();
-  files_.WriteCurrentSlot(profile, slot);
+  NoteFileWrite(files_.WriteCurrentSlot(profile, slot), profile);
   int result = LoadUserSlotFor(profile, true);
   RefreshUserGroup();
   ShowKeyColours();
@@ -389,27 +416,31 @@ bool LightingController::RenameUserSlot(std::string_view text) {
 void LightingController::SetPaintColour(SlotColour colour) {
   SlotSettings settings = zarvel::SetPaintColour(colours_, colour);
   view_.ShowColour(LightingColourButton::kPaintColour, AsLightingColour(colour));
-  files_.WriteSlotSettings(CurrentProfile(), colours_.slot.currentSlot, settings);
+  fileError_.clear();
+  NoteFileWrite(files_.WriteSlotSettings(CurrentProfile(), colours_.slot.currentSlot, settings), CurrentProfile());
 }
 
 int LightingController::SetBaseColour(SlotColour colour) {
   int profile = CurrentProfile();
+  fileError_.clear();
   BaseColourChange change = zarvel::SetBaseColour(colours_, profile, colour);
   if (!change.changed) return kResultDone;
   int slot = colours_.slot.currentSlot;
   view_.ShowColour(LightingColourButton::kBaseColour, AsLightingColour(colour));
-  files_.WriteSlotSettings(profile, slot, change.settings);
+  NoteFileWrite(files_.WriteSlotSettings(profile, slot, change.settings), profile);
   for (int buttonId : change.repaintedButtons) view_.ShowKeyFrame(ButtonFrame{buttonId, colour});
-  files_.WriteKeyEntries(profile, slot, change.entries);
+  NoteFileWrite(files_.WriteKeyEntries(profile, slot, change.entries), profile);
   return SendColourWrites(profile, change.writes);
 }
 
 bool LightingController::SetTool(int tool) {
+  fileError_.clear();
   if (!zarvel::SetTool(colours_, tool)) return false;
   ToolPictures pictures = ToolPicturesFor(tool);
   view_.SetPicture(LightingPicture::kFirstTool, pictures.first);
   view_.SetPicture(LightingPicture::kSecondTool, pictures.second);
-  files_.WriteSlotSettings(CurrentProfile(), colours_.slot.currentSlot, colours_.slot.Settings());
+  NoteFileWrite(files_.WriteSlotSettings(CurrentProfile(), colours_.slot.currentSlot, colours_.slot.Settings()),
+                CurrentProfile());
   return true;
 }
 

@@ -115,6 +115,12 @@ class LightingController {
   void ClearKeyColours();
   void RecomputeBaseMarks();
   void RefreshUserGroup();
+  // Why the last slot edit (SelectUserSlot, SetPaintColour, SetBaseColour,
+  // SetTool, PaintKey) could not save the slot file, as "PATH: reason";
+  // empty when it saved everything. The keyboard keeps no copy of the
+  // per-key colours, so an unsaved edit is lost at the next slot load even
+  // when the keyboard took it.
+  const std::string& LastFileError() const { return fileError_; }
 
   // ---- Sequences of the main window -------------------------------------
   // Connection refresh, once the profiles are read and the current profile
@@ -144,6 +150,10 @@ class LightingController {
   void ShowDirection();
   void FillSlotListFor(int profile);
   int LoadUserSlotFor(int profile, bool send);
+  // Keeps the first failed slot file write of the current edit; call it
+  // straight after the write, while errno still tells why.
+  void NoteFileWrite(bool written, int profile);
+
 
   DeviceLink& link_;
   LightingView& view_;
@@ -152,6 +162,7 @@ class LightingController {
   UserLightingFiles files_;
   LightingState state_;
   KeyColourState colours_;
+  std::string fileError_;
 };
 
 }  // namespace zarvel

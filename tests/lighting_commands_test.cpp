@@ -3,6 +3,9 @@
 // values the keyboard cannot take.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -71,6 +74,56 @@ TEST_F(LightingCommandsTest, ValuesTheKeyboardCannotTakeAreUsageErrorsAndSendNoW
     EXPECT_FALSE(r.err.empty());
     EXPECT_FALSE(Has(Requests(), "04 2c 00 06")) << "lighting write for " << args.back();
   }
+}
+
+// The keyboard keeps no copy of the per-key colours: an edit the slot file
+// did not take is lost at the next load, so it must not look like success.
+TEST_F(LightingCommandsTest, AnUnsavableSlotFileFailsEveryColourEditWithItsPathAndReason) {
+  ASSERT_EQ(Run({"lighting", "--effect", "20"}).status, 0);
+  const std::filesystem::path file = UserData() / "UserDengColor_0.userd";
+  struct Case {
+    const char* name;
+    void (*make)(const std::filesystem::path&);
+    const char* reason;
+  };
+  std::vector<Case> cases = {
+      {"a folder", [](const std::filesystem::path& p) { std::filesystem::create_directory(p); }, "not a regular file"},
+      {"oversized",
+       [](const std::filesystem::path& p) {
+         std::ofstream(p).put('[');
+         std::filesystem::resize_file(p, 17u * 1024u * 1024u);
+       },
+       "larger than"},
+  };
+  // Root writes read-only files regardless.
+  if (::geteuid() != 0) {
+    cases.push_back({"read-only",
+                     [](const std::filesystem::path& p) {
+                       std::ofstream(p) << "[PRESENTMODE]\nmode=0\n";
+                       std::filesystem::permissions(p, std::filesystem::perms::owner_read);
+                     },
+                     "Permission denied"});
+  }
+  const std::vector<std::vector<std::string>> edits = {
+      {"colours", "slot", "3"}, {"colours", "base", "00ff00"}, {"colours", "tool", "base"},
+      {"colours", "paint", "Esc", "112233"}};
+  for (const Case& c : cases) {
+    for (const auto& args : edits) {
+      std::filesystem::remove_all(file);
+      c.make(file);
+      const RunResult r = Run(args);
+      EXPECT_EQ(r.status, 1) << c.name << ": " << args[1] << "\n" << r.err;
+      EXPECT_NE(r.err.find(file.string() + ": " + c.reason), std::string::npos) << c.name << ": " << r.err;
+      Requests();
+    }
+  }
+  std::filesystem::remove_all(file);
+  // The keyboard write stands and says so.
+  std::filesystem::create_directory(file);
+  const RunResult r = Run({"colours", "slot", "3"});
+  EXPECT_NE(r.err.find("the keyboard shows slot 3, but its settings could not be saved"), std::string::npos) << r.err;
+  std::filesystem::remove_all(file);
+  EXPECT_EQ(Run({"colours", "slot", "3"}).status, 0);
 }
 
 }  // namespace
