@@ -23,27 +23,6 @@ namespace {
 using namespace zarvel;
 using namespace zarvel::bench;
 
-// Macros of 40 key strokes each (80 actions), named, until the next one would not fit the
-// keyboard's macro memory with its name.
-MacroSet FullMacroMemory(std::size_t capacity) {
-  MacroSet macros;
-  for (std::uint16_t id = 1; id <= kMaxMacros; ++id) {
-    MacroRecord macro;
-    macro.id = id;
-    macro.repeat = 1;
-    SetMacroNameUtf8(macro, "Macro " + std::to_string(id));
-    macro.actionCount = 80;
-    for (std::uint16_t a = 0; a < macro.actionCount; ++a)
-      macro.actions[a] = MacroAction{10, static_cast<KeyCode>(0x10 + a / 2 % 20), a % 2 == 0 ? kPress : kRelease};
-    macros.push_back(macro);
-    if (MacroAreaSizes(macros).withNames > capacity) {
-      macros.pop_back();
-      break;
-    }
-  }
-  return macros;
-}
-
 void BM_ApplyFullMacroMemory(benchmark::State& state) {
   ConnectedKeyboard rig("apply-bench");
   SimulatedKeyboard& keyboard = rig.keyboard;

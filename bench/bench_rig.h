@@ -15,6 +15,8 @@
 #include "device/connection_monitor.h"
 #include "device/simulated_backend.h"
 #include "model/default_matrix.h"
+#include "model/macro.h"
+#include "model/macro_area.h"
 #include "skin/program_paths.h"
 
 namespace zarvel::bench {
@@ -60,6 +62,27 @@ struct BenchFolders {
 // the kernel's default 50 us of timer slack on each sleep would otherwise be
 // charged to the program.
 inline void LowerTimerSlack() { ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL); }
+
+// Macros of 40 key strokes each (80 actions), named, until the next one would
+// not fit the keyboard's macro memory with its name: the largest Apply.
+inline MacroSet FullMacroMemory(std::size_t capacity) {
+  MacroSet macros;
+  for (std::uint16_t id = 1; id <= kMaxMacros; ++id) {
+    MacroRecord macro;
+    macro.id = id;
+    macro.repeat = 1;
+    SetMacroNameUtf8(macro, "Macro " + std::to_string(id));
+    macro.actionCount = 80;
+    for (std::uint16_t a = 0; a < macro.actionCount; ++a)
+      macro.actions[a] = MacroAction{10, static_cast<KeyCode>(0x10 + a / 2 % 20), a % 2 == 0 ? kPress : kRelease};
+    macros.push_back(macro);
+    if (MacroAreaSizes(macros).withNames > capacity) {
+      macros.pop_back();
+      break;
+    }
+  }
+  return macros;
+}
 
 struct ConnectedKeyboard {
   explicit ConnectedKeyboard(const std::string& name) : folders(name) {

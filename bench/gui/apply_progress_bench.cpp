@@ -10,7 +10,6 @@
 //   ratio             Apply's time, click to end, / (exchanges x 2 ms), the
 //                     least the wire allows
 #include <benchmark/benchmark.h>
-#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -23,6 +22,7 @@
 #include <vector>
 
 #include "app/keyboard_write_runner.h"
+#include "bench/bench_rig.h"
 #include "app/main_window.h"
 #include "app/progress_animation.h"
 #include "core/app_core.h"
@@ -40,28 +40,6 @@ namespace {
 using namespace zarvel;
 using Clock = std::chrono::steady_clock;
 
-constexpr double kExchangeMs = 2.0;
-
-// Named macros of 40 key strokes until the next would not fit with its name.
-MacroSet FullMacroMemory(std::size_t capacity) {
-  MacroSet macros;
-  for (std::uint16_t id = 1; id <= kMaxMacros; ++id) {
-    MacroRecord macro;
-    macro.id = id;
-    macro.repeat = 1;
-    SetMacroNameUtf8(macro, "Macro " + std::to_string(id));
-    macro.actionCount = 80;
-    for (std::uint16_t a = 0; a < macro.actionCount; ++a)
-      macro.actions[a] = MacroAction{10, static_cast<KeyCode>(0x10 + a / 2 % 20), a % 2 == 0 ? kPress : kRelease};
-    macros.push_back(macro);
-    if (MacroAreaSizes(macros).withNames > capacity) {
-      macros.pop_back();
-      break;
-    }
-  }
-  return macros;
-}
-
 struct PrivateFolders {
   PrivateFolders() {
     root = std::filesystem::temp_directory_path() / ("zarvel-apply-progress-" + std::to_string(::getpid()));
@@ -78,7 +56,7 @@ struct PrivateFolders {
 void BM_ApplyWhileTheWindowPaints(benchmark::State& state) {
   // The simulated keyboard sleeps per report; the kernel's timer slack would
   // otherwise be charged to the program.
-  ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+  bench::LowerTimerSlack();
   PrivateFolders folders;
   SimulatedKeyboard keyboard;
   SimulatedBackend backend(keyboard);
@@ -97,7 +75,7 @@ void BM_ApplyWhileTheWindowPaints(benchmark::State& state) {
   core.ConnectionRefresh();
   {
     std::lock_guard lock(core.StoreLock());
-    core.Store().macros = FullMacroMemory(context.MacroCapacity());
+    core.Store().macros = bench::FullMacroMemory(context.MacroCapacity());
   }
   keyboard.SetTransferLatency(std::chrono::microseconds(state.range(0)));
   window.show();
@@ -124,7 +102,7 @@ void BM_ApplyWhileTheWindowPaints(benchmark::State& state) {
     for (std::size_t i = 1; i < frames.size(); ++i)
       max_gap_ms = std::max(max_gap_ms, std::chrono::duration<double, std::milli>(frames[i] - frames[i - 1]).count());
     const double ms = std::chrono::duration<double, std::milli>(end - start).count();
-    ratio_sum += ms / (static_cast<double>(exchanges) * kExchangeMs);
+    ratio_sum += ms / (static_cast<double>(exchanges) * bench::kExchangeMs);
   }
   state.counters["max_frame_gap_ms"] = max_gap_ms;
   state.counters["exchanges"] = static_cast<double>(exchanges);
