@@ -75,7 +75,7 @@ AtomicFileWriter::AtomicFileWriter(std::string target) : target_(std::move(targe
     return;
   }
   RemoveStaleTempFiles(target_);
-  std::string pattern = target_ + ".tmp-XXXXXX";
+  std::string pattern = TempFilePrefix(target_) + "XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   fd_ = ::mkstemp(name.data());

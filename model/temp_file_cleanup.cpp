@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -51,7 +53,29 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+constexpr std::size_t kRandomPart = 6;  // mkstemp's "XXXXXX"
+constexpr const char* kTempMark = ".tmp-";
+
 }  // namespace
+
+std::string TempFilePrefix(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const auto slash = target.find_last_of('/');
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  long name_max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  if (name_max <= 0) name_max = NAME_MAX;
+  const std::string prefix = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  if (name.size() + std::strlen(kTempMark) + kRandomPart <= static_cast<std::size_t>(name_max))
+    return target + kTempMark;
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const unsigned char c : name) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  return prefix + ".zarvel-" + hex + kTempMark;
+}
 
 int RememberTempFile(const std::string& path) {
   if (path.size() >= PATH_MAX) return -1;
@@ -74,15 +98,16 @@ void ForgetTempFile(int slot) {
 
 int RemoveStaleTempFiles(const std::string& target, long min_age_seconds) {
   const std::string folder = FolderOf(target);
-  const auto slash = target.find_last_of('/');
-  const std::string prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + ".tmp-";
+  const std::string full_prefix = TempFilePrefix(target);
+  const auto slash = full_prefix.find_last_of('/');
+  const std::string prefix = slash == std::string::npos ? full_prefix : full_prefix.substr(slash + 1);
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return 0;
   const std::time_t now = std::time(nullptr);
   int removed = 0;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (name.size() != prefix.size() + kRandomPart || name.compare(0, prefix.size(), prefix) != 0) continue;
     const std::string path = folder + "/" + name;
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) continue;

@@ -19,8 +19,15 @@ namespace zarvel {
 int RememberTempFile(const std::string& path);
 void ForgetTempFile(int slot);
 
+// The start of a temporary file's path beside `target`, to be followed by
+// six random characters: "TARGET.tmp-". A name too long for that to fit the
+// folder's name limit (a profile file named up to the limit itself) gets a
+// short hidden one instead, ".zarvel-HASH.tmp-", HASH being the name's
+// 64-bit FNV-1a in hexadecimal, so each target still has prefixes of its own.
+std::string TempFilePrefix(const std::string& target);
+
 // Removes "BASENAME.tmp-XXXXXX" files beside `target` (same folder, exactly
-// six characters after "tmp-") that are regular files owned by this user and
+// six characters after the TempFilePrefix) that are regular files owned by this user and
 // unchanged for `min_age_seconds`. Returns how many were removed.
 int RemoveStaleTempFiles(const std::string& target, long min_age_seconds = 60);
 

@@ -1,4 +1,5 @@
 #include "model/atomic_file.h"
+#include "model/temp_file_cleanup.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -10,6 +11,7 @@
 
 #include <csignal>
 #include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
 #include <functional>
@@ -188,6 +190,37 @@ TEST_F(AtomicFileSafetyTest, AbandonedTemporaryFilesAreRemovedByTheNextWrite) {
   EXPECT_FALSE(fs::exists(stale));
   EXPECT_TRUE(fs::exists(fresh));  // may be another process's write in progress
   EXPECT_TRUE(fs::exists(other));  // not our pattern
+}
+
+// A name as long as the folder allows leaves no room for ".tmp-XXXXXX":
+// such a target is written through a short hidden temporary name, and that
+// name's leftovers are cleaned up like any other.
+TEST_F(AtomicFileSafetyTest, NamesUpToTheFolderLimitAreWritten) {
+  const long name_max = ::pathconf(dir_.c_str(), _PC_NAME_MAX);
+  ASSERT_GT(name_max, 20);
+  for (const long length : {name_max - 11, name_max - 10, name_max}) {
+    const std::string target = dir_ + "/" + std::string(static_cast<std::size_t>(length), 'n');
+    ASSERT_TRUE(WriteFileAtomically(target, std::string("first"))) << length << ": " << std::strerror(errno);
+    ASSERT_TRUE(WriteFileAtomically(target, std::string("second"))) << length;
+    EXPECT_EQ(Content(target), "second") << length;
+    fs::remove(target);
+  }
+  EXPECT_EQ(TempFilesIn(dir_), 0u);
+
+  const std::string longest = dir_ + "/" + std::string(static_cast<std::size_t>(name_max), 'm');
+  const std::string prefix = TempFilePrefix(longest);
+  EXPECT_NE(prefix, TempFilePrefix(dir_ + "/" + std::string(static_cast<std::size_t>(name_max), 'q')));
+  const std::string stale = prefix + "Ab12Cd";
+  ASSERT_TRUE(WriteFileAtomically(stale, std::string("junk")));
+  const timespec old_times[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, stale.c_str(), old_times, 0), 0);
+  ASSERT_TRUE(WriteFileAtomically(longest, std::string("v1")));
+  EXPECT_FALSE(fs::exists(stale));
+
+  // One byte over the limit is the system's refusal, not a crash or a cut name.
+  const std::string over = dir_ + "/" + std::string(static_cast<std::size_t>(name_max + 1), 'o');
+  EXPECT_FALSE(WriteFileAtomically(over, std::string("x")));
+  EXPECT_EQ(errno, ENAMETOOLONG);
 }
 
 TEST_F(AtomicFileSafetyTest, TerminationRemovesTheTemporaryFile) {

@@ -4,6 +4,7 @@
 // corpus of damaged profile files gets the same verdict from validate, dump
 // and import, with the store file untouched whenever an import fails.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <random>
@@ -95,6 +96,34 @@ TEST_F(CommandHonestyTest, ExportWithoutKeyboardOrStoreIsAnError) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("nothing to export"), std::string::npos) << r.err;
   EXPECT_FALSE(fs::exists(File("out.zvl")));
+}
+
+// Profile files named up to the file system's limit are written, read back
+// and replaced like any other; one byte more is refused with the system's
+// reason and leaves nothing behind.
+TEST_F(CommandHonestyTest, FileNamesUpToTheLimitWork) {
+  const long name_max = ::pathconf(dir_.c_str(), _PC_NAME_MAX);
+  ASSERT_GT(name_max, 20);
+  const std::string longest = File(std::string(static_cast<std::size_t>(name_max - 4), 'p').append(".zvl").c_str());
+  RunResult r = Run({"new-file", longest});
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = Run({"read", longest});
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = Run({"export", longest});
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = Run({"validate", longest});
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = Run({"import", longest});
+  EXPECT_EQ(r.status, 0) << r.err;
+
+  const std::string over = File(std::string(static_cast<std::size_t>(name_max - 3), 'q').append(".zvl").c_str());
+  r = Run({"export", over});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("File name too long"), std::string::npos) << r.err;
+  std::size_t entries = 0;
+  for (const auto& entry : fs::directory_iterator(dir_))
+    entries += entry.path().filename().string().find(".tmp-") != std::string::npos;
+  EXPECT_EQ(entries, 0u);
 }
 
 TEST_F(CommandHonestyTest, ControlCharactersInNamesAreEscaped) {
