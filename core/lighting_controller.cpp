@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <future>
@@ -30,6 +32,12 @@ constexpr int kFirstDefaultEffect = 1;
 // the keyboard takes or refuses each on its own.
 void Keep(int& result, int next) {
   if (result == kResultDone && next != kResultDone) result = next;
+}
+
+// A panel edit runs on the window's thread: it waits for another process
+// only briefly, so a long zarvelctl run cannot freeze the window.
+std::chrono::milliseconds PanelEditWait() {
+  return std::min(StoreLockFile::DefaultWait(), std::chrono::milliseconds(500));
 }
 
 LightingColour AsLightingColour(const SlotColour& colour) { return {colour.red, colour.green, colour.blue}; }
@@ -207,6 +215,8 @@ void LightingController::RefreshLightingPanel() {
 
 int LightingController::SelectEffect(int position) {
   if (LightingUnread()) return 0;
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
   ClearKeyColours();
   if (state_.effects.EffectAt(position) < 0) return 0;
   AreaWrites writes = zarvel::SelectEffect(state_, position);
@@ -223,18 +233,24 @@ int LightingController::SelectEffect(int position) {
 
 int LightingController::SetBrightness(int position) {
   if (LightingUnread()) return 0;
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
   if (position >= 0 && position <= 4) view_.SetPicture(LightingPicture::kBrightness, BrightnessPicture(position));
   return SendAreaWrites(zarvel::SetBrightness(state_, position));
 }
 
 int LightingController::SetSpeedPosition(int position) {
   if (LightingUnread()) return 0;
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
   if (position >= 0 && position <= 3) view_.SetPicture(LightingPicture::kSpeed, SpeedPicture(position));
   return SendAreaWrites(zarvel::SetSpeedPosition(state_, position));
 }
 
 int LightingController::SetDirection(DirectionArrow arrow) {
   if (LightingUnread()) return 0;
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
   AreaWrites writes = zarvel::SetDirection(state_, arrow);
   ArrowPictures arrows = DirectionPictures(state_.effect, state_.direction);
   view_.SetPicture(LightingPicture::kFirstArrow, arrows.first);
@@ -244,6 +260,8 @@ int LightingController::SetDirection(DirectionArrow arrow) {
 
 int LightingController::SetColour(LightingColour colour) {
   if (LightingUnread()) return 0;
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
   AreaWrites writes = zarvel::SetColour(state_, colour);
   view_.SetPicture(LightingPicture::kRandomA, RandomColourPicture(false));
   view_.SetPicture(LightingPicture::kRandomB, RandomColourPicture(false));
@@ -254,6 +272,8 @@ int LightingController::SetColour(LightingColour colour) {
 
 int LightingController::ToggleRandomColour() {
   if (LightingUnread()) return 0;
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
   AreaWrites writes = zarvel::ToggleRandomColour(state_);
   view_.SetPicture(LightingPicture::kRandomA, RandomColourPicture(state_.randomColour));
   view_.SetPicture(LightingPicture::kRandomB, RandomColourPicture(state_.randomColour));
@@ -262,6 +282,8 @@ int LightingController::ToggleRandomColour() {
 
 int LightingController::SetColourChoice(int choice) {
   if (LightingUnread()) return 0;
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
   AreaWrites writes = zarvel::SetColourChoice(state_, choice);
   if (writes.empty()) return 0;
   for (int c = 0; c < static_cast<int>(kChoicePictures.size()); ++c) {
@@ -272,6 +294,8 @@ int LightingController::SetColourChoice(int choice) {
 
 int LightingController::SetReportRate(int rate) {
   if (LightingUnread()) return 0;
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
   AreaWrites writes = zarvel::SetReportRate(state_, rate);
   if (writes.empty()) return 0;
   view_.CheckReportRate(rate);
@@ -288,6 +312,8 @@ void LightingController::TurnLightingSwitchOff() {
 }
 
 int LightingController::ToggleLightingSwitch() {
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
   if (!zarvel::ToggleLightingSwitch(state_)) {
     TurnLightingSwitchOff();
     return kResultDone;
@@ -313,6 +339,8 @@ int LightingController::ResetLighting() {
   // The default record would be written over the profile the state was
   // last read from, not the one the window shows.
   if (LightingUnread()) return 0;
+  const StoreLockFile others;
+  if (!Held(others)) return 0;
   int result = kResultDone;
   int position = state_.effects.PositionOf(kFirstDefaultEffect);
   if (position >= 0) Keep(result, SelectEffect(position));
@@ -335,6 +363,8 @@ int LightingController::PaintKey(int buttonId) {
   fileError_.clear();
   // Whether the current profile runs the user effect is not known.
   if (LightingUnread()) return 0;
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
   int profile = CurrentProfile();
   PaintResult paint = zarvel::PaintKey(colours_, profile, buttonId, state_.effect);
   if (!paint.painted) return 0;
@@ -360,6 +390,8 @@ int LightingController::PaintKey(int buttonId) {
 }
 
 int LightingController::SendKeyColours() {
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
   int profile = CurrentProfile();
   return SendColourWrites(profile, zarvel::SendKeyColours(colours_, profile));
 }
@@ -383,6 +415,17 @@ int LightingController::LoadUserSlotFor(int profile, bool send) {
 
 int LightingController::LoadUserSlot(bool send) { return LoadUserSlotFor(CurrentProfile(), send); }
 
+bool LightingController::Held(const StoreLockFile& lock) {
+  if (lock.Held()) return true;
+  prompter_.ShowMessage("STORE_BUSY_PROMPT", LookupText("STORE_BUSY_PROMPT"));
+  // The control the user moved goes back to what the keyboard holds.
+  if (!LightingUnread()) {
+    ShowValues();
+    view_.SelectEffectEntry(state_.effects.PositionOf(state_.effect));
+  }
+  return false;
+}
+
 void LightingController::NoteFileWrite(bool written, int profile) {
   const int savedErrno = errno;
   if (!written && fileError_.empty()) fileError_ = SlotFileFailure(files_.LightingFilePath(profile), savedErrno);
@@ -396,6 +439,8 @@ void LightingController::FillSlotListFor(int profile) {
 void LightingController::FillSlotList() { FillSlotListFor(CurrentProfile()); }
 
 int LightingController::SelectUserSlot(int slot) {
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
   fileError_.clear();
   if (!zarvel::SelectUserSlot(colours_, slot)) return 0;
   int profile = CurrentProfile();
@@ -407,6 +452,11 @@ int LightingController::SelectUserSlot(int slot) {
 }
 
 bool LightingController::RenameUserSlot(std::string_view text) {
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) {
+    RefreshUserGroup();
+    return false;
+  }
   std::string name = zarvel::RenameUserSlot(colours_, text);
   int slot = colours_.slot.currentSlot;
   view_.SetSlotName(slot, name);
@@ -414,6 +464,8 @@ bool LightingController::RenameUserSlot(std::string_view text) {
 }
 
 void LightingController::SetPaintColour(SlotColour colour) {
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return;
   SlotSettings settings = zarvel::SetPaintColour(colours_, colour);
   view_.ShowColour(LightingColourButton::kPaintColour, AsLightingColour(colour));
   fileError_.clear();
@@ -421,6 +473,8 @@ void LightingController::SetPaintColour(SlotColour colour) {
 }
 
 int LightingController::SetBaseColour(SlotColour colour) {
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
   int profile = CurrentProfile();
   fileError_.clear();
   BaseColourChange change = zarvel::SetBaseColour(colours_, profile, colour);
@@ -435,6 +489,8 @@ int LightingController::SetBaseColour(SlotColour colour) {
 
 bool LightingController::SetTool(int tool) {
   fileError_.clear();
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return false;
   if (!zarvel::SetTool(colours_, tool)) return false;
   ToolPictures pictures = ToolPicturesFor(tool);
   view_.SetPicture(LightingPicture::kFirstTool, pictures.first);
@@ -462,6 +518,8 @@ void LightingController::RefreshUserGroup() {
 // ---- Sequences of the main window ------------------------------------------
 
 int LightingController::OnConnected() {
+  const StoreLockFile others;
+  if (!Held(others)) return 0;
   int result = LoadLighting();
   RefreshLightingPanel();
   if (KeyboardOffersUserEffect()) RecomputeBaseMarks();
@@ -469,6 +527,8 @@ int LightingController::OnConnected() {
 }
 
 int LightingController::OnProfileSelected() {
+  const StoreLockFile others;
+  if (!Held(others)) return 0;
   int result = ReadLightingArea();
   if (KeyboardOffersUserEffect()) {
     FillSlotList();
@@ -487,6 +547,8 @@ int LightingController::OnProfileNotification() {
 
 void LightingController::RestoreUserLightingFiles() {
   if (!KeyboardOffersUserEffect()) return;
+  const StoreLockFile others;
+  if (!Held(others)) return;
   for (int profile = 0; profile < kLightingFileProfiles; ++profile) {
     files_.RestoreFromTemplate(profile);
     FillSlotListFor(profile);

@@ -14,11 +14,20 @@
 // (report_frame.h), or -1 for a failed read of the device information. The
 // window does not roll an edit back on failure: it keeps showing the new
 // value, as the keyboard has no other copy to ask, until the next read.
+//
+// Every edit and sequence that writes the keyboard's lighting or the user
+// lighting files holds the store lock (store_lock_file.h) for its whole
+// length, as zarvelctl's lighting and colours commands do: two processes
+// editing at once would interleave their transfers and lose each other's
+// slot file changes. When another process keeps it, the edit does nothing,
+// says so (STORE_BUSY_PROMPT) and returns 0 (false for the bool ones); the
+// panel goes back to the values the keyboard holds.
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include "core/lighting_view.h"
+#include "core/store_lock_file.h"
 #include "device/device_link.h"
 #include "model/key_colours.h"
 #include "model/lighting_state.h"
@@ -150,6 +159,8 @@ class LightingController {
   void ShowDirection();
   void FillSlotListFor(int profile);
   int LoadUserSlotFor(int profile, bool send);
+  // False after telling the user, when `lock` could not be taken.
+  bool Held(const StoreLockFile& lock);
   // Keeps the first failed slot file write of the current edit; call it
   // straight after the write, while errno still tells why.
   void NoteFileWrite(bool written, int profile);
@@ -157,7 +168,7 @@ class LightingController {
 
   DeviceLink& link_;
   LightingView& view_;
-  [[maybe_unused]] Prompter& prompter_;
+  Prompter& prompter_;
   LightingHost host_;
   UserLightingFiles files_;
   LightingState state_;

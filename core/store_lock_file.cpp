@@ -1,5 +1,6 @@
 #include "core/store_lock_file.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "model/file_lock.h"
@@ -11,7 +12,9 @@ namespace {
 
 // The process's one hold on the lock file and how many holders share it.
 struct ProcessHold {
-  std::mutex mutex;
+  // Timed: a thread that waits for another process holds it meanwhile, and a
+  // second thread must not wait longer than its own bound behind that one.
+  std::timed_mutex mutex;
   FileLock lock;
   int holders = 0;
 };
@@ -40,15 +43,20 @@ std::string SeededDefaultPath() {
 
 StoreLockFile::StoreLockFile() : StoreLockFile(SeededDefaultPath(), DefaultWait()) {}
 
+StoreLockFile::StoreLockFile(std::chrono::milliseconds wait) : StoreLockFile(SeededDefaultPath(), wait) {}
+
 StoreLockFile::StoreLockFile(const std::string& path, std::chrono::milliseconds wait) {
   ProcessHold& hold = Hold();
-  std::lock_guard guard(hold.mutex);
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  std::unique_lock guard(hold.mutex, std::defer_lock);
+  if (!guard.try_lock_until(deadline)) return;
   if (hold.holders > 0) {
     ++hold.holders;
     held_ = true;
     return;
   }
-  const int taken = hold.lock.Take(path, wait);
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+  const int taken = hold.lock.Take(path, std::max(left, std::chrono::milliseconds(0)));
   if (taken == kFileLockBusy) return;
   ++hold.holders;
   held_ = true;

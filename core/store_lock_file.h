@@ -31,6 +31,9 @@ class StoreLockFile {
  public:
   // Takes the lock on UserDataFolder()/zarvel.lock with the default wait.
   StoreLockFile();
+  // Takes the lock on UserDataFolder()/zarvel.lock, waiting at most `wait`
+  // (a short edit on the window's thread must not freeze it for the default).
+  explicit StoreLockFile(std::chrono::milliseconds wait);
   // Takes the lock on `path`, waiting at most `wait`.
   StoreLockFile(const std::string& path, std::chrono::milliseconds wait);
   ~StoreLockFile();

@@ -16,6 +16,10 @@
 #include "skin/ini_file.h"
 #include "skin/program_paths.h"
 #include "support/recording_lighting_view.h"
+#include "support/recording_prompter.h"
+#include "core/store_lock_file.h"
+#include "model/atomic_file.h"
+#include "model/file_lock.h"
 
 namespace zarvel {
 namespace {
@@ -88,10 +92,16 @@ struct LightingRig {
   DeviceLink link{command};
   ConnectionContext context{BuiltInDefaultMatrix()};
   testing::RecordingLightingView view;
-  SilentPrompter prompter;
+  testing::RecordingPrompter prompter;
   std::unique_ptr<LightingController> controller;
   static inline int serial = 0;
 };
+
+std::string ReadFileText(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  ReadWholeFile(path, bytes);
+  return std::string(bytes.begin(), bytes.end());
+}
 
 std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
   std::vector<std::string> all;
@@ -257,6 +267,45 @@ TEST(KeyColours, BaseColourRepaintsExactlyTheMarkedKeys) {
     if (button.buttonId == kEscButton || button.kind == LitButtonKind::kSpecial) continue;
     EXPECT_EQ(ColourAt(rig.controller->Colours(), 0, button.colourIndex), (SlotColour{0, 0, 200})) << button.buttonId;
   }
+}
+
+// Another Zarvel process (a zarvelctl lighting or colours run) holds the
+// store: every edit leaves the keyboard and the slot file alone, says so, and
+// puts the moved control back; a panel edit gives up quickly whatever the
+// usual wait, so the window is never frozen behind a long run.
+TEST(LightingLock, EditsChangeNothingWhileAnotherProcessHoldsTheStore) {
+  LightingRig rig;
+  PrepareUserEffect(rig, {1, 2, 3});
+  rig.prompter.Clear();
+  const std::string slot_file = ReadFileText(rig.SlotFile());
+  const auto lighting = rig.keyboard.Area(KeyboardArea::kLighting);
+  const int brightness = BrightnessSliderPosition(rig.controller->State().brightness);
+
+  FileLock other_process;  // a lock of its own open file, as another process's is
+  ASSERT_EQ(other_process.Take(StoreLockFile::DefaultPath(), std::chrono::milliseconds(0)), kFileLockTaken);
+  ::setenv("ZARVEL_LOCK_WAIT", "30", 1);
+  const auto start = std::chrono::steady_clock::now();
+  rig.view.sliders[LightingSlider::kBrightness] = (brightness + 1) % 5;  // the user moved it
+  EXPECT_EQ(rig.controller->SetBrightness((brightness + 1) % 5), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(rig.view.sliders[LightingSlider::kBrightness], brightness);
+  ::setenv("ZARVEL_LOCK_WAIT", "0.05", 1);
+  EXPECT_EQ(rig.controller->SelectEffect(rig.controller->State().effects.PositionOf(1)), 0);
+  EXPECT_EQ(rig.controller->PaintKey(kEscButton), 0);
+  EXPECT_EQ(rig.controller->SetBaseColour({0, 0, 200}), 0);
+  EXPECT_EQ(rig.controller->SelectUserSlot(1), 0);
+  EXPECT_FALSE(rig.controller->SetTool(1));
+  EXPECT_EQ(rig.controller->ResetLighting(), 0);
+  EXPECT_EQ(rig.controller->OnConnected(), 0);
+  EXPECT_TRUE(rig.Traffic().empty());
+  EXPECT_EQ(rig.keyboard.Area(KeyboardArea::kLighting), lighting);
+  EXPECT_EQ(ReadFileText(rig.SlotFile()), slot_file);
+  EXPECT_EQ(rig.prompter.Keys(), std::vector<std::string>(8, "STORE_BUSY_PROMPT"));
+
+  other_process.Release();
+  EXPECT_EQ(rig.controller->SetBrightness((brightness + 1) % 5), 1);
+  EXPECT_EQ(rig.controller->PaintKey(kEscButton), 1);
+  ::unsetenv("ZARVEL_LOCK_WAIT");
 }
 
 TEST(UserSlots, OneReadOfASlotGivesWhatKeyByKeyReadsGive) {
