@@ -142,7 +142,12 @@ std::string KeyboardOptionsHelp() {
 
 ChosenKeyboard::ChosenKeyboard(const KeyboardChoice& choice) {
   if (!choice.simulate) {
-    backend_ = std::make_unique<HidrawBackend>();
+    const char* root = std::getenv(kDeviceRootVariable);
+    if (root != nullptr && *root != '\0') {
+      backend_ = std::make_unique<HidrawBackend>(std::string(root) + "/sys/class/hidraw", std::string(root) + "/dev");
+    } else {
+      backend_ = std::make_unique<HidrawBackend>();
+    }
     return;
   }
   keyboard_ = std::make_unique<SimulatedKeyboard>(*choice.variant, choice.state_file);

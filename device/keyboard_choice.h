@@ -69,6 +69,11 @@ const DeviceVariant* ParseVariant(const std::string& text);
 // The help lines of the three options, indented as the usage texts show options.
 std::string KeyboardOptionsHelp();
 
+// Where the real keyboard is looked for: with ZARVEL_DEVICE_ROOT=DIR in the
+// environment, DIR/sys/class/hidraw and DIR/dev stand in for the system's
+// (a device tree laid out by a test, or copied from a user's machine).
+inline constexpr const char* kDeviceRootVariable = "ZARVEL_DEVICE_ROOT";
+
 // The HID backend of the choice: hidraw, or the simulated keyboard with its
 // backend. Lives as long as every HidDevice opened through it.
 class ChosenKeyboard {

@@ -8,6 +8,7 @@
 #include <regex>
 #include <sstream>
 
+#include "device/keyboard_choice.h"
 #include "model/atomic_file.h"
 #include "model/profile_file.h"
 #include "model/profile_store.h"
@@ -327,6 +328,46 @@ TEST_F(ZarvelctlTest, WithoutAKeyboardTheRealBackendSaysSo) {
   const RunResult r = Run({"info"});
   EXPECT_EQ(r.status, 3);
   EXPECT_NE(r.err.find("no Varnok Z7Q3RGB keyboard found"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zarvel
+
+namespace zarvel {
+namespace {
+
+// A keyboard whose device node this user may not open (no udev rule yet):
+// every way in names the node and the udev rule to install, instead of
+// "no keyboard found".
+TEST_F(ZarvelctlTest, AKeyboardThisUserMayNotOpenNamesTheUdevRule) {
+  const fs::path root = dir_ / "root";
+  const fs::path device = root / "sys/class/hidraw/hidraw3/device";
+  fs::create_directories(device);
+  std::ofstream(device / "uevent") << "DRIVER=hid-generic\nHID_ID=0003:00000C45:00005004\nHID_NAME=Keyboard\n";
+  fs::create_directories(root / "dev");
+  const fs::path node = root / "dev/hidraw3";
+  std::ofstream(node) << "";
+  fs::permissions(node, fs::perms::none);  // as a node without the rule is for a desktop user
+  env_.push_back(std::string(kDeviceRootVariable) + "=" + root.string());
+  as_unprivileged_user_ = true;
+
+  for (const char* command : {"info", "profile", "sync"}) {
+    const RunResult r = Run({command});
+    EXPECT_EQ(r.status, 3) << command;
+    EXPECT_NE(r.err.find(node.string() + " may not be opened by this user (permission denied)"), std::string::npos)
+        << command << ": " << r.err;
+    EXPECT_NE(r.err.find("udev rule assets/udev/70-zarvel.rules"), std::string::npos) << r.err;
+  }
+  const RunResult list = Run({"--json", "list"});
+  EXPECT_EQ(list.status, 3);
+  EXPECT_NE(list.out.find("\"role\":\"no-access\""), std::string::npos) << list.out;
+  EXPECT_NE(list.err.find("udev rule"), std::string::npos) << list.err;
+
+  // With the node open to the user, it is simply not a keyboard that answers.
+  fs::remove_all(root / "sys/class/hidraw/hidraw3");
+  const RunResult gone = Run({"info"});
+  EXPECT_EQ(gone.status, 3);
+  EXPECT_NE(gone.err.find("no Varnok Z7Q3RGB keyboard found"), std::string::npos) << gone.err;
 }
 
 }  // namespace

@@ -37,7 +37,13 @@ void ZarvelctlFixture::TearDown() {
 }
 
 RunResult ZarvelctlFixture::Run(const std::vector<std::string>& args) {
-  std::vector<std::string> argv_text{program_.string()};
+  std::vector<std::string> argv_text;
+  if (as_unprivileged_user_ && ::geteuid() == 0) {
+    // The scratch folder becomes nobody's to work in, like a home folder.
+    fs::permissions(dir_, fs::perms::all);
+    argv_text = {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+  }
+  argv_text.push_back(program_.string());
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& a : argv_text) argv.push_back(a.data());

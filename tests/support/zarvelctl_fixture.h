@@ -32,6 +32,10 @@ class ZarvelctlFixture : public ::testing::Test {
   std::filesystem::path dir_;
   // Added to the run's environment ("NAME=value").
   std::vector<std::string> env_;
+  // Runs as the unprivileged user "nobody" when the tests run as root (as CI
+  // does), so the system's permission checks apply; as anyone else the run
+  // keeps the caller's user. Set before the first Run().
+  bool as_unprivileged_user_ = false;
   // Where the run's standard output goes; the scratch folder's "stdout" when empty.
   std::string stdout_path_;
   // The per-user data folder the runs use.
