@@ -23,6 +23,7 @@
 #include "device/keyboard_choice.h"
 #include "model/default_matrix.h"
 #include "skin/language.h"
+#include "skin/message_format.h"
 #include "skin/program_paths.h"
 #include "skin/settings.h"
 #include "skin/skin_files.h"
@@ -205,6 +206,7 @@ void Application::CreateDeviceSide() {
   }
 
   if (SimulatedKeyboard* simulated = device_->keyboard.Simulated()) {
+    TellStateFileError(*simulated);
     connect(&signals_, &SignalWatcher::unplugRequested, this, [simulated] { simulated->Unplug(); });
     connect(&signals_, &SignalWatcher::plugRequested, this, [simulated] { simulated->PlugIn(); });
   }
@@ -214,6 +216,29 @@ void Application::CreateDeviceSide() {
   monitor_ = std::make_unique<ConnectionMonitor>(device_->link, device_->context, window_->Link());
   listener_->Start();
   monitor_->Start();
+}
+
+void Application::TellStateFileError(SimulatedKeyboard& simulated) {
+  // The simulated keyboard goes on from a fresh memory that is not kept: the
+  // user who asked for a state file must hear that, on the terminal that
+  // started the program and in the window.
+  const std::string error = simulated.StateFileError();
+  if (error.empty() || error == state_error_told_) return;
+  state_error_told_ = error;
+  std::fprintf(stderr, "zarvel: %s\n", error.c_str());
+  qCInfo(lcStart).noquote() << "told the user:" << QString::fromStdString(error);
+  // Over the window once it shows (a box shown before it could end up
+  // beneath it); at once when the window stays hidden.
+  if (window_ && (start_hidden_ || first_paint_seen_))
+    ShowStateFileError();
+  else if (window_)
+    state_prompt_pending_ = true;
+}
+
+void Application::ShowStateFileError() {
+  state_prompt_pending_ = false;
+  window_->Prompts().ShowMessageLater("SIMULATED_STATE_PROMPT",
+                                      FormatMessage(LookupText("SIMULATED_STATE_PROMPT"), {state_error_told_}));
 }
 
 void Application::StartDaemon() {
@@ -255,6 +280,7 @@ bool Application::eventFilter(QObject* watched, QEvent* event) {
     first_paint_seen_ = true;
     window_->removeEventFilter(this);
     qCInfo(lcStart) << "main window painted";
+    if (state_prompt_pending_) ShowStateFileError();
     if (options_.report_first_paint) {
       QTimer::singleShot(0, this, &Application::ReportFirstPaint);
     } else if (!options_.tour_folder.empty()) {
@@ -311,6 +337,13 @@ void Application::StopDeviceSide() {
   tray_.reset();
   about_ = nullptr;
   window_.reset();
+  if (device_) {
+    if (SimulatedKeyboard* simulated = device_->keyboard.Simulated()) {
+      // Saved now, while a failure can still be told (on the terminal).
+      simulated->SaveStateIfChanged();
+      TellStateFileError(*simulated);
+    }
+  }
   device_.reset();
   instance_.Close();
   semaphores_.CloseAll();

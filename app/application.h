@@ -40,6 +40,7 @@ class DeviceLink;
 class HidDevice;
 class InputListener;
 class MainWindow;
+class SimulatedKeyboard;
 class TrayIcon;
 class WindowTour;
 
@@ -68,6 +69,9 @@ class Application : public QObject {
   int StartUp();
   void CreateDeviceSide();
   void StartDaemon();
+  // Tells the user once why the simulated keyboard's memory is not kept.
+  void TellStateFileError(SimulatedKeyboard& simulated);
+  void ShowStateFileError();
   void ShowAbout();
   void ApplyLanguage();
   void WatchFirstScan();
@@ -98,6 +102,9 @@ class Application : public QObject {
   bool exiting_ = false;
   int exit_code_ = 0;
   bool first_paint_seen_ = false;
+  // The simulated keyboard's state file trouble already told at start.
+  std::string state_error_told_;
+  bool state_prompt_pending_ = false;
 };
 
 }  // namespace zarvel

@@ -193,5 +193,33 @@ TEST_F(ZarvelProcessTest, BadKeyboardOptionIsAUsageError) {
   EXPECT_FALSE(QFileInfo::exists(world_.SocketPath()));
 }
 
+TEST_F(ZarvelProcessTest, BadFaultSpecIsAUsageError) {
+  ZarvelProcess copy;
+  copy.Start({QStringLiteral("--simulate"), QStringLiteral("--simulate-faults=unplug-after=x")}, Env());
+  ASSERT_TRUE(copy.WaitForExit(kExitTimeout));
+  EXPECT_EQ(copy.ExitCode(), 2);
+  EXPECT_TRUE(copy.Errors().contains(QStringLiteral("unplug-after"))) << copy.Errors().toStdString();
+}
+
+// A state file that cannot be read (here a folder) is never taken for a
+// fresh keyboard: the program says so on its terminal and in the window, runs
+// on a memory it does not keep, and leaves the file alone.
+TEST_F(ZarvelProcessTest, UnreadableStateFileIsToldAndLeftAlone) {
+  const QString state = world_.Root() + QStringLiteral("/keyboard-state");
+  ASSERT_TRUE(QDir().mkpath(state));
+  ZarvelProcess copy;
+  copy.Start({QStringLiteral("--simulate=") + state}, Env());
+  ASSERT_TRUE(WaitUntil([&] { return copy.Errors().contains(QStringLiteral("painted")); }, kStartTimeout))
+      << copy.Errors().toStdString();
+  EXPECT_TRUE(copy.Errors().contains(QStringLiteral("zarvel: cannot read the state file ") + state))
+      << copy.Errors().toStdString();
+  EXPECT_TRUE(copy.Errors().contains(QStringLiteral("told the user:")));
+  copy.Signal(SIGTERM);
+  ASSERT_TRUE(copy.WaitForExit(kExitTimeout));
+  EXPECT_EQ(copy.ExitCode(), 0);
+  EXPECT_EQ(copy.Errors().count(QStringLiteral("cannot read the state file")), 2) << "told once on the terminal, once in the log";
+  EXPECT_TRUE(QFileInfo(state).isDir());
+}
+
 }  // namespace
 }  // namespace zarvel::testing
