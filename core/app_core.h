@@ -38,6 +38,8 @@
 
 namespace zarvel {
 
+class StoreLockFile;
+
 class LightingController;
 class ProfileManager;
 
@@ -199,7 +201,9 @@ class AppCore {
   // yet or memory ran out. Call with the store lock held.
   std::vector<std::uint8_t> StoreFileBytesToSave();
   // Shows STORE_BUSY_PROMPT; for the sequences that could not take the store lock.
-  void ShowStoreBusy();
+  // Says that another process is busy, unless an enclosing sequence of this
+  // thread already said so for this very wait.
+  void ShowStoreBusy(const StoreLockFile& lock);
   void ShowKeyDescription(int profile, int button_id, std::size_t record_index, KeyCode key);
 
   DeviceLink& link_;

@@ -19,6 +19,10 @@ struct ProcessHold {
   int holders = 0;
 };
 
+// How many failed locks this thread has alive: while one lives, the locks
+// taken inside it fail without waiting again.
+thread_local int t_failed_locks = 0;
+
 ProcessHold& Hold() {
   static ProcessHold hold;
   return hold;
@@ -46,23 +50,37 @@ StoreLockFile::StoreLockFile() : StoreLockFile(SeededDefaultPath(), DefaultWait(
 StoreLockFile::StoreLockFile(std::chrono::milliseconds wait) : StoreLockFile(SeededDefaultPath(), wait) {}
 
 StoreLockFile::StoreLockFile(const std::string& path, std::chrono::milliseconds wait) {
+  if (t_failed_locks > 0) {
+    enclosing_failed_ = true;
+    Failed();
+    return;
+  }
   ProcessHold& hold = Hold();
   const auto deadline = std::chrono::steady_clock::now() + wait;
   std::unique_lock guard(hold.mutex, std::defer_lock);
-  if (!guard.try_lock_until(deadline)) return;
-  if (hold.holders > 0) {
-    ++hold.holders;
-    held_ = true;
+  if (!guard.try_lock_until(deadline)) {
+    Failed();
     return;
   }
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-  const int taken = hold.lock.Take(path, std::max(left, std::chrono::milliseconds(0)));
-  if (taken == kFileLockBusy) return;
+  if (hold.holders == 0) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (hold.lock.Take(path, std::max(left, std::chrono::milliseconds(0))) == kFileLockBusy) {
+      Failed();
+      return;
+    }
+  }
   ++hold.holders;
   held_ = true;
 }
 
+void StoreLockFile::Failed() {
+  counted_failure_ = true;
+  ++t_failed_locks;
+}
+
 StoreLockFile::~StoreLockFile() {
+  if (counted_failure_) --t_failed_locks;
   if (!held_) return;
   ProcessHold& hold = Hold();
   std::lock_guard guard(hold.mutex);

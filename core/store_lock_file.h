@@ -14,6 +14,13 @@
 // itself; the count avoids that. Threads of one process are kept apart by the
 // store lock (a mutex), not by this one.
 //
+// A sequence made of several locked steps (a connection's read, then its
+// lighting load) takes the lock once around them all, so another process
+// cannot slip in between. When that enclosing lock could not be taken, the
+// steps' own locks on the same thread fail at once, without a second wait,
+// and EnclosingFailed() tells them the user hears about it once, from the
+// enclosing sequence.
+//
 // Waiting is bounded: after the wait (10 s, or ZARVEL_LOCK_WAIT seconds from
 // the environment) the lock is not held and Busy() is true. A folder where no
 // lock file can be made (read-only, not creatable) leaves nothing to share
@@ -42,6 +49,11 @@ class StoreLockFile {
 
   bool Held() const { return held_; }
   bool Busy() const { return !held_; }
+  // Busy because a lock around this one on the same thread already was: the
+  // sequence that took that one tells the user.
+  bool EnclosingFailed() const { return enclosing_failed_; }
+  // Whether the user is to be told that another process is busy.
+  bool TellBusy() const { return !held_ && !enclosing_failed_; }
 
   // 10 s, or ZARVEL_LOCK_WAIT (seconds, fractions allowed) when set.
   static std::chrono::milliseconds DefaultWait();
@@ -49,7 +61,10 @@ class StoreLockFile {
   static std::string DefaultPath();
 
  private:
+  void Failed();
   bool held_ = false;
+  bool enclosing_failed_ = false;
+  bool counted_failure_ = false;
 };
 
 }  // namespace zarvel

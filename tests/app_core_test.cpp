@@ -4,10 +4,15 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "core/key_buttons.h"
 #include "core/lighting_controller.h"
+#include "core/store_lock_file.h"
+#include "model/file_lock.h"
 #include "model/macro_area.h"
 #include "model/profile_file.h"
 #include "model/user_lighting_file.h"
@@ -335,6 +340,43 @@ TEST(AppCoreNotificationTest, ResetOntoAnotherProfileIsFollowedByTheCache) {
   EXPECT_EQ(rig.core->CurrentProfile(), 0);
   EXPECT_EQ(ActiveOnKeyboard(rig), 0);
   EXPECT_EQ(rig.context.ActiveProfileCache(), 0);
+}
+
+// Another process holds the store through a whole sequence (connection,
+// profile button, keyboard reset): the sequence writes nothing, its steps do
+// not wait again one after the other, and the user hears it once.
+TEST(AppCoreBusyTest, ASequenceWaitsOnceAndSaysSoOnce) {
+  CoreRig rig;
+  rig.keyboard.ChangeProfileOnKeyboard(1);
+  ASSERT_TRUE(rig.Connect());
+  FileLock other_process;
+  ASSERT_EQ(other_process.Take(StoreLockFile::DefaultPath(), std::chrono::milliseconds(0)), kFileLockTaken);
+  ::setenv("ZARVEL_LOCK_WAIT", "0.3", 1);
+  const std::vector<std::uint8_t> store = rig.StoreFileBytes();
+  const std::vector<std::function<void()>> sequences{[&] { rig.core->ConnectionRefresh(); },
+                                                     [&] { rig.core->ProfileButton(3); },
+                                                     [&] { rig.core->OnReloadNotification(); }};
+  for (std::size_t n = 0; n < sequences.size(); ++n) {
+    rig.prompter.Clear();
+    rig.keyboard.ClearExchanges();
+    const auto start = std::chrono::steady_clock::now();
+    sequences[n]();
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(rig.prompter.Keys(), std::vector<std::string>{"STORE_BUSY_PROMPT"}) << n;
+    EXPECT_LT(took, std::chrono::milliseconds(550)) << n << ": the steps waited again";
+    EXPECT_EQ(CountCommand(rig, kWriteInfo) + CountCommand(rig, kWriteMatrix) + CountCommand(rig, 0x06) +
+                  CountCommand(rig, 0x11),
+              0)
+        << n;
+  }
+  EXPECT_EQ(ActiveOnKeyboard(rig), 1);
+  EXPECT_EQ(rig.StoreFileBytes(), store);
+  other_process.Release();
+  ::unsetenv("ZARVEL_LOCK_WAIT");
+  rig.prompter.Clear();
+  rig.core->ProfileButton(3);
+  EXPECT_TRUE(rig.prompter.Keys().empty());
+  EXPECT_EQ(ActiveOnKeyboard(rig), 2);
 }
 
 TEST(AppCoreRefreshTest, UnknownActiveProfileIsAskedOncePerRefresh) {
