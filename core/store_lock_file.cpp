@@ -1,6 +1,7 @@
 #include "core/store_lock_file.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <mutex>
 
 #include "model/file_lock.h"
@@ -12,9 +13,12 @@ namespace {
 
 // The process's one hold on the lock file and how many holders share it.
 struct ProcessHold {
-  // Timed: a thread that waits for another process holds it meanwhile, and a
-  // second thread must not wait longer than its own bound behind that one.
-  std::timed_mutex mutex;
+  std::mutex mutex;
+  // True while one thread waits for another process's lock. The mutex is
+  // not held meanwhile; other threads wait on `taken` for that thread's
+  // verdict, each no longer than its own bound.
+  bool taking = false;
+  std::condition_variable taken;
   FileLock lock;
   int holders = 0;
 };
@@ -57,15 +61,21 @@ StoreLockFile::StoreLockFile(const std::string& path, std::chrono::milliseconds 
   }
   ProcessHold& hold = Hold();
   const auto deadline = std::chrono::steady_clock::now() + wait;
-  std::unique_lock guard(hold.mutex, std::defer_lock);
-  if (!guard.try_lock_until(deadline)) {
+  std::unique_lock guard(hold.mutex);
+  if (!hold.taken.wait_until(guard, deadline, [&] { return !hold.taking; })) {
     Failed();
     return;
   }
   if (hold.holders == 0) {
+    hold.taking = true;
+    guard.unlock();
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (hold.lock.Take(path, std::max(left, std::chrono::milliseconds(0))) == kFileLockBusy) {
+    const int taken = hold.lock.Take(path, std::max(left, std::chrono::milliseconds(0)));
+    guard.lock();
+    hold.taking = false;
+    hold.taken.notify_all();
+    if (taken == kFileLockBusy) {
       Failed();
       return;
     }
