@@ -15,6 +15,7 @@
 #include "app/macro_page.h"
 #include "app/on_screen_keyboard.h"
 #include "app/window_parts.h"
+#include "controls/dark_fields.h"
 #include "controls/skin_label.h"
 #include "core/app_core.h"
 #include "core/key_dialog_placement.h"
@@ -40,20 +41,6 @@ constexpr std::array<std::string_view, 4> kPageTextKeys = {"SINGLE_KEY", "MACRO_
 std::size_t PageSlot(KeyPage page) { return static_cast<std::size_t>(page); }
 
 ButtonFont TitleFont() { return ButtonFont{std::string(kVerdanaUnicode), 9, 0, false}; }
-
-// The boxes and lists sit on the dark skin: dark fields with the skin's
-// light text, so a page reads as one picture rather than white holes in it.
-constexpr const char* kFieldStyle =
-    "QLineEdit, QComboBox, QListWidget, QTableView {"
-    "  background: #14181d; color: #e8eaed; border: 1px solid #3a414b; border-radius: 3px;"
-    "  selection-background-color: #1f6f9f; selection-color: #ffffff; }"
-    "QLineEdit:disabled, QComboBox:disabled, QListWidget:disabled, QTableView:disabled {"
-    "  color: #7d848e; background: #1a1e23; }"
-    "QComboBox QAbstractItemView { background: #14181d; color: #e8eaed;"
-    "  selection-background-color: #1f6f9f; }"
-    "QTableView { gridline-color: #2b3139; }"
-    "QHeaderView::section { background: #232931; color: #c9ced6; border: none;"
-    "  border-right: 1px solid #3a414b; padding: 2px 4px; }";
 
 }  // namespace
 
@@ -88,7 +75,7 @@ KeyFunctionDialog::KeyFunctionDialog(AppCore& core, QWidget* parent, Settings* s
       core_(core),
       parts_(std::make_unique<Parts>(core, settings != nullptr ? *settings : UserSettings())) {
   setObjectName("KeyFunctionDialog");
-  setStyleSheet(kFieldStyle);
+  UseDarkFields(*this);
   LoadSkin();
   BuildControls();
   // Ending the program while the dialog is open is one more way to close it.

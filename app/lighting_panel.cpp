@@ -10,6 +10,7 @@
 #include "app/panel_controls.h"
 #include "app/user_colour_group.h"
 #include "app/window_parts.h"
+#include "controls/dark_fields.h"
 #include "controls/bitmap_slider.h"
 #include "controls/colour_button.h"
 #include "controls/skin_label.h"
@@ -99,7 +100,9 @@ struct LightingPanel::Controls {
       reportRate[static_cast<std::size_t>(n)] = button;
     }
     rgbLabel->setText(kRgbLabelText);
+    UseDarkFields(*effectList);
     for (QLineEdit* field : rgbFields) {
+      UseDarkFields(*field);
       field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), field));
       field->setMaxLength(4);
     }

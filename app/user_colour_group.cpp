@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/panel_controls.h"
+#include "controls/dark_fields.h"
 #include "controls/colour_button.h"
 #include "controls/edit_combo.h"
 #include "controls/skin_label.h"
@@ -30,6 +31,7 @@ UserColourGroup::UserColourGroup(QWidget& window, const CIniFile& skin)
   slots_->setInsertPolicy(QComboBox::NoInsert);
   SetVisible(false);
 
+  UseDarkFields(*slots_);
   connect(slots_, &EditCombo::entryChosen, this, [this](int index) {
     if (lighting_ != nullptr) lighting_->SelectUserSlot(index);
   });
