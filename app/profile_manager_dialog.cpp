@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "app/profile_file_dialogs.h"
+#include "controls/dark_fields.h"
 #include "core/app_core.h"
 #include "core/profile_manager.h"
 #include "skin/program_paths.h"
@@ -67,15 +68,10 @@ void ProfileManagerDialog::BuildControls() {
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_->setShowGrid(true);
-  // The list sits on the dark skin: dark rows, light text, quiet grid lines.
-  list_->setStyleSheet(QStringLiteral(
-      "QTableWidget { background: #15171c; color: #e6e8ec; gridline-color: #2c3039;"
-      " selection-background-color: #1f6f9a; selection-color: #ffffff; border: 1px solid #2c3039; }"
-      "QHeaderView::section { background: #22252d; color: #c4c8d0; border: 0; border-right: 1px solid #2c3039;"
-      " border-bottom: 1px solid #2c3039; padding: 3px; }"
-      "QTableCornerButton::section { background: #22252d; border: 0; }"
-      "QTableWidget::indicator { width: 13px; height: 13px; border: 1px solid #8a909c; background: #1c1f26; }"
-      "QTableWidget::indicator:checked { background: #2fb4e8; border: 1px solid #2fb4e8; }"));
+  // The list sits on the dark skin like every field; its check boxes too.
+  UseDarkFields(*list_,
+                "QTableWidget::indicator { width: 13px; height: 13px; border: 1px solid #8a909c; background: #1c1f26; }"
+                "QTableWidget::indicator:checked { background: #2fb4e8; border: 1px solid #2fb4e8; }");
   const double unit = list_->fontMetrics().averageCharWidth() / 4.0;
   for (int column = 0; column < 3; ++column) list_->setColumnWidth(column, static_cast<int>(kColumnUnits[column] * unit));
   connect(list_, &QTableWidget::itemChanged, this, &ProfileManagerDialog::RowCheckChanged);

@@ -15,6 +15,7 @@ constexpr const char* kDarkFieldStyle =
     "QComboBox QAbstractItemView { background: #14181d; color: #e8eaed; border: 1px solid #3a414b;"
     "  selection-background-color: #1f6f9f; }"
     "QTableView { gridline-color: #2b3139; }"
+    "QTableCornerButton::section { background: #232931; border: 0; }"
     "QScrollBar:vertical { background: #1a1e23; width: 11px; margin: 0; }"
     "QScrollBar:horizontal { background: #1a1e23; height: 11px; margin: 0; }"
     "QScrollBar::handle { background: #3e4650; border-radius: 4px; margin: 2px; }"
@@ -28,6 +29,10 @@ constexpr const char* kDarkFieldStyle =
 
 }  // namespace
 
-void UseDarkFields(QWidget& widget) { widget.setStyleSheet(QString::fromLatin1(kDarkFieldStyle)); }
+void UseDarkFields(QWidget& widget, const char* extra) {
+  QString style = QString::fromLatin1(kDarkFieldStyle);
+  if (extra != nullptr) style += QString::fromLatin1(extra);
+  widget.setStyleSheet(style);
+}
 
 }  // namespace zarvel

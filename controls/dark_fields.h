@@ -7,6 +7,7 @@ class QWidget;
 
 namespace zarvel {
 
-void UseDarkFields(QWidget& widget);
+// `extra` adds rules of the widget's own (a table's check boxes).
+void UseDarkFields(QWidget& widget, const char* extra = nullptr);
 
 }  // namespace zarvel
