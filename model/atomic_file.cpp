@@ -74,8 +74,9 @@ AtomicFileWriter::AtomicFileWriter(std::string target) : target_(std::move(targe
     error_ = errno;
     return;
   }
-  RemoveStaleTempFiles(target_);
-  std::string pattern = TempFilePrefix(target_) + "XXXXXX";
+  const std::string temp_prefix = TempFilePrefix(target_);
+  RemoveStaleTempFiles(temp_prefix);
+  std::string pattern = temp_prefix + "XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   fd_ = ::mkstemp(name.data());

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <string_view>
 
 namespace zarvel {
 namespace {
@@ -59,12 +60,11 @@ constexpr const char* kTempMark = ".tmp-";
 }  // namespace
 
 std::string TempFilePrefix(const std::string& target) {
-  const std::string folder = FolderOf(target);
   const auto slash = target.find_last_of('/');
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  long name_max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  const std::size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+  const std::string_view name = std::string_view(target).substr(name_start);
+  long name_max = ::pathconf(FolderOf(target).c_str(), _PC_NAME_MAX);
   if (name_max <= 0) name_max = NAME_MAX;
-  const std::string prefix = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   if (name.size() + std::strlen(kTempMark) + kRandomPart <= static_cast<std::size_t>(name_max))
     return target + kTempMark;
   std::uint64_t hash = 14695981039346656037ull;
@@ -74,7 +74,7 @@ std::string TempFilePrefix(const std::string& target) {
   }
   char hex[17];
   std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
-  return prefix + ".zarvel-" + hex + kTempMark;
+  return target.substr(0, name_start) + ".zarvel-" + hex + kTempMark;
 }
 
 int RememberTempFile(const std::string& path) {
@@ -96,11 +96,10 @@ void ForgetTempFile(int slot) {
   if (slot >= 0 && slot < kSlots) g_slots[slot].used.store(false);
 }
 
-int RemoveStaleTempFiles(const std::string& target, long min_age_seconds) {
-  const std::string folder = FolderOf(target);
-  const std::string full_prefix = TempFilePrefix(target);
-  const auto slash = full_prefix.find_last_of('/');
-  const std::string prefix = slash == std::string::npos ? full_prefix : full_prefix.substr(slash + 1);
+int RemoveStaleTempFiles(const std::string& temp_prefix, long min_age_seconds) {
+  const std::string folder = FolderOf(temp_prefix);
+  const auto slash = temp_prefix.find_last_of('/');
+  const std::string prefix = slash == std::string::npos ? temp_prefix : temp_prefix.substr(slash + 1);
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return 0;
   const std::time_t now = std::time(nullptr);

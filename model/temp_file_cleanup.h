@@ -26,9 +26,9 @@ void ForgetTempFile(int slot);
 // 64-bit FNV-1a in hexadecimal, so each target still has prefixes of its own.
 std::string TempFilePrefix(const std::string& target);
 
-// Removes "BASENAME.tmp-XXXXXX" files beside `target` (same folder, exactly
-// six characters after the TempFilePrefix) that are regular files owned by this user and
-// unchanged for `min_age_seconds`. Returns how many were removed.
-int RemoveStaleTempFiles(const std::string& target, long min_age_seconds = 60);
+// Removes the files named `temp_prefix` (a TempFilePrefix) and six more
+// characters that are regular files owned by this user and unchanged for
+// `min_age_seconds`. Returns how many were removed.
+int RemoveStaleTempFiles(const std::string& temp_prefix, long min_age_seconds = 60);
 
 }  // namespace zarvel
