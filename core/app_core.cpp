@@ -96,7 +96,7 @@ void AppCore::ReadAllFromKeyboard(bool keep_flag) {
   if (other_processes.Busy()) {
     // Another process is writing the store file: show what it holds now
     // rather than replace it under that process's feet.
-    ShowStoreBusy(other_processes);
+    TellIfBusy(other_processes, prompter_);
     ReloadStoreFile();
     RefreshKeyDescriptions();
     if (!keep_flag) SetUnappliedChanges(false);
@@ -155,7 +155,7 @@ bool AppCore::Apply() {
   const StoreLockFile other_processes;
   if (other_processes.Busy()) {
     last_write_.busy = true;
-    ShowStoreBusy(other_processes);
+    TellIfBusy(other_processes, prompter_);
     return false;
   }
   // The picture shows before the write starts; the view hides it 100 ms
@@ -204,17 +204,13 @@ bool AppCore::Apply() {
   return !unapplied_;
 }
 
-void AppCore::ShowStoreBusy(const StoreLockFile& lock) {
-  if (lock.TellBusy()) prompter_.ShowMessage("STORE_BUSY_PROMPT", LookupText("STORE_BUSY_PROMPT"));
-}
-
 bool AppCore::RestoreDefaults() {
   if (!prompter_.AskYesNo("MAIN_PROMPT_DEFAULT", LookupText("MAIN_PROMPT_DEFAULT"))) return false;
   const StoreLockFile other_processes;
   if (other_processes.Busy()) {
     last_write_ = WriteOutcome{};
     last_write_.busy = true;
-    ShowStoreBusy(other_processes);
+    TellIfBusy(other_processes, prompter_);
     return false;
   }
   {
@@ -260,7 +256,7 @@ bool AppCore::SwitchProfile(int profile) {
   {
     const StoreLockFile other_processes;
     if (other_processes.Busy())
-      ShowStoreBusy(other_processes);
+      TellIfBusy(other_processes, prompter_);
     else
       switched = sync_.SetActiveProfile(profile);
   }
@@ -292,7 +288,7 @@ int AppCore::ImportProfileFile(const std::string& path) {
   const StoreLockFile other_processes;
   if (other_processes.Busy()) {
     last_write_.busy = true;
-    ShowStoreBusy(other_processes);
+    TellIfBusy(other_processes, prompter_);
     return kCoreImportBusy;
   }
   bool saved = false;
@@ -395,7 +391,7 @@ void AppCore::ProfileButton(int n) {
   const int profile = n - 1;
   // The lighting re-read and the profile switch are one sequence.
   const StoreLockFile other_processes;
-  ShowStoreBusy(other_processes);
+  TellIfBusy(other_processes, prompter_);
   SetCurrentProfile(profile);
   lighting_->OnProfileSelected();
   if (sync_.GetActiveProfile() == profile) return;
@@ -408,7 +404,7 @@ void AppCore::ConnectionRefresh() {
   // The keyboard's read and the lighting load are one sequence: no other
   // process writes between them, and a busy store is told once.
   const StoreLockFile other_processes;
-  ShowStoreBusy(other_processes);
+  TellIfBusy(other_processes, prompter_);
   ReadAllFromKeyboard(/*keep_flag=*/false);
   const int active = sync_.GetActiveProfile();
   if (active >= 0) {
@@ -455,7 +451,7 @@ void AppCore::OnProfileNotification() {
 void AppCore::OnReloadNotification() {
   // The reset's switch, file restore, re-read and first profile are one sequence.
   const StoreLockFile other_processes;
-  ShowStoreBusy(other_processes);
+  TellIfBusy(other_processes, prompter_);
   DeviceInfoRecord record{};
   if (link_.ReadDeviceInfo(record) != kResultDone) return;
   const int active = record[device_info_offset::kActiveProfile];

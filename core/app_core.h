@@ -38,8 +38,6 @@
 
 namespace zarvel {
 
-class StoreLockFile;
-
 class LightingController;
 class ProfileManager;
 
@@ -200,10 +198,6 @@ class AppCore {
   // The store as the store file's bytes; empty when there is no store file
   // yet or memory ran out. Call with the store lock held.
   std::vector<std::uint8_t> StoreFileBytesToSave();
-  // Shows STORE_BUSY_PROMPT; for the sequences that could not take the store lock.
-  // Says that another process is busy, unless an enclosing sequence of this
-  // thread already said so for this very wait.
-  void ShowStoreBusy(const StoreLockFile& lock);
   void ShowKeyDescription(int profile, int button_id, std::size_t record_index, KeyCode key);
 
   DeviceLink& link_;

@@ -417,7 +417,7 @@ int LightingController::LoadUserSlot(bool send) { return LoadUserSlotFor(Current
 
 bool LightingController::Held(const StoreLockFile& lock) {
   if (lock.Held()) return true;
-  if (lock.TellBusy()) prompter_.ShowMessage("STORE_BUSY_PROMPT", LookupText("STORE_BUSY_PROMPT"));
+  TellIfBusy(lock, prompter_);
   // The control the user moved goes back to what the keyboard holds.
   if (!LightingUnread()) {
     ShowValues();

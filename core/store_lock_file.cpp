@@ -6,6 +6,7 @@
 
 #include "model/file_lock.h"
 #include "model/user_lighting_file.h"
+#include "skin/language.h"
 #include "skin/program_paths.h"
 
 namespace zarvel {
@@ -95,6 +96,10 @@ StoreLockFile::~StoreLockFile() {
   ProcessHold& hold = Hold();
   std::lock_guard guard(hold.mutex);
   if (--hold.holders == 0) hold.lock.Release();
+}
+
+void TellIfBusy(const StoreLockFile& lock, Prompter& prompter) {
+  if (lock.TellBusy()) prompter.ShowMessage("STORE_BUSY_PROMPT", LookupText("STORE_BUSY_PROMPT"));
 }
 
 }  // namespace zarvel

@@ -29,6 +29,8 @@
 #include <chrono>
 #include <string>
 
+#include "model/prompter.h"
+
 namespace zarvel {
 
 inline constexpr const char* kStoreLockFileName = "zarvel.lock";
@@ -66,5 +68,9 @@ class StoreLockFile {
   bool enclosing_failed_ = false;
   bool counted_failure_ = false;
 };
+
+// Shows STORE_BUSY_PROMPT when `lock` is one the user is to hear about
+// (TellBusy()); nothing otherwise.
+void TellIfBusy(const StoreLockFile& lock, Prompter& prompter);
 
 }  // namespace zarvel
