@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <string>
 
+#include <benchmark/benchmark.h>
+
+#include "core/key_dialog_session.h"
 #include "core/lighting_view.h"
 #include "core/main_view.h"
 #include "device/connection_monitor.h"
@@ -98,5 +101,16 @@ struct ConnectedKeyboard {
   DeviceLink link{command};
   ConnectionContext context{BuiltInDefaultMatrix()};
 };
+
+// A recording stops once its macro is full (3998 rows): outside the timed
+// part, a fresh macro is added and recording starts again.
+inline void KeepRecording(benchmark::State& state, KeyDialogSession& session) {
+  if (session.Recorder().Recording()) return;
+  state.PauseTiming();
+  session.Editor().Load();
+  session.Editor().Add();
+  session.Recorder().Start();
+  state.ResumeTiming();
+}
 
 }  // namespace zarvel::bench

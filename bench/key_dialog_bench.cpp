@@ -47,13 +47,7 @@ void BM_RecordKeyEvents(benchmark::State& state) {
   std::uint64_t events = 0;
   KeyCode key = 0x10;
   for (auto _ : state) {
-    if (!session.Recorder().Recording()) {
-      state.PauseTiming();
-      session.Editor().Load();
-      session.Editor().Add();
-      session.Recorder().Start();
-      state.ResumeTiming();
-    }
+    KeepRecording(state, session);
     benchmark::DoNotOptimize(session.KeyEvent(key, kPress, false));
     benchmark::DoNotOptimize(session.KeyEvent(key, kRelease, false));
     key = key == 0x32 ? 0x10 : static_cast<KeyCode>(key + 1);

@@ -33,13 +33,7 @@ void BM_FilterAndRecord(benchmark::State& state) {
   std::uint64_t events = 0;
   unsigned evdev = 16;  // Q..P, A..L, Z..M
   for (auto _ : state) {
-    if (!session.Recorder().Recording()) {
-      state.PauseTiming();
-      session.Editor().Load();
-      session.Editor().Add();
-      session.Recorder().Start();
-      state.ResumeTiming();
-    }
+    KeepRecording(state, session);
     const unsigned native = evdev + kXkbKeycodeOffset;
     QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, native, 0, 0);
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, native, 0, 0);
