@@ -19,6 +19,7 @@
 #include "model/macro.h"
 #include "model/profile_file.h"
 #include "model/profile_store.h"
+#include "support/core_rig.h"
 #include "support/zarvelctl_fixture.h"
 
 namespace zarvel {
@@ -163,14 +164,7 @@ TEST_F(StoreSafetyTest, FailedImportAndAssignLeaveTheStoreFileAsItWas) {
 
 TEST_F(StoreSafetyTest, ImportedKeysMustPlayMacrosTheFileHolds) {
   ProfileStore dangling;
-  MacroRecord macro;
-  macro.id = 4;
-  macro.repeat = 1;
-  SetMacroNameUtf8(macro, "Four");
-  macro.actionCount = 2;
-  macro.actions[0] = MacroAction{20, 0x1E, kPress};
-  macro.actions[1] = MacroAction{0, 0x1E, kRelease};
-  dangling.macros.push_back(macro);
+  dangling.macros.push_back(testing::MakeMacro(4, "Four", 0x1E));
   dangling.Record(0, 0x3B) = KeyFunction{kFunctionMacro, 0, 9, 0, 0};  // F1 plays a macro that is not there
   dangling.Record(0, 0x3C) = KeyFunction{kFunctionMacro, 0, 4, 0, 0};  // F2 plays macro 4
   ASSERT_TRUE(SaveImageToFile(dangling, File("dangling.zvl")));
@@ -182,7 +176,7 @@ TEST_F(StoreSafetyTest, ImportedKeysMustPlayMacrosTheFileHolds) {
   EXPECT_NE(synced.out.find("F2 - "), std::string::npos) << synced.out;
 
   const auto before = Bytes(StoreFile());
-  dangling.macros.push_back(macro);  // a second macro with id 4
+  dangling.macros.push_back(dangling.macros.front());  // a second macro with id 4
   ASSERT_TRUE(SaveImageToFile(dangling, File("twice.zvl")));
   r = Run({"import", File("twice.zvl")});
   EXPECT_EQ(r.status, 1);
