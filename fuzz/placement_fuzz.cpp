@@ -1,6 +1,7 @@
 // Skin placement values and the comma-separated numbers of the lighting
 // files, checked against the C library's reading of the same pattern where
 // that is defined (no number too long for int).
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -42,8 +43,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < count; ++i) {
       if (got[i] != expected[i]) __builtin_trap();
     }
+    for (int& number : expected) number = std::clamp(number, -zarvel::kPlacementLimit, zarvel::kPlacementLimit);
     zarvel::Placement fromScanf{expected[0], expected[1], expected[2], expected[3]};
     if (!(placement == fromScanf)) __builtin_trap();
   }
+  // What the windows compute from a placement (Qt's rectangle keeps right and
+  // bottom as left + width - 1; a button's state images start one pixel up and
+  // left of it) must stay inside int for every skin file.
+  int right = 0;
+  int bottom = 0;
+  if (__builtin_add_overflow(placement.left, placement.width - 1, &right)) __builtin_trap();
+  if (__builtin_add_overflow(placement.top, placement.height - 1, &bottom)) __builtin_trap();
+  const zarvel::ImageOrigin corner = zarvel::StateImageCorner(zarvel::OriginOf(placement));
+  if (corner.x >= placement.left || corner.y >= placement.top) __builtin_trap();
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "skin/placement.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -20,6 +21,10 @@ std::string PlacementValue(const CIniFile& skin, std::string_view section, std::
 Placement ParsePlacement(std::string_view value) {
   std::array<int, 4> numbers{};
   ScanIntList(value, numbers);
+  // A window's controls sit within a few thousand pixels; clamping here keeps
+  // left + width, the state images' corner (origin - 1) and every rectangle
+  // made from a placement inside int, whatever a skin file says.
+  for (int& number : numbers) number = std::clamp(number, -kPlacementLimit, kPlacementLimit);
   return {numbers[0], numbers[1], numbers[2], numbers[3]};
 }
 

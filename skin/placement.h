@@ -6,7 +6,9 @@
 // fourth number is ignored, and numbers that are missing or unreadable (the
 // reading stops at the first one) count as 0. A missing key reads as
 // "1,1,1,1,x": a 1 x 1 control at (1, 1). An image button placed at (1, 1)
-// is taken as not placed by its skin and is disabled.
+// is taken as not placed by its skin and is disabled. Each number is clamped
+// to -32767..32767, so sums and rectangles made from a placement never
+// overflow.
 #include <string>
 #include <string_view>
 
@@ -17,6 +19,7 @@ class CIniFile;
 inline constexpr std::string_view kPlacementSection = "BUTTONINFO";
 inline constexpr std::string_view kImageOriginSection = "BUTTONINFO2";
 inline constexpr std::string_view kDefaultPlacementValue = "1,1,1,1,x";
+inline constexpr int kPlacementLimit = 32767;
 
 struct Placement {
   int left = 0;
