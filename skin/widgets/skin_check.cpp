@@ -1,13 +1,15 @@
 #include "skin/widgets/skin_check.h"
 
 #include <QGuiApplication>
-#include <QImageReader>
+#include <QImage>
 #include <QScreen>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <thread>
 
+#include "model/atomic_file.h"
 #include "skin/ini_file.h"
 #include "skin/skin_files.h"
 #include "skin/skin_images.h"
@@ -66,8 +68,8 @@ std::vector<bool> DecodeAndDrop(const std::string& folder, const std::vector<std
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     for (std::size_t i = next++; i < names.size(); i = next++) {
-      QImageReader reader(QString::fromStdString(folder + names[i]));
-      ok[i] = reader.read().isNull() ? 0 : 1;
+      const QImage image = QImage::fromData(SkinImageCache::ReadPictureFile(QString::fromStdString(folder + names[i])));
+      ok[i] = image.isNull() ? 0 : 1;
     }
   };
   const std::size_t helpers = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), 4) - 1;
@@ -76,6 +78,18 @@ std::vector<bool> DecodeAndDrop(const std::string& folder, const std::vector<std
   work();
   for (std::thread& thread : threads) thread.join();
   return std::vector<bool>(ok.begin(), ok.end());
+}
+
+// Why `path` could not be used: "missing" when it is not there, else the
+// reason a read fails ("not a regular file" for a folder or FIFO, "larger
+// than ... bytes"), else `fallback` (the file is there and readable, yet its
+// content is wrong).
+std::string FailureReason(const std::string& path, std::size_t limit, const char* fallback) {
+  std::vector<std::uint8_t> bytes;
+  const int reason = ReadRegularFile(path, bytes, limit);
+  if (reason == ENOENT || reason == ENOTDIR) return "missing";
+  if (reason != 0) return ReadFailureText(reason, limit);
+  return fallback;
 }
 
 }  // namespace
@@ -116,9 +130,8 @@ SkinCheckResult CheckSkin(const std::string& skinFolder) {
 
   for (const std::string& name : names) {
     const std::string path = folder + name;
-    std::error_code error;
     if (std::find(std::begin(kSkinFiles), std::end(kSkinFiles), name) != std::end(kSkinFiles))
-      return {false, path, std::filesystem::exists(path, error) ? "names no background image" : "missing"};
+      return {false, path, FailureReason(path, kDefaultReadLimit, "names no background image")};
     bool readable = true;
     const auto shown = std::find(shownNow.begin(), shownNow.end(), name);
     if (shown != shownNow.end()) {
@@ -129,7 +142,7 @@ SkinCheckResult CheckSkin(const std::string& skinFolder) {
       for (std::size_t i = 0; i < laterFiles.size(); ++i)
         if ((laterFiles[i] == name || laterFiles[i] == SkinImageCache::SharpName(name)) && !laterOk[i]) readable = false;
     }
-    if (!readable) return {false, path, std::filesystem::exists(path, error) ? "unreadable" : "missing"};
+    if (!readable) return {false, path, FailureReason(path, SkinImageCache::kPictureReadLimit, "unreadable")};
   }
   cache.KeepEncoded(later);
   return {};

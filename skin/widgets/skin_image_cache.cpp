@@ -1,13 +1,12 @@
 #include "skin/widgets/skin_image_cache.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 #include <algorithm>
 #include <atomic>
 #include <thread>
 
+#include "model/atomic_file.h"
 #include "skin/skin_files.h"
 
 namespace zarvel {
@@ -41,6 +40,14 @@ void SkinImageCache::SetFolder(const std::string& folder) {
   if (wanted == folder_) return;
   folder_ = wanted;
   Clear();
+}
+
+QByteArray SkinImageCache::ReadPictureFile(const QString& path, int* reason) {
+  std::vector<std::uint8_t> bytes;
+  const int failure = ReadRegularFile(path.toStdString(), bytes, kPictureReadLimit);
+  if (reason != nullptr) *reason = failure;
+  if (failure != 0) return {};
+  return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
 std::string SkinImageCache::SharpName(std::string_view name) { return DoubleSizeName(FromView(name)).toStdString(); }
@@ -98,8 +105,7 @@ void SkinImageCache::Preload(const std::vector<std::string>& names, qreal device
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     for (std::size_t i = next++; i < keys.size(); i = next++) {
-      QImageReader reader(folder + keys[i]);
-      decoded[i] = reader.read();
+      decoded[i] = QImage::fromData(ReadPictureFile(folder + keys[i]));
     }
   };
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
@@ -126,8 +132,8 @@ void SkinImageCache::Preload(const std::vector<std::string>& names, qreal device
 bool SkinImageCache::LoadInto(QPixmap& pixmap, const QString& key) const {
   auto kept = encoded_.constFind(key);
   if (kept != encoded_.constEnd()) return pixmap.loadFromData(kept.value());
-  const QString path = QString::fromStdString(Folder()) + key;
-  return QFileInfo::exists(path) && pixmap.load(path);
+  const QByteArray bytes = ReadPictureFile(QString::fromStdString(Folder()) + key);
+  return !bytes.isEmpty() && pixmap.loadFromData(bytes);
 }
 
 void SkinImageCache::KeepEncoded(const std::vector<std::string>& names) {
@@ -137,8 +143,8 @@ void SkinImageCache::KeepEncoded(const std::vector<std::string>& names) {
     for (const QString& key : {KeyFor(name, 1.0), KeyFor(name, 2.0)}) {
       pixmaps_.remove(key);
       if (encoded_.contains(key)) continue;
-      QFile file(folder + key);
-      if (file.open(QIODevice::ReadOnly)) encoded_.insert(key, file.readAll());
+      QByteArray bytes = ReadPictureFile(folder + key);
+      if (!bytes.isEmpty()) encoded_.insert(key, std::move(bytes));
     }
   }
 }

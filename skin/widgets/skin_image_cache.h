@@ -54,6 +54,14 @@ class SkinImageCache {
   // "main_normal.jpg" -> "main_normal@2x.jpg": the sharp file of a picture.
   static std::string SharpName(std::string_view name);
 
+  // The bytes of a skin picture, read without ever waiting: a FIFO or device
+  // put in place of a picture would otherwise block the start for ever. Empty
+  // when the file is missing, not a regular file or larger than any picture
+  // (`reason` then says why, as ReadRegularFile does).
+  static QByteArray ReadPictureFile(const QString& path, int* reason = nullptr);
+  // The largest picture file read: a full-window @2x picture is a few MB.
+  static constexpr std::size_t kPictureReadLimit = 32u * 1024u * 1024u;
+
  private:
   // Loads `key` (a file name in the folder) from the kept bytes, else the file.
   bool LoadInto(QPixmap& pixmap, const QString& key) const;

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+
 #include "gui/support/test_skin.h"
 #include "skin/ini_file.h"
 #include "skin/skin_images.h"
@@ -75,6 +77,36 @@ TEST_F(SkinCheckTest, NamesTheFirstBrokenFile) {
   const SkinCheckResult unnamed = CheckSkin(noBackground.Folder());
   EXPECT_EQ(unnamed.failed_file, noBackground.Path("Profile.ini"));
   EXPECT_NE(unnamed.reason, "missing");
+}
+
+// A FIFO or a folder put in place of a skin file must not stop the start for
+// ever (a FIFO blocks any plain open until a writer comes): the check fails at
+// once and names the file and the reason.
+TEST_F(SkinCheckTest, NeverWaitsOnAFifoOrFolderInPlaceOfASkinFile) {
+  struct Case {
+    std::string file;
+    bool fifo;  // else a folder
+  };
+  const Case cases[] = {{"main_bg.png", true},   // decoded at start
+                        {"key_over.jpg", true},  // kept as bytes for later
+                        {"Main.ini", true},
+                        {"Main.ini", false},
+                        {"Arrow.jpg", false}};
+  for (const Case& c : cases) {
+    TestSkin skin;
+    const std::string path = skin.Path(c.file);
+    std::filesystem::remove(path);
+    if (c.fifo) {
+      ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0) << path;
+    } else {
+      std::filesystem::create_directory(path);
+    }
+    const SkinCheckResult result = CheckSkin(skin.Folder());
+    EXPECT_FALSE(result.ok) << c.file;
+    EXPECT_EQ(result.failed_file, path);
+    EXPECT_EQ(result.reason, "not a regular file") << c.file;
+    SkinImageCache::Instance().SetFolder("");
+  }
 }
 
 TEST_F(SkinCheckTest, ImagesLoadOnceAndKeepServingAfterTheCheck) {
