@@ -2,7 +2,7 @@
 #   make test   install what is missing, build, run every test through CTest
 #   make run    run the program against the simulated keyboard
 # Variants: make test SANITIZE=1 (AddressSanitizer + UBSan), make tsan (ThreadSanitizer
-# on the threaded tests), make fuzz FUZZ_SECONDS=20, make bench.
+# on the threaded tests), make fuzz FUZZ_SECONDS=20, make bench, make package (the .deb).
 
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 20
@@ -11,7 +11,8 @@ CMAKE_FLAGS ?=
 
 PACKAGES      := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev ccache \
                  qt6-base-dev libgl-dev qt6-wayland fonts-dejavu-core fonts-droid-fallback xvfb xdotool x11-utils \
-                 imagemagick dbus weston
+                 imagemagick dbus weston \
+                 dpkg-dev lintian desktop-file-utils appstream man-db
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 # ccache (wired in CMakeLists.txt) rewrites paths inside this checkout to
@@ -37,7 +38,7 @@ endif
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps fuzz-deps configure build test run tsan fuzz bench clean
+.PHONY: all deps fuzz-deps configure build test run tsan fuzz bench package clean
 
 all: build
 
@@ -92,6 +93,12 @@ bench: build
 	if [ -x $(BUILD_DIR)/bin/zarvel_gui_bench ]; then \
 	  QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bin/zarvel_gui_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; \
 	fi
+
+# build/zarvel_VERSION_ARCH.deb: the programs, the program folder, the udev rule,
+# menu and autostart entries, AppStream data, manual pages and bash completion.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+	@ls -1 $(BUILD_DIR)/zarvel_*.deb
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

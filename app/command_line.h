@@ -28,6 +28,7 @@ struct WindowOptions {
   // The switches in the order given.
   std::vector<StartSwitch> switches;
   bool help = false;
+  bool version = false;
   // Print the milliseconds from process start to the main window's first
   // paint and the peak memory on standard output, then exit.
   bool report_first_paint = false;

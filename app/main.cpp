@@ -7,6 +7,7 @@
 
 #include "app/application.h"
 #include "app/command_line.h"
+#include "core/version.h"
 
 int main(int argc, char** argv) {
   QElapsedTimer started;
@@ -20,6 +21,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(zarvel::WindowUsageText().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("zarvel %s\n", zarvel::ZarvelVersion());
     return 0;
   }
   QApplication app(argc, argv);

@@ -1,5 +1,7 @@
 #include "cli/arguments.h"
 
+#include "core/version.h"
+
 namespace zarvel::cli {
 namespace {
 
@@ -30,6 +32,8 @@ bool ParseArguments(const std::vector<std::string>& args, CliOptions& options, s
       options_done = true;
     } else if (arg == "-h" || arg == "--help") {
       options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
     } else if (arg == "--json") {
       options.json = true;
     } else if (arg == "--save-store") {
@@ -49,7 +53,8 @@ bool ParseArguments(const std::vector<std::string>& args, CliOptions& options, s
 }
 
 std::string UsageText() {
-  return R"(Usage: zarvelctl [OPTIONS] COMMAND [ARGUMENTS]
+  return std::string("zarvelctl ") + ZarvelVersion() + R"(
+Usage: zarvelctl [OPTIONS] COMMAND [ARGUMENTS]
 
 Configures a Varnok Z7Q3RGB keyboard (USB 0c45:5004 or 320f:5000).
 
@@ -97,6 +102,7 @@ Options:
   --save-store             write: also save the loaded profiles into the
                            program's store file (left alone otherwise)
   -h, --help               show this help
+  --version                print zarvelctl's version
 
 Exit status:
   0  success (validate: the file is valid)

@@ -11,6 +11,7 @@ namespace zarvel::cli {
 // program's too.
 struct CliOptions : KeyboardChoice {
   bool help = false;
+  bool version = false;
   bool json = false;
   bool save_store = false;
   std::string command;

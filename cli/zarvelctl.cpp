@@ -10,6 +10,7 @@
 #include "cli/lighting_commands.h"
 #include "cli/stream_prompter.h"
 #include "core/store_lock_file.h"
+#include "core/version.h"
 
 namespace zarvel::cli {
 namespace {
@@ -57,6 +58,10 @@ int RunZarvelctl(const std::vector<std::string>& args, std::ostream& out, std::o
   }
   if (options.help) {
     out << UsageText();
+    return kExitOk;
+  }
+  if (options.version) {
+    out << "zarvelctl " << ZarvelVersion() << '\n';
     return kExitOk;
   }
   if (options.command.empty()) {

@@ -50,9 +50,8 @@ if(ZARVEL_SKIN_GEN_SOURCES)
   add_custom_target(zarvel_skin ALL DEPENDS ${ZARVEL_SKIN_STAMP})
   install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Skins DESTINATION ${CMAKE_INSTALL_DATADIR}/zarvel
           FILES_MATCHING PATTERN "*.ini" PATTERN "*.jpg" PATTERN "*.bmp" PATTERN "*.png" PATTERN "*.ico")
-  # The desktop entry and the application icon in the XDG icon theme; the
-  # generator draws the icon at every size the theme folders hold.
-  install(FILES ${CMAKE_SOURCE_DIR}/assets/zarvel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The application icon in the XDG icon theme; the generator draws it at
+  # every size the theme folders hold.
   foreach(icon_size 16 22 24 32 48 64 128 256)
     install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Skins/zarvel_${icon_size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${icon_size}x${icon_size}/apps RENAME zarvel.png)
@@ -82,22 +81,5 @@ if(ZARVEL_APP_SOURCES AND TARGET zarvel_widgets)
       add_dependencies(zarvel zarvel_skin)
     endif()
     install(TARGETS zarvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  endif()
-endif()
-
-# Desktop integration: the menu entry, the login autostart entry (which starts
-# the program hidden in the notification area) and the program's icon.
-if(TARGET zarvel)
-  if(EXISTS ${CMAKE_SOURCE_DIR}/assets/zarvel.desktop)
-    install(FILES ${CMAKE_SOURCE_DIR}/assets/zarvel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  endif()
-  install(FILES ${CMAKE_SOURCE_DIR}/assets/zarvel-autostart.desktop
-          DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/xdg/autostart RENAME zarvel.desktop)
-  foreach(pixels 16 22 24 32 48 64 128 256)
-    install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Skins/zarvel_${pixels}.png
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${pixels}x${pixels}/apps RENAME zarvel.png OPTIONAL)
-  endforeach()
-  if(EXISTS ${CMAKE_SOURCE_DIR}/assets/Help)
-    install(DIRECTORY ${CMAKE_SOURCE_DIR}/assets/Help DESTINATION ${CMAKE_INSTALL_DATADIR}/zarvel)
   endif()
 endif()
