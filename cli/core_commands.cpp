@@ -12,6 +12,7 @@
 
 #include "cli/core_session.h"
 #include "cli/json_writer.h"
+#include "cli/store_file_guard.h"
 #include "core/key_buttons.h"
 #include "model/atomic_file.h"
 #include "model/key_table.h"
@@ -86,31 +87,6 @@ void PrintStore(CommandContext& c, CoreSession& session) {
   if (assigned == 0) c.out << "No key is assigned in this profile.\n";
   c.out << "Macros: " << session.Core().Store().macros.size() << '\n';
 }
-
-// The store file as it was when a changing command started. A command that
-// fails puts it back, so a failed run leaves the store exactly as it was
-// (the keyboard may have taken part of a write that then failed; the next
-// sync reads what it holds).
-class StoreFileGuard {
- public:
-  explicit StoreFileGuard(std::string path) : path_(std::move(path)) {
-    existed_ = ReadRegularFile(path_, bytes_, kDefaultReadLimit) == 0;
-  }
-  void Restore() {
-    std::vector<std::uint8_t> now;
-    const bool exists = ReadRegularFile(path_, now, kDefaultReadLimit) == 0;
-    if (exists == existed_ && now == bytes_) return;
-    if (existed_)
-      WriteFileAtomically(path_, bytes_);
-    else
-      ::unlink(path_.c_str());
-  }
-
- private:
-  std::string path_;
-  std::vector<std::uint8_t> bytes_;
-  bool existed_ = false;
-};
 
 // Says what failed in a write of the store (Apply, RestoreDefaults, import)
 // and what did happen; `what` names the change ("the change", "the defaults").

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "cli/stop_signals.h"
 #include "skin/settings.h"
 
 namespace zarvel::cli {
@@ -21,6 +22,9 @@ int CoreSession::Open(StoreSource source) {
   const int status = keyboard_.Connect(source == StoreSource::kStoreFileOnly ? quiet : context_.err, prompter_);
   connected_ = status == kExitOk;
   if (!connected_ && source != StoreSource::kStoreFileOnly) return status;
+  // Stopped while connecting: what was read is incomplete, and nothing more
+  // may be started.
+  if (StopSignalNumber() != 0) return kExitFailed;
   std::error_code ignored;
   const bool have_store_file = std::filesystem::exists(core_->StoreFile(), ignored);
   // Without a store file the window would have read the keyboard at its

@@ -15,6 +15,8 @@
 #include "model/key_table.h"
 #include "model/profile_file.h"
 #include "model/profile_store.h"
+#include "skin/language.h"
+#include "skin/message_format.h"
 
 namespace zarvel::cli {
 namespace {
@@ -84,10 +86,18 @@ int CheckFile(CommandContext& c, const std::string& path, int& result) {
   result = ValidateProfileFile(path, c.prompter);
   if (result == 1) {
     auto store = std::make_unique<ProfileStore>();
-    if (LoadStoreFile(*store, path)) return kExitOk;
-    c.err << "zarvelctl: " << path << " cannot be loaded whole: it is shorter than its header says\n";
-    result = 0;
-    return kExitFailed;
+    if (!LoadStoreFile(*store, path)) {
+      c.err << "zarvelctl: " << path << " cannot be loaded whole: it is shorter than its header says\n";
+      result = 0;
+      return kExitFailed;
+    }
+    // What import refuses after loading is refused here too.
+    if (HasDuplicateMacroIds(store->macros)) {
+      c.prompter.ShowMessage("IMPORT_MACRO_DUPLICATE", FormatMessage(LookupText("IMPORT_MACRO_DUPLICATE"), {path}));
+      result = 0;
+      return kExitFailed;
+    }
+    return kExitOk;
   }
   if (result == -2) {
     c.err << "zarvelctl: cannot open " << path << '\n';

@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/keyboard_session.h"
+#include "cli/store_file_guard.h"
 #include "core/keyboard_writer.h"
 #include "core/profile_import.h"
 #include "device/device_discovery.h"
@@ -242,10 +244,15 @@ int RunWrite(CommandContext& c) {
       c.err << "zarvelctl: the store file " << import.store_file
             << " does not exist yet (the program creates it when it first reads the keyboard); not saved\n";
   }
+  std::optional<StoreFileGuard> guard;
+  if (c.options.save_store) guard.emplace(import.store_file);
   const int result = ImportProfileSequence(path, *store, store_lock, writer, c.prompter, import);
   if (result == kImportRefused) return kExitFailed;
   if (result != kImportDone) {
-    c.err << "zarvelctl: the keyboard did not take every part of " << path << '\n';
+    // The store file must not claim what the keyboard did not take.
+    if (guard) guard->Restore();
+    c.err << "zarvelctl: the keyboard did not take every part of " << path
+          << (store_saved ? "; the store file was left as it was" : "") << '\n';
     return kExitFailed;
   }
   if (c.options.json) {

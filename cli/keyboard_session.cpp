@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "cli/stop_signals.h"
 #include "device/connection_monitor.h"
 #include "device/device_discovery.h"
 #include "model/default_matrix.h"
@@ -24,6 +25,7 @@ KeyboardSession::KeyboardSession(CommandContext& command)
       trace_path_(command.options.trace_file) {
   // A command-line run never shows the window.
   context_.SetStartHidden(true);
+  link_.SetStopFlag(&StopSignalFlag());
 }
 
 KeyboardSession::~KeyboardSession() {
@@ -48,10 +50,8 @@ KeyboardSession::~KeyboardSession() {
 
 bool KeyboardSession::StartTrace(std::ostream& err) {
   if (trace_path_.empty()) return true;
-  errno = 0;
   if (!trace_.Open(trace_path_)) {
-    err << "zarvelctl: cannot open the trace file " << trace_path_ << ": " << std::strerror(errno != 0 ? errno : EIO)
-        << '\n';
+    err << "zarvelctl: cannot open the trace file " << trace_path_ << ": " << trace_.OpenFailure() << '\n';
     return false;
   }
   trace_.Attach(link_);
@@ -78,6 +78,10 @@ bool KeyboardSession::AccessDenied(std::string& node) {
 }
 
 bool KeyboardSession::LacksMacroMemory(std::ostream& err) {
+  if (device_info_result_ != kResultDone) {
+    err << "zarvelctl: the keyboard did not answer the device information request; nothing was written\n";
+    return true;
+  }
   if (context_.MacroCapacity() != 0) return false;
   err << "zarvelctl: the keyboard reports a macro capacity of 0 bytes: it has no memory for macros, so it cannot "
          "take macros or key functions; nothing was written\n";
@@ -111,6 +115,7 @@ int KeyboardSession::Connect(std::ostream& err, Prompter& prompter) {
     return kExitNoKeyboard;
   }
   const ConnectionReads reads = ReadConnectionData(link_, context_);
+  device_info_result_ = reads.device_info_result;
   if (reads.default_matrix_result != kResultDone)
     prompter.ShowMessage("MAIN_DEFAULT_MATRIX_PROMPT", LookupText("MAIN_DEFAULT_MATRIX_PROMPT"));
   return kExitOk;

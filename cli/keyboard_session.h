@@ -45,8 +45,10 @@ class KeyboardSession {
 
   // A keyboard that reports no macro memory cannot take a write at all: even
   // an empty macro list has a header that must fit. True, with that said in
-  // plain words, when the connected keyboard is such a one; the caller then
-  // writes nothing.
+  // plain words, when the connected keyboard is such a one, or when it did
+  // not answer the device information request at connection (its macro
+  // memory is then unknown, and so is everything a write needs); the caller
+  // then writes nothing.
   bool LacksMacroMemory(std::ostream& err);
 
   HidBackend& Backend() { return keyboard_.Backend(); }
@@ -65,6 +67,7 @@ class KeyboardSession {
   DeviceLink link_;
   ConnectionContext context_;
   ProfileSync sync_;
+  int device_info_result_ = kResultNoReply;
   std::string trace_path_;
   ReportTrace trace_;
   bool state_error_reported_ = false;

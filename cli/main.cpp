@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/stop_signals.h"
 #include "cli/zarvelctl.h"
 
 int main(int argc, char** argv) {
+  zarvel::cli::InstallStopSignalHandlers();
   std::vector<std::string> args(argv + 1, argv + argc);
   const int status = zarvel::cli::RunZarvelctl(args, std::cout, std::cerr);
   errno = 0;

@@ -1,23 +1,16 @@
 // watch: follows the keyboard the way the program does in the notification
 // area, and prints what happens.
-#include <csignal>
 #include <cstdlib>
 
 #include "cli/commands.h"
 #include "cli/json_writer.h"
 #include "cli/keyboard_session.h"
+#include "cli/stop_signals.h"
 #include "core/headless_window.h"
 #include "device/connection_monitor.h"
 #include "device/input_listener.h"
 
 namespace zarvel::cli {
-namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
-
-}  // namespace
 
 int RunWatch(CommandContext& c) {
   long seconds = -1;
@@ -60,20 +53,16 @@ int RunWatch(CommandContext& c) {
   ConnectionMonitor monitor(session.Link(), session.Context(), window);
   InputListener listener(notifications, session.Context(), window);
 
-  g_interrupted = 0;
-  auto previous = std::signal(SIGINT, OnInterrupt);
-  auto previous_term = std::signal(SIGTERM, OnInterrupt);
   if (!c.options.json) c.out << "Watching for the keyboard" << (seconds < 0 ? " (Ctrl+C ends)" : "") << std::endl;
   listener.Start();
   monitor.Start();
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds < 0 ? 0 : seconds);
-  while (!g_interrupted && (seconds < 0 || std::chrono::steady_clock::now() < end))
+  // Ctrl+C (or any stop signal) is the usual end of a watch.
+  while (StopSignalNumber() == 0 && (seconds < 0 || std::chrono::steady_clock::now() < end))
     window.ProcessEvents(std::chrono::milliseconds(50));
   window.Shutdown();
   monitor.Stop();
   listener.Stop();
-  std::signal(SIGINT, previous);
-  std::signal(SIGTERM, previous_term);
   return kExitOk;
 }
 

@@ -8,6 +8,7 @@
 #include "cli/core_commands.h"
 #include "cli/keyboard_session.h"
 #include "cli/lighting_commands.h"
+#include "cli/stop_signals.h"
 #include "cli/stream_prompter.h"
 #include "core/store_lock_file.h"
 #include "core/version.h"
@@ -23,6 +24,8 @@ struct CommandEntry {
   // Reads or changes the profile store or the keyboard: runs under the store
   // lock, so two runs (or a run and the window) never interleave.
   bool locks_store = true;
+  // A stop signal is how the command normally ends (watch), not a failure.
+  bool ends_on_stop_signal = false;
 };
 
 const std::map<std::string, CommandEntry>& Commands() {
@@ -35,7 +38,7 @@ const std::map<std::string, CommandEntry>& Commands() {
       {"new-file", {RunNewFile, 1, 1, "new-file FILE", false}},
       {"validate", {RunValidate, 1, 1, "validate FILE", false}},
       {"dump", {RunDump, 1, 1, "dump FILE", false}},
-      {"watch", {RunWatch, 0, 1, "watch [SECONDS]", false}},
+      {"watch", {RunWatch, 0, 1, "watch [SECONDS]", false, true}},
       {"sync", {RunSync, 0, 0, "sync"}},
       {"assign", {RunAssign, 2, 2, "assign KEY FUNCTION"}},
       {"defaults", {RunDefaults, 0, 1, "defaults [--yes]"}},
@@ -89,6 +92,13 @@ int RunZarvelctl(const std::vector<std::string>& args, std::ostream& out, std::o
     }
   }
   const int status = entry.run(context);
+  if (const int signal_number = StopSignalNumber(); signal_number != 0 && !entry.ends_on_stop_signal) {
+    // The command has said what failed; this says why, and whether anything
+    // was left undone.
+    err << "zarvelctl: stopped by " << StopSignalName(signal_number)
+        << (status == kExitOk ? " after the command had finished" : "; the command did not finish") << '\n';
+    return 128 + signal_number;
+  }
   return status == kExitOk && context.late_status != 0 ? context.late_status : status;
 }
 

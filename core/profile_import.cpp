@@ -13,14 +13,6 @@
 namespace zarvel {
 namespace {
 
-// Two macros with one id: a key playing that id could mean either.
-bool HasDuplicateMacroIds(const MacroSet& macros) {
-  std::set<std::uint16_t> seen;
-  for (const MacroRecord& m : macros)
-    if (!seen.insert(m.id).second) return true;
-  return false;
-}
-
 // Keys playing a macro id no macro of the file has would play whichever macro
 // the keyboard keeps first; they become default instead. Returns their names
 // ("profile 2 F1").

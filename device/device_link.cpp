@@ -28,13 +28,111 @@ void DeviceLink::Trace(std::string_view line) {
   if (trace_) trace_(line);
 }
 
+void DeviceLink::SetDeviceOpen(bool open) {
+  if (open) ++openings_;
+  device_open_ = open;
+}
+
+namespace {
+
+bool IsEndTransfer(const Report& request) {
+  return request[frame_offset::kCommand] == static_cast<std::uint8_t>(Command::kEndTransfer);
+}
+
+// Bytes 3..6 of a request: command, length and offset (or a bracket's code).
+constexpr std::size_t kEchoFirst = frame_offset::kCommand;
+constexpr std::size_t kEchoEnd = frame_offset::kStatus;
+
+bool EchoesWhole(const Report& request, const Report& reply) {
+  return std::equal(request.begin() + kEchoFirst, request.begin() + kEchoEnd, reply.begin() + kEchoFirst);
+}
+
+}  // namespace
+
+bool DeviceLink::Answers(const Report& request, const Report& reply) const {
+  return !echoes_requests_ || EchoesWhole(request, reply);
+}
+
+void DeviceLink::DiscardLateReplies() {
+  if (late_replies_ <= 0) return;
+  const int outstanding = late_replies_;
+  late_replies_ = 0;
+  using Clock = std::chrono::steady_clock;
+  const auto until = Clock::now() + std::chrono::milliseconds(outstanding * kReadTimeoutMs);
+  // Each earlier attempt sends at most one reply; once the interface has
+  // been quiet for a whole read limit the rest are taken as lost.
+  for (int discarded = 0; discarded < outstanding; ++discarded) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+    if (left <= 0) return;
+    Report in{};
+    std::size_t moved = 0;
+    bool read;
+    {
+      std::lock_guard lock(device_lock_);
+      read = device_.Read(in, moved, static_cast<int>(std::min<long long>(left, kReadTimeoutMs)));
+    }
+    if (!read) return;
+    Trace(TraceLateReplyLine(in));
+  }
+}
+
+bool DeviceLink::ReadReplyFor(const Report& request, Report& reply) {
+  using Clock = std::chrono::steady_clock;
+  const auto until = Clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
+  int timeout = kReadTimeoutMs;
+  // A reply echoing another request is not this one's; the real one may
+  // still come within the limit. Bounded by count as well as by time, as no
+  // more stale replies can be waiting than attempts were made before.
+  for (int foreign = 0; foreign <= kCommandAttempts; ++foreign) {
+    Report in{};
+    std::size_t moved = 0;
+    bool read;
+    {
+      std::lock_guard lock(device_lock_);
+      read = device_.Read(in, moved, timeout);
+    }
+    if (!read) return false;
+    if (Answers(request, in)) {
+      Trace(TraceReplyLine(in));
+      // Learnt only from a request whose every echoed byte says something.
+      if (!echoes_requests_ && request[frame_offset::kLength] != 0 &&
+          (request[frame_offset::kOffset] != 0 || request[frame_offset::kOffset + 1] != 0) &&
+          EchoesWhole(request, in))
+        echoes_requests_ = true;
+      reply = in;
+      return true;
+    }
+    Trace(TraceLateReplyLine(in));
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+    if (left <= 0) return false;
+    timeout = static_cast<int>(left);
+  }
+  return false;
+}
+
 int DeviceLink::SendCommand(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply) {
   if (!device_open_) return kResultNoReply;
   Report out{};
   std::copy_n(request.begin(), std::min(request.size(), kReportSize), out.begin());
+  const bool end = IsEndTransfer(out);
 
   std::lock_guard exchange(exchange_lock_);
+  if (const unsigned opening = openings_; opening != state_opening_) {
+    // Another connection (perhaps another keyboard): nothing learnt holds.
+    state_opening_ = opening;
+    late_replies_ = 0;
+    echoes_requests_ = false;
+    bracket_open_ = false;
+  }
+  // Stopping: nothing new is started; a transfer this link opened is still
+  // closed, so the keyboard does not stay inside it.
+  if (StopRequested() && !(end && bracket_open_)) return kResultStopped;
+  DiscardLateReplies();
   for (int attempt = 0; attempt < kCommandAttempts; ++attempt) {
+    if (attempt > 0 && StopRequested() && !end) {
+      late_replies_ = attempt;
+      return kResultStopped;
+    }
     std::size_t moved = 0;
     bool written;
     {
@@ -46,22 +144,26 @@ int DeviceLink::SendCommand(std::span<const std::uint8_t> request, std::span<std
       written = device_.Write(out, moved, kWriteTimeoutMs);
     }
     Trace(TraceRequestLine(out));
-    if (!written) return kResultWriteFailed;
+    if (!written) {
+      late_replies_ = attempt;
+      return kResultWriteFailed;
+    }
+    // The keyboard has the request: a begin opened the bracket and an end
+    // closed it, whatever becomes of the reply.
+    if (out[frame_offset::kCommand] == static_cast<std::uint8_t>(Command::kBeginTransfer)) bracket_open_ = true;
+    if (end) bracket_open_ = false;
 
     Report in{};
-    bool read;
-    {
-      std::lock_guard lock(device_lock_);
-      read = device_.Read(in, moved, kReadTimeoutMs);
-    }
-    if (read) {
-      Trace(TraceReplyLine(in));
+    if (ReadReplyFor(out, in)) {
+      // The other attempts' replies may still come.
+      late_replies_ = attempt;
       const std::size_t n = std::min(reply.size(), kReportSize);
       std::copy_n(in.begin(), n, reply.begin());
       return kResultDone;
     }
     Trace(kTraceTimeoutLine);
   }
+  late_replies_ = kCommandAttempts;
   return kResultNoReply;
 }
 

@@ -1,11 +1,16 @@
 #include "device/keyboard_choice.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "device/hidraw_backend.h"
@@ -38,7 +43,8 @@ bool ParseSimulatedFaults(const std::string& spec, SimulatedFaults& faults, std:
   static constexpr Field kFields[] = {
       {"unplug-after", &SimulatedFaults::unplug_after, 1000000}, {"lose", &SimulatedFaults::lose, 1000000},
       {"refuse", &SimulatedFaults::refuse, 1000000},             {"delay", &SimulatedFaults::delay_ms, 10000},
-      {"latency", &SimulatedFaults::latency_us, 100000},
+      {"latency", &SimulatedFaults::latency_us, 100000},     {"no-echo", &SimulatedFaults::no_echo, 1},
+      {"virtual-clock", &SimulatedFaults::virtual_clock, 1},
   };
   SimulatedFaults parsed = faults;
   std::size_t start = 0;
@@ -51,7 +57,7 @@ bool ParseSimulatedFaults(const std::string& spec, SimulatedFaults& faults, std:
     for (const Field& f : kFields)
       if (name == f.name) field = &f;
     if (field == nullptr) {
-      error = "unknown fault '" + name + "' (use unplug-after, lose, refuse, delay or latency)";
+      error = "unknown fault '" + name + "' (use unplug-after, lose, refuse, delay, latency, no-echo or virtual-clock)";
       return false;
     }
     const std::string number = eq == std::string::npos ? std::string() : item.substr(eq + 1);
@@ -75,6 +81,8 @@ void ApplySimulatedFaults(const SimulatedFaults& faults, SimulatedKeyboard& keyb
   if (faults.refuse > 0) keyboard.RefuseNextCommands(faults.refuse);
   if (faults.delay_ms > 0) keyboard.SetReplyDelay(std::chrono::milliseconds(faults.delay_ms));
   if (faults.latency_us > 0) keyboard.SetTransferLatency(std::chrono::microseconds(faults.latency_us));
+  if (faults.no_echo > 0) keyboard.SetEchoesRequests(false);
+  if (faults.virtual_clock > 0) keyboard.UseVirtualClock(true);
 }
 
 KeyboardOption ParseKeyboardOption(const std::string& arg, KeyboardChoice& choice, std::string& error) {
@@ -132,11 +140,15 @@ std::string KeyboardOptionsHelp() {
                            the simulated keyboard's variant (default 0c45:5004)
   --trace=FILE             append every report exchanged with the keyboard to
                            FILE: "> " and the 64 request bytes, "< " and the 64
-                           reply bytes (two lower-case hex digits each), or
-                           "< timeout"
+                           reply bytes (two lower-case hex digits each),
+                           "< timeout", or "< late " and a reply thrown away
+                           because it answered an earlier request; FILE must be
+                           a regular file or a terminal
   --simulate-faults=SPEC   faults of the simulated keyboard, comma-separated:
                            unplug-after=N, lose=N (replies), refuse=N (commands),
-                           delay=MS (per reply), latency=US (per report)
+                           delay=MS (per reply), latency=US (per report),
+                           no-echo=1 (replies do not repeat the request),
+                           virtual-clock=1 (delays take no wall time)
 )";
 }
 
@@ -158,23 +170,59 @@ ChosenKeyboard::ChosenKeyboard(const KeyboardChoice& choice) {
 // The backend refers to the keyboard: it goes first.
 ChosenKeyboard::~ChosenKeyboard() { backend_.reset(); }
 
+ReportTrace::~ReportTrace() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
 bool ReportTrace::Open(const std::string& path) {
   std::lock_guard lock(lock_);
-  file_.open(path, std::ios::out | std::ios::app | std::ios::binary);
-  return file_.is_open();
+  open_failure_.clear();
+  // O_NONBLOCK: opening a named pipe for writing would otherwise wait for a
+  // reader for ever; without one the open fails with ENXIO instead.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+  if (fd < 0) {
+    const int error = errno;
+    open_failure_ = error == ENXIO ? "it is a named pipe or socket nobody reads" : std::strerror(error);
+    errno = error;
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || ::isatty(fd))) {
+    ::close(fd);
+    open_failure_ = "it is not a regular file or a terminal";
+    errno = EINVAL;
+    return false;
+  }
+  // Lines are written whole; a terminal that is slow to take them may make
+  // the program wait, as any output to it would.
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = fd;
+  return true;
+}
+
+void ReportTrace::WriteLine(std::string_view line) {
+  std::string text(line);
+  text += '\n';
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      failed_ = true;
+      error_ = n < 0 ? errno : EIO;
+      return;
+    }
+    done += static_cast<std::size_t>(n);
+  }
 }
 
 void ReportTrace::Attach(DeviceLink& link) {
   link.SetTraceHook([this](std::string_view line) {
     std::lock_guard lock(lock_);
-    if (failed_) return;
-    errno = 0;
-    file_ << line << '\n';
-    file_.flush();
-    if (!file_) {
-      failed_ = true;
-      error_ = errno != 0 ? errno : EIO;
-    }
+    if (failed_ || fd_ < 0) return;
+    WriteLine(line);
   });
 }
 

@@ -10,10 +10,10 @@
 //                             320f:5000); only together with --simulate
 //   --trace=FILE              append every report moved to FILE
 //   --simulate-faults=SPEC    the simulated keyboard's faults (SimulatedFaults)
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "device/device_link.h"
 #include "device/device_variant.h"
@@ -30,12 +30,17 @@ namespace zarvel {
 //   delay=MS         every reply comes MS milliseconds late (0..10000)
 //   latency=US       every report takes US microseconds on the wire (0..100000;
 //                    1000 is a full-speed keyboard)
+//   no-echo=1        replies do not repeat the request's command, length and offset
+//   virtual-clock=1  delays and latency pass on the keyboard's own clock, so a
+//                    run with late replies takes no wall time (for tests)
 struct SimulatedFaults {
   int unplug_after = -1;
   int lose = 0;
   int refuse = 0;
   int delay_ms = 0;
   int latency_us = 0;
+  int no_echo = 0;
+  int virtual_clock = 0;
 };
 // False with `error` set for an unknown name, a missing or bad number, or one
 // out of range; `faults` is then unchanged.
@@ -93,17 +98,22 @@ class ChosenKeyboard {
   std::unique_ptr<HidBackend> backend_;
 };
 
-// The trace file: one line per report, appended and flushed at once, so a
+// The trace file: one line per report, appended and written at once, so a
 // trace survives a crash of the program. Lines come from any thread.
 class ReportTrace {
  public:
   ReportTrace() = default;
+  ~ReportTrace();
   ReportTrace(const ReportTrace&) = delete;
   ReportTrace& operator=(const ReportTrace&) = delete;
 
-  // Opens `path` for appending; false when it cannot be opened.
+  // Opens `path` for appending (created when missing) without ever waiting:
+  // a named pipe nobody reads, a device or a folder would hold the program
+  // up or take the lines nowhere, so only a regular file or a terminal is
+  // taken. False when it cannot be opened; OpenFailure() then says why.
   bool Open(const std::string& path);
-  bool IsOpen() const { return file_.is_open(); }
+  bool IsOpen() const { return fd_ >= 0; }
+  const std::string& OpenFailure() const { return open_failure_; }
   // Traces `link` into the file; the trace must outlive the link's use of it
   // (Detach it first).
   void Attach(DeviceLink& link);
@@ -114,8 +124,11 @@ class ReportTrace {
   int Error();
 
  private:
+  void WriteLine(std::string_view line);
+
   std::mutex lock_;
-  std::ofstream file_;
+  int fd_ = -1;
+  std::string open_failure_;
   bool failed_ = false;
   int error_ = 0;
 };

@@ -61,5 +61,6 @@ int ReplyStatusResult(std::span<const std::uint8_t, kReportSize> reply) {
 
 std::string TraceRequestLine(std::span<const std::uint8_t> report) { return HexLine("> ", report); }
 std::string TraceReplyLine(std::span<const std::uint8_t> report) { return HexLine("< ", report); }
+std::string TraceLateReplyLine(std::span<const std::uint8_t> report) { return HexLine("< late ", report); }
 
 }  // namespace zarvel

@@ -11,7 +11,8 @@
 //   8  payload    56 bytes; bytes beyond the length are 0
 // Reply (input report): byte 7 is the keyboard's status (0xFF and 0xFE are
 // refusals, anything else is success), bytes 8.. carry the data of a read.
-// No other reply byte is looked at.
+// Bytes 3..6 are compared with the request only once the keyboard has shown
+// that it echoes them (see device_link.h); no other reply byte is looked at.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -59,6 +60,7 @@ inline constexpr std::uint8_t kStatusRefusedState = 0xFE;
 inline constexpr int kResultDone = 1;
 inline constexpr int kResultNoReply = 0;          // no keyboard, or no reply after four attempts
 inline constexpr int kResultWriteFailed = -1;
+inline constexpr int kResultStopped = -2;          // the program is stopping: nothing was sent
 inline constexpr int kResultRefused = -102;        // status 0xFF
 inline constexpr int kResultRefusedState = -103;   // status 0xFE
 inline constexpr int kResultBadProfile = -201;     // nothing was sent
@@ -79,9 +81,12 @@ Report BuildBracketRequest(Command command);
 int ReplyStatusResult(std::span<const std::uint8_t, kReportSize> reply);
 
 // Trace lines: "> " or "< " and the 64 bytes as two lower-case hex digits
-// separated by single spaces; "< timeout" for a read that got no reply.
+// separated by single spaces; "< timeout" for a read that got no reply;
+// "< late " and the 64 bytes for a reply thrown away because it answered an
+// earlier request.
 std::string TraceRequestLine(std::span<const std::uint8_t> report);
 std::string TraceReplyLine(std::span<const std::uint8_t> report);
+std::string TraceLateReplyLine(std::span<const std::uint8_t> report);
 inline constexpr const char* kTraceTimeoutLine = "< timeout";
 
 }  // namespace zarvel

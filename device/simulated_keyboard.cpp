@@ -131,6 +131,9 @@ struct SimulatedKeyboard::Core {
     }
   }
 
+  // The command interface's time: the keyboard's own clock while it runs one.
+  Clock::time_point CommandNow() const { return virtual_clock ? virtual_now : Clock::now(); }
+
   void UnplugLocked() {
     plugged = false;
     firmware.DropBracket();
@@ -167,6 +170,10 @@ struct SimulatedKeyboard::Core {
   std::uint8_t refuse_status = kStatusRefused;
   std::chrono::milliseconds reply_delay{0};
   std::chrono::microseconds latency{0};
+  bool echoes = true;
+  bool virtual_clock = false;
+  Clock::time_point virtual_start{};
+  Clock::time_point virtual_now{};
   std::vector<SimulatedExchange> exchanges;
   std::size_t exchange_count = 0;
   bool recording = true;
@@ -186,6 +193,11 @@ class SimulatedHandle : public HidHandle {
   HidTransfer Read(std::span<std::uint8_t> buffer, std::size_t& bytes_read, int timeout_ms,
                    int cancel_fd) override {
     bytes_read = 0;
+    {
+      std::lock_guard lock(core_->mutex);
+      if (core_->virtual_clock && queue_->which == SimulatedInterface::kCommand && timeout_ms >= 0)
+        return ReadOnVirtualClock(buffer, bytes_read, timeout_ms);
+    }
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeout_ms, 0));
     for (;;) {
       std::optional<Clock::time_point> wake_at;
@@ -248,8 +260,10 @@ class SimulatedHandle : public HidHandle {
     if (core_->lose_next > 0) {
       --core_->lose_next;
     } else {
+      if (!core_->echoes) std::fill(reply.begin() + 1, reply.begin() + frame_offset::kStatus, std::uint8_t{0});
       exchange.reply.assign(reply.begin(), reply.end());
-      core_->Deliver(SimulatedInterface::kCommand, exchange.reply, Clock::now() + 2 * latency + core_->reply_delay);
+      core_->Deliver(SimulatedInterface::kCommand, exchange.reply,
+                     core_->CommandNow() + 2 * latency + core_->reply_delay);
     }
     ++core_->exchange_count;
     if (core_->recording) core_->exchanges.push_back(std::move(exchange));
@@ -263,7 +277,7 @@ class SimulatedHandle : public HidHandle {
 
   std::size_t DiscardQueuedInput() override {
     std::lock_guard lock(core_->mutex);
-    const auto now = Clock::now();
+    const auto now = queue_->which == SimulatedInterface::kCommand ? core_->CommandNow() : Clock::now();
     std::size_t dropped = 0;
     // Only what has already arrived; a reply still on the wire is not queued yet.
     while (!queue_->queue.empty() && queue_->queue.front().ready <= now) {
@@ -274,6 +288,24 @@ class SimulatedHandle : public HidHandle {
   }
 
  private:
+  // Called with the keyboard's lock held. Nothing sleeps: the clock jumps to
+  // the first reply due within the limit, or to the limit.
+  HidTransfer ReadOnVirtualClock(std::span<std::uint8_t> buffer, std::size_t& bytes_read, int timeout_ms) {
+    if (queue_->gone) return HidTransfer::kFailed;
+    const Clock::time_point deadline = core_->virtual_now + std::chrono::milliseconds(timeout_ms);
+    if (queue_->queue.empty() || queue_->queue.front().ready > deadline) {
+      core_->virtual_now = deadline;
+      return HidTransfer::kTimeout;
+    }
+    core_->virtual_now = std::max(core_->virtual_now, queue_->queue.front().ready);
+    const std::vector<std::uint8_t> bytes = std::move(queue_->queue.front().bytes);
+    queue_->queue.pop_front();
+    const std::size_t n = std::min(bytes.size(), buffer.size());
+    std::copy_n(bytes.begin(), n, buffer.begin());
+    bytes_read = n;
+    return HidTransfer::kDone;
+  }
+
   std::shared_ptr<SimulatedKeyboard::Core> core_;
   std::shared_ptr<HandleQueue> queue_;
   HidInterfaceFacts facts_;
@@ -402,6 +434,26 @@ void SimulatedKeyboard::RefuseNextCommands(int count, std::uint8_t status) {
 void SimulatedKeyboard::SetTransferLatency(std::chrono::microseconds per_report) {
   std::lock_guard lock(core_->mutex);
   core_->latency = per_report;
+}
+
+void SimulatedKeyboard::SetEchoesRequests(bool echoes) {
+  std::lock_guard lock(core_->mutex);
+  core_->echoes = echoes;
+}
+
+void SimulatedKeyboard::UseVirtualClock(bool on) {
+  std::lock_guard lock(core_->mutex);
+  if (on == core_->virtual_clock) return;
+  core_->virtual_clock = on;
+  // The clock starts where the wall clock is, so replies already queued keep
+  // their place in time.
+  core_->virtual_start = core_->virtual_now = Clock::now();
+}
+
+std::chrono::milliseconds SimulatedKeyboard::VirtualTimePassed() const {
+  std::lock_guard lock(core_->mutex);
+  if (!core_->virtual_clock) return std::chrono::milliseconds(0);
+  return std::chrono::duration_cast<std::chrono::milliseconds>(core_->virtual_now - core_->virtual_start);
 }
 
 void SimulatedKeyboard::SendNotification(std::uint16_t usage) {

@@ -106,6 +106,18 @@ class SimulatedKeyboard {
   // Time each report takes on the wire (0 by default; 1 ms models a
   // full-speed keyboard), applied to every request and every reply.
   void SetTransferLatency(std::chrono::microseconds per_report);
+  // Replies repeat the request's bytes 1..6 (checksum, command, length,
+  // offset) by default; a keyboard that echoes nothing leaves bytes 1..6 zero.
+  void SetEchoesRequests(bool echoes);
+  // The command interface's delays and time on the wire pass on a clock of
+  // the keyboard's own: a read of the command interface that would wait moves
+  // that clock on to the reply (or to the read's limit) instead of sleeping,
+  // so a run with replies seconds late takes no wall time, and every wait
+  // lasts exactly what it asked for. For tests; the notification interface
+  // keeps the wall clock.
+  void UseVirtualClock(bool on);
+  // How far the keyboard's own clock has moved on since it was turned on.
+  std::chrono::milliseconds VirtualTimePassed() const;
 
   // What the user does on the keyboard: a notification report with `usage`
   // followed by its release (usage 0) on the notification interface.

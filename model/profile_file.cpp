@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <new>
+#include <set>
 #include <vector>
 
 #include "model/atomic_file.h"
@@ -145,6 +146,13 @@ int ValidateProfileFile(const std::string& path, Prompter& prompter) {
   if (ProfileHeaderIsValid(bytes)) return 1;
   prompter.ShowMessage("PROFILE_FORMAT_ERROR", FormatMessage(LookupText("PROFILE_FORMAT_ERROR"), {path}));
   return 0;
+}
+
+bool HasDuplicateMacroIds(const MacroSet& macros) {
+  std::set<std::uint16_t> seen;
+  for (const MacroRecord& m : macros)
+    if (!seen.insert(m.id).second) return true;
+  return false;
 }
 
 }  // namespace zarvel

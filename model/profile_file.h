@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "model/macro.h"
 #include "model/prompter.h"
 
 namespace zarvel {
@@ -73,5 +74,10 @@ int ReadProfileFileBytes(const std::string& path, std::vector<std::uint8_t>& out
 // through `prompter` with PROFILE_FORMAT_ERROR (formatted with the path);
 // the other failures show nothing.
 int ValidateProfileFile(const std::string& path, Prompter& prompter);
+
+// Whether two macros of a loaded file share one number: a key playing that
+// number could mean either, so such a file is refused (by import, and by
+// validation, which must refuse whatever import refuses).
+bool HasDuplicateMacroIds(const MacroSet& macros);
 
 }  // namespace zarvel

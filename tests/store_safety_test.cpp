@@ -238,8 +238,9 @@ TEST_F(StoreSafetyTest, LostOutputAndTraceAreFailures) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot write the output"), std::string::npos) << r.err;
   stdout_path_.clear();
+  // A device is no trace file: refused before anything is sent.
   r = Run({"--trace=/dev/full", "info"});
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("trace file"), std::string::npos) << r.err;
 }
 

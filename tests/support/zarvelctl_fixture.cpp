@@ -36,7 +36,9 @@ void ZarvelctlFixture::TearDown() {
   if (!dir_.empty()) fs::remove_all(dir_);
 }
 
-RunResult ZarvelctlFixture::Run(const std::vector<std::string>& args) {
+RunResult ZarvelctlFixture::Run(const std::vector<std::string>& args) { return Wait(Start(args)); }
+
+pid_t ZarvelctlFixture::Start(const std::vector<std::string>& args) {
   std::vector<std::string> argv_text;
   if (as_unprivileged_user_ && ::geteuid() == 0) {
     // The scratch folder becomes nobody's to work in, like a home folder.
@@ -61,15 +63,19 @@ RunResult ZarvelctlFixture::Run(const std::vector<std::string>& args) {
   posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
-  RunResult result;
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data());
   posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return result;
+  return spawned == 0 ? pid : -1;
+}
+
+RunResult ZarvelctlFixture::Wait(pid_t pid) {
+  RunResult result;
+  if (pid <= 0) return result;
   int status = 0;
   if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.status = WEXITSTATUS(status);
-  if (stdout_path_.empty()) result.out = Slurp(out_path);
-  result.err = Slurp(err_path);
+  if (stdout_path_.empty()) result.out = Slurp(File("stdout"));
+  result.err = Slurp(File("stderr"));
   return result;
 }
 

@@ -3,6 +3,7 @@
 // scratch folder of its own, with private settings and data folders and the
 // C locale, its output and exit status captured.
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include <filesystem>
 #include <string>
@@ -27,6 +28,11 @@ class ZarvelctlFixture : public ::testing::Test {
   std::string File(const char* name) const { return (dir_ / name).string(); }
   // zarvelctl ARGS..., started in the scratch folder.
   RunResult Run(const std::vector<std::string>& args);
+  // The same in two steps, for a test that acts on the run meanwhile:
+  // Start() returns the process id (-1 when it could not be started), Wait()
+  // collects it.
+  pid_t Start(const std::vector<std::string>& args);
+  RunResult Wait(pid_t pid);
 
   std::filesystem::path program_;
   std::filesystem::path dir_;
