@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "core/version.h"
+
 namespace zarvel {
 namespace {
 
@@ -26,6 +28,8 @@ bool ParseWindowCommandLine(const std::vector<std::string>& args, WindowOptions&
       options.switches.push_back(StartSwitch::kStart);
     } else if (arg == "-h" || arg == "--help") {
       options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
     } else if (arg == "--report-first-paint") {
       options.report_first_paint = true;
     } else if (StartsWith(arg, "--tour=")) {
@@ -42,7 +46,9 @@ bool ParseWindowCommandLine(const std::vector<std::string>& args, WindowOptions&
 }
 
 std::string WindowUsageText() {
-  return R"(Usage: zarvel [/Start] [/Kill] [OPTIONS]
+  return "zarvel " + std::string(ZarvelVersion()) + R"(
+
+Usage: zarvel [/Start] [/Kill] [OPTIONS]
 
 Sets up a Varnok Z7Q3RGB keyboard: what each key does in each of its four
 profiles, macros, lighting and key colours. The program lives in the
@@ -63,6 +69,7 @@ Options:
   --report-first-paint     print the milliseconds from start to the window's
                            first paint and the peak memory, then exit
   -h, --help               show this help
+      --version            print the program's version
 )";
 }
 

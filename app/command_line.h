@@ -10,7 +10,7 @@
 // every argument the program does not know is.
 //
 // Our own options: the keyboard options zarvelctl has too (--simulate,
-// --variant, --trace), --help, and two for tools: --tour=FOLDER (the scripted
+// --variant, --trace), --help, --version, and two for tools: --tour=FOLDER (the scripted
 // tour `make run` shows without a display) and --report-first-paint (the
 // start-up benchmark).
 #include <string>
@@ -28,6 +28,7 @@ struct WindowOptions {
   // The switches in the order given.
   std::vector<StartSwitch> switches;
   bool help = false;
+  bool version = false;
   // Print the milliseconds from process start to the main window's first
   // paint and the peak memory on standard output, then exit.
   bool report_first_paint = false;
