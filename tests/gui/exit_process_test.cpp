@@ -42,6 +42,7 @@ using std::chrono::milliseconds;
 constexpr const char* kRoleVariable = "ZARVEL_EXIT_ROLE";
 constexpr const char* kRuntimeVariable = "ZARVEL_EXIT_RUNTIME";
 constexpr const char* kTraceVariable = "ZARVEL_EXIT_TRACE";
+constexpr const char* kLatencyVariable = "ZARVEL_EXIT_LATENCY";
 constexpr milliseconds kExitLimit{2000};
 
 std::string Env(const char* name) {
@@ -193,8 +194,8 @@ TEST(ExitProcessRole, Child) {
   ::setenv("XDG_RUNTIME_DIR", Env(kRuntimeVariable).c_str(), 1);
   std::vector<std::string> args{"--simulate"};
   if (!Env(kTraceVariable).empty()) args.push_back("--trace=" + Env(kTraceVariable));
-  // A write that runs for many seconds unless it is let go.
-  if (role == "apply") args.push_back("--simulate-faults=latency=20000");
+  // A slow keyboard: each report takes that many microseconds.
+  if (role == "apply") args.push_back("--simulate-faults=latency=" + Env(kLatencyVariable));
   WindowOptions options;
   std::string error;
   ASSERT_TRUE(ParseWindowCommandLine(args, options, error)) << error;
@@ -227,6 +228,7 @@ class ExitProcessTest : public ::testing::Test {
     env.insert(kRoleVariable, role);
     env.insert(kRuntimeVariable, world_.RuntimeFolder());
     env.insert(kTraceVariable, TracePath());
+    env.insert(kLatencyVariable, latency_);
     return env;
   }
   QString TracePath() const { return world_.Root() + QStringLiteral("/trace.txt"); }
@@ -290,10 +292,17 @@ class ExitProcessTest : public ::testing::Test {
     for (Way way : {Way::kKill, Way::kTerm, Way::kHangUp}) {
       err_.clear();
       QProcess child;
+      // The slow write: one that ends within the wait (40 ms an exchange),
+      // and one that outlasts it (200 ms an exchange; its start takes long).
+      latency_ = way == Way::kTerm ? QStringLiteral("100000") : QStringLiteral("20000");
       StartRole(child, role);
       if (HasFatalFailure()) return;
       const qint64 ms = End(child, way);
       ExpectEndedCleanly(child, ms, role.toStdString() + " + " + Name(way));
+      // The slowest write outlasts the wait: the link is closed under it.
+      if (role == QStringLiteral("apply") && way == Way::kTerm) {
+        EXPECT_TRUE(Errors(child).contains(QStringLiteral("a keyboard write still runs"))) << err_.toStdString();
+      }
     }
   }
 
@@ -302,6 +311,7 @@ class ExitProcessTest : public ::testing::Test {
   PrivateWorld world_;
   SemaphoreFiles semaphores_;
   QString err_;
+  QString latency_ = QStringLiteral("20000");
 };
 
 TEST_F(ExitProcessTest, EndsWhileAKeyboardWriteWaitsForItsQuestion) { EachWay(QStringLiteral("default")); }
