@@ -1,7 +1,10 @@
 #include "app/start_gate.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 #include "app/instance_lock.h"
@@ -26,7 +29,14 @@ bool EnvSet(const char* name) {
 
 }  // namespace
 
-bool HaveDisplay() { return EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY") || EnvSet("QT_QPA_PLATFORM"); }
+bool HaveDisplay() {
+  if (EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY") || EnvSet("QT_QPA_PLATFORM")) return true;
+  // A Wayland compositor's default socket is found without WAYLAND_DISPLAY.
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  struct stat info {};
+  return runtime != nullptr && *runtime != '\0' &&
+         ::stat((std::string(runtime) + "/wayland-0").c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
 
 StartGateResult PassStartGate(const std::vector<StartSwitch>& switches, InstanceLock& lock,
                               const SingleInstance& instance) {

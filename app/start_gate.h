@@ -30,7 +30,8 @@ inline constexpr std::chrono::milliseconds kReachFirstCopyFor{5000};
 StartGateResult PassStartGate(const std::vector<StartSwitch>& switches, InstanceLock& lock,
                               const SingleInstance& instance);
 
-// True when a window can be shown: a display, or a Qt platform chosen.
+// True when a window can be shown: a display, a Wayland compositor's socket,
+// or a Qt platform chosen.
 bool HaveDisplay();
 
 }  // namespace zarvel
