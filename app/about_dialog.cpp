@@ -8,9 +8,11 @@
 #include <QUrl>
 
 #include "app/tray_icon.h"
+#include "core/version.h"
 #include "device/main_window_link.h"
 #include "skin/ini_file.h"
 #include "skin/language.h"
+#include "skin/message_format.h"
 #include "skin/program_paths.h"
 #include "skin/skin_files.h"
 
@@ -39,10 +41,12 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   picture->setAlignment(Qt::AlignTop);
   intro_ = new QLabel(this);
   copyright_ = new QLabel(this);
+  version_ = new QLabel(this);
   link_ = new QLabel(this);
   ok_ = new QPushButton(this);
   intro_->setObjectName(QStringLiteral("intro"));
   copyright_->setObjectName(QStringLiteral("copyright"));
+  version_->setObjectName(QStringLiteral("version"));
   link_->setObjectName(QStringLiteral("link"));
   ok_->setObjectName(QStringLiteral("ok"));
   // The two lines are drawn as coloured text, as the keyboard's program does.
@@ -56,11 +60,12 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
 
   auto* layout = new QGridLayout(this);
-  layout->addWidget(picture, 0, 0, 3, 1);
+  layout->addWidget(picture, 0, 0, 4, 1);
   layout->addWidget(intro_, 0, 1);
   layout->addWidget(copyright_, 1, 1);
-  layout->addWidget(link_, 2, 1);
-  layout->addWidget(ok_, 3, 1, Qt::AlignRight);
+  layout->addWidget(version_, 2, 1);
+  layout->addWidget(link_, 3, 1);
+  layout->addWidget(ok_, 4, 1, Qt::AlignRight);
   ApplyLanguage();
 }
 
@@ -75,6 +80,7 @@ void AboutDialog::ApplyLanguage() {
   setWindowTitle(Text("LANG_ABOUT_TITLE"));
   intro_->setText(Text("GUANYU_JIESHAO"));
   copyright_->setText(Text("GUANYU_BANQUAN"));
+  version_->setText(QString::fromStdString(FormatMessage(LookupText("ABOUT_VERSION"), {std::string(ZarvelVersion())})));
   ok_->setText(Text("LANG_ABOUT_OK"));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The About box: the program's picture, two lines of text, the maker's web
-// address and OK. A plain dialog (no skin). At most one exists; OK, Esc and
+// The About box: the program's picture, two lines of text, the program's
+// version (so a bug report names the exact build), the maker's web address
+// and OK. A plain dialog (no skin). At most one exists; OK, Esc and
 // the close button hide it, and the next request shows it again. F1 opens the
 // help page.
 #include <QDialog>
@@ -29,6 +30,7 @@ class AboutDialog : public QDialog {
  private:
   QLabel* intro_;
   QLabel* copyright_;
+  QLabel* version_;
   QLabel* link_;
   QPushButton* ok_;
 };

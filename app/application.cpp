@@ -9,9 +9,13 @@
 #include <QProcess>
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 
 #include "app/about_dialog.h"
+#include "app/instance_lock.h"
+#include "app/keyboard_write_runner.h"
 #include "app/main_window.h"
+#include "app/start_gate.h"
 #include "app/tray_icon.h"
 #include "app/window_tour.h"
 #include "core/app_core.h"
@@ -87,10 +91,13 @@ struct Application::DeviceSide {
   ReportTrace trace;
 };
 
-Application::Application(WindowOptions options, QElapsedTimer started)
-    : options_(std::move(options)), started_(started) {}
+Application::Application(WindowOptions options, QElapsedTimer started, InstanceLock* lock, bool listen)
+    : options_(std::move(options)), started_(started), lock_(lock), listen_(listen) {}
 
-Application::~Application() { StopDeviceSide(); }
+Application::~Application() {
+  StopDeviceSide();
+  if (own_lock_) own_lock_->Release();
+}
 
 int Application::Run() {
   const int status = StartUp();
@@ -99,29 +106,26 @@ int Application::Run() {
     return status;
   }
   if (!exiting_) QApplication::exec();
-  StopDeviceSide();
+  Shutdown();
   return exit_code_;
 }
 
 int Application::StartUp() {
+  if (lock_ == nullptr) {
+    own_lock_ = std::make_unique<InstanceLock>(instance_.SocketPath().toStdString() + kInstanceLockSuffix);
+    const StartGateResult gate = PassStartGate(options_.switches, *own_lock_, instance_);
+    if (!gate.run) return gate.exit_status;
+    lock_ = own_lock_.get();
+    listen_ = gate.listen;
+  }
   signals_.Start();
   connect(&signals_, &SignalWatcher::exitRequested, this, &Application::RequestExit);
   // The user's settings and the program folder are read on first use; the
   // language is decided now, once, as it is kept for later runs.
   GetLanguageId();
 
-  for (StartSwitch start_switch : options_.switches) {
-    if (start_switch == StartSwitch::kKill) {
-      if (instance_.SendToRunningCopy(kKillMessage, kKillMessageCode)) return 0;
-    } else {
-      start_hidden_ = true;
-    }
-  }
-  const ProbeResult probe = instance_.Probe();
-  if (probe == ProbeResult::kCopyRuns) {
-    instance_.SendToRunningCopy(kOpenMessage, kOpenMessageCode);
-    return 0;
-  }
+  for (StartSwitch start_switch : options_.switches)
+    if (start_switch == StartSwitch::kStart) start_hidden_ = true;
 
   const SkinCheckResult skin = CheckSkin(SkinFolder());
   if (!skin.ok) {
@@ -140,7 +144,7 @@ int Application::StartUp() {
   }
   // A copy whose probe could not tell keeps going without the socket, as the
   // only copy it believes it is; it never replaces a socket that may be live.
-  if (probe == ProbeResult::kNoCopy && !instance_.Listen())
+  if (listen_ && !instance_.Listen())
     qCWarning(lcStart) << "cannot listen on" << instance_.SocketPath() << ": later copies cannot reach this one";
   connect(&instance_, &SingleInstance::killRequested, this, [this] {
     qCInfo(lcStart) << "another copy asked this one to end";
@@ -152,11 +156,13 @@ int Application::StartUp() {
   StartDaemon();
 
   tray_ = std::make_unique<TrayIcon>();
-  const bool have_tray = tray_->Create(kNotConnectedTrayIcon);
   connect(tray_.get(), &TrayIcon::openRequested, window_.get(), &MainWindow::ShowRequest);
   connect(tray_.get(), &TrayIcon::aboutRequested, this, &Application::ShowAbout);
-  connect(tray_.get(), &TrayIcon::exitRequested, this, &Application::RequestExit);
+  // The user's own Exit: the window may ask first.
+  connect(tray_.get(), &TrayIcon::exitRequested, window_.get(), &MainWindow::ExitByUser);
+  connect(tray_.get(), &TrayIcon::shownLate, this, [] { qCInfo(lcStart) << "a tray appeared: icon shown"; });
   connect(window_.get(), &MainWindow::trayPictureChanged, tray_.get(), &TrayIcon::SetPicture);
+  const bool have_tray = tray_->CreateWhenTrayExists(kNotConnectedTrayIcon);
 
   MainWindow* window = window_.get();
   QMetaObject::invokeMethod(window, [window] { window->HandleInit(); }, Qt::QueuedConnection);
@@ -167,8 +173,10 @@ int Application::StartUp() {
                             << "a tray icon";
   if (clock_.Start()) {
     connect(&clock_, &ClockWatcher::clockChanged, this, [this] {
+      qCInfo(lcStart) << "the clock was set: applying";
       if (!exiting_ && window_) window_->RequestApply();
     });
+    connect(&clock_, &ClockWatcher::resumed, this, [] { qCInfo(lcStart) << "resumed from suspend: nothing applied"; });
   }
   housekeeping_.setInterval(kHousekeepingFirstMs);
   connect(&housekeeping_, &QTimer::timeout, this, [this] { housekeeping_.setInterval(kHousekeepingPeriodMs); });
@@ -187,6 +195,7 @@ void Application::CreateDeviceSide() {
   core_->Start();
   window_->AttachCore(*core_);
   connect(window_.get(), &MainWindow::exitRequested, this, &Application::RequestExit);
+  connect(window_.get(), &MainWindow::aboutRequested, this, &Application::ShowAbout);
   connect(window_.get(), &MainWindow::childDialogsClosing, this, [this] {
     if (about_ != nullptr) about_->reject();
   });
@@ -302,24 +311,60 @@ void Application::ReportFirstPaint() {
 void Application::RequestExit() {
   if (exiting_) return;
   exiting_ = true;
+  exit_requested_.start();
   qCInfo(lcStart) << "ending";
   first_scan_poll_.stop();
   housekeeping_.stop();
+  // Whatever loop this runs in (a message box's, a file dialog's, a menu's):
+  // let go of everything and delete nothing; the loops return by themselves.
   if (window_) {
     window_->hide();
-    if (about_ != nullptr) about_->reject();
-    window_->CloseChildDialogs();
+    window_->EnableApply(false);
+    // Also closes the About box (childDialogsClosing).
+    window_->ReleaseForExit();
   }
+  if (about_ != nullptr) about_->reject();
   instance_.Close();
   semaphores_.CloseAll();
-  if (tray_) tray_->Remove();
-  if (window_) {
-    window_->EnableApply(false);
-    // The monitor may wait in PROF or the close-dialogs message: let it go,
-    // so stopping it below cannot wait for this thread.
-    window_->ReleaseBlockingSends();
-  }
+  if (tray_) tray_->Hide();
+  // Every running loop of this thread returns, the innermost first, and the
+  // program's own loop last; a loop started from here on returns at once.
   QCoreApplication::exit(exit_code_);
+}
+
+void Application::Shutdown() {
+  // The loop may have ended without a request (the session quit it).
+  RequestExit();
+  if (!ReleaseWriteWorker()) EndNow();
+  StopDeviceSide();
+  if (lock_ != nullptr) lock_->Release();
+  qCInfo(lcStart) << "ended" << exit_requested_.elapsed() << "ms after the request";
+}
+
+bool Application::ReleaseWriteWorker() {
+  if (!window_) return true;
+  KeyboardWriteRunner& writes = window_->Writes();
+  const auto waited = std::chrono::milliseconds(exit_requested_.elapsed());
+  const auto left = waited < kWriteWait ? kWriteWait - waited : std::chrono::milliseconds(0);
+  if (writes.WaitForWorker(left)) return true;
+  // The keyboard write runs on: the link goes as after an unplug, so its
+  // remaining reports fail at once and it returns.
+  qCInfo(lcStart) << "a keyboard write still runs: closing the link";
+  if (device_) device_->link.SetDeviceOpen(false);
+  return writes.WaitForWorker(kAbandonWait);
+}
+
+void Application::EndNow() {
+  // The worker still holds the core and the link: nothing it uses may be
+  // destroyed under it. What would outlive the process goes; the rest is
+  // the kernel's to close.
+  qCWarning(lcStart) << "a keyboard write did not return: ending without waiting for it";
+  instance_.Close();
+  semaphores_.CloseAll();
+  if (lock_ != nullptr) lock_->Release();
+  std::fflush(stdout);
+  std::fflush(stderr);
+  ::_exit(exit_code_);
 }
 
 void Application::StopDeviceSide() {

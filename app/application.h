@@ -2,25 +2,38 @@
 // The program's run, from start to exit (the application object of the
 // keyboard's program).
 //
-// Start-up, in this order: the settings and the program folder; the two
-// switches (/Kill ends a running copy, /Start starts hidden); a running copy
-// gets OPEN and this copy ends; the skin check (a missing image ends the
-// program before anything else exists); the instance socket; the keyboard
-// link, the main window and the application core; the device threads (input
-// listener, then connection monitor); the 208 named semaphores; the companion
-// program "KbDaemon"; the tray icon; INIT (hide) and LANG; session and clock
-// events; the housekeeping timer 1052.
+// Start-up, in this order: before any window exists (main, StartGate) the
+// instance lock, then the switches (/Kill ends a running copy, /Start starts
+// hidden) and a running copy gets OPEN and this copy ends; then the settings
+// and the program folder; the skin check (a missing image ends the program
+// before anything else exists); the instance socket; the keyboard link, the
+// main window and the application core; the device threads (input listener,
+// then connection monitor); the 208 named semaphores; the companion program
+// "KbDaemon"; the tray icon (or a watch for a tray that comes later); INIT
+// (hide) and LANG; session and clock events; the housekeeping timer 1052.
 //
-// Exit (the window's Close, the tray's Exit, KILL from another copy, the
-// firmware question's Cancel, SIGTERM): hide the window, close its dialogs as
-// cancelled, close the instance socket, remove the semaphores and the tray
-// icon, disable Apply, release a blocking message the monitor waits in, and
-// leave the event loop. Then, outside every handler: stop the monitor, stop
-// the listener, destroy the core and the window. Nothing is written to the
-// keyboard or to files on the way out; unapplied changes are lost.
+// Exit has one owner, this class, whatever asks for it (the window's Close,
+// the tray's Exit, KILL from another copy, the firmware question's Cancel,
+// SIGTERM, SIGINT, SIGHUP) and whatever loop it is asked from. RequestExit()
+// only lets go: it hides the window, closes every modal thing as cancelled
+// (a question answers No, a file dialog chooses nothing), answers a question
+// the keyboard-write worker waits for with No, releases a blocking message
+// the monitor waits in, closes the instance socket, removes the semaphores,
+// hides the tray icon, and asks every event loop to return. Nothing is
+// deleted there and no loop is run inside it.
+//
+// Then, from the top of the program once every nested loop has returned:
+// the running keyboard write is waited for (kWriteWait from the request; then
+// the keyboard link is closed as after an unplug, so its remaining reports
+// fail at once, and kAbandonWait more), the monitor and the listener stop,
+// the core and the window go, the lock is released. A write that still does
+// not return is left: the process ends at once, with its socket, semaphores
+// and lock already gone. Nothing is written to the keyboard or to files on
+// the way out; unapplied changes are lost.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <chrono>
 #include <memory>
 
 #include "app/clock_watcher.h"
@@ -39,6 +52,7 @@ class ConnectionMonitor;
 class DeviceLink;
 class HidDevice;
 class InputListener;
+class InstanceLock;
 class MainWindow;
 class SimulatedKeyboard;
 class TrayIcon;
@@ -47,17 +61,26 @@ class WindowTour;
 // The housekeeping timer: first after 100 ms, then every 50 ms.
 inline constexpr int kHousekeepingTimer = 1052;
 
+// How long the way out waits for a running keyboard write, from the exit
+// request; then the link is closed as after an unplug and the write gets
+// kAbandonWait more. Together under the 2 s a desktop's logout allows.
+inline constexpr std::chrono::milliseconds kWriteWait{1200};
+inline constexpr std::chrono::milliseconds kAbandonWait{300};
+
 class Application : public QObject {
   Q_OBJECT
  public:
-  // `started` runs from the process's start (first paint report).
-  Application(WindowOptions options, QElapsedTimer started);
+  // `started` runs from the process's start (first paint report). `lock`:
+  // the instance lock main() took and passed the start gate with (`listen`
+  // from the gate); null for a run in a test process, which then takes the
+  // lock and passes the gate itself.
+  Application(WindowOptions options, QElapsedTimer started, InstanceLock* lock = nullptr, bool listen = false);
   ~Application() override;
 
   // The whole run; returns the exit status.
   int Run();
 
-  // The exit request: the shutdown sequence, then the event loop ends.
+  // The exit request, from anywhere (see above); returns at once.
   void RequestExit();
 
   // For tests.
@@ -76,11 +99,22 @@ class Application : public QObject {
   void ApplyLanguage();
   void WatchFirstScan();
   void ReportFirstPaint();
+  // The way out from the top of the program, after the event loop.
+  void Shutdown();
+  // Waits for the keyboard-write worker within the time left; false when it
+  // did not return.
+  bool ReleaseWriteWorker();
+  // A write that would not return: end now, leaving nothing behind.
+  [[noreturn]] void EndNow();
   void StopDeviceSide();
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   WindowOptions options_;
   QElapsedTimer started_;
+  InstanceLock* lock_ = nullptr;
+  std::unique_ptr<InstanceLock> own_lock_;
+  bool listen_ = false;
+  QElapsedTimer exit_requested_;
   SingleInstance instance_;
   SignalWatcher signals_;
   SessionWatcher session_;

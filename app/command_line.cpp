@@ -46,7 +46,8 @@ bool ParseWindowCommandLine(const std::vector<std::string>& args, WindowOptions&
 }
 
 std::string WindowUsageText() {
-  return std::string("zarvel ") + ZarvelVersion() + R"(
+  return "zarvel " + std::string(ZarvelVersion()) + R"(
+
 Usage: zarvel [/Start] [/Kill] [OPTIONS]
 
 Sets up a Varnok Z7Q3RGB keyboard: what each key does in each of its four
@@ -67,8 +68,8 @@ Options:
                            paths and exit
   --report-first-paint     print the milliseconds from start to the window's
                            first paint and the peak memory, then exit
-  --version                print the program's version
   -h, --help               show this help
+  --version                print the program's version
 )";
 }
 

@@ -10,7 +10,7 @@
 // every argument the program does not know is.
 //
 // Our own options: the keyboard options zarvelctl has too (--simulate,
-// --variant, --trace), --help, and two for tools: --tour=FOLDER (the scripted
+// --variant, --trace), --help, --version, and two for tools: --tour=FOLDER (the scripted
 // tour `make run` shows without a display) and --report-first-paint (the
 // start-up benchmark).
 #include <string>

@@ -73,18 +73,29 @@ void KeyboardWriteRunner::Run(std::function<void()> work, std::function<void()> 
   running_ = true;
   done_ = std::move(done);
   input_block_ = std::make_unique<InputBlock>();
+  {
+    std::lock_guard lock(worker_mutex_);
+    work_returned_ = false;
+  }
   worker_ = std::thread([this, work = std::move(work)] {
     try {
       work();
     } catch (const std::exception&) {
       // A write that ran out of memory has failed; the window goes on.
     }
+    {
+      std::lock_guard lock(worker_mutex_);
+      work_returned_ = true;
+    }
+    worker_returned_.notify_all();
     // The runner outlives the worker: its destructor waits for this one.
     queue_.Post([this] { Finish(); });
   });
 }
 
 void KeyboardWriteRunner::Finish() {
+  // Already joined by WaitForWorker() on the way out: nothing more to do.
+  if (!running_) return;
   if (worker_.joinable()) worker_.join();
   input_block_.reset();
   running_ = false;
@@ -127,7 +138,21 @@ void KeyboardWriteRunner::WaitUntilIdle() {
 void KeyboardWriteRunner::Stop() {
   stopped_ = true;
   waiting_.clear();
-  WaitUntilIdle();
+}
+
+bool KeyboardWriteRunner::WaitForWorker(std::chrono::milliseconds timeout) {
+  if (!worker_.joinable()) return true;
+  {
+    std::unique_lock lock(worker_mutex_);
+    if (!worker_returned_.wait_for(lock, timeout, [this] { return work_returned_; })) return false;
+  }
+  worker_.join();
+  // The worker's end, posted to the window's thread, is not run any more:
+  // its `done` belongs to a window that is going away.
+  input_block_.reset();
+  running_ = false;
+  done_ = nullptr;
+  return true;
 }
 
 }  // namespace zarvel

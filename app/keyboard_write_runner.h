@@ -17,9 +17,12 @@
 //
 // Calls from the window's thread only.
 #include <QObject>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace zarvel {
@@ -33,7 +36,8 @@ class KeyboardWriteRunner : public QObject {
   // The worker's end is reported through `queue`, behind the view calls the
   // work made.
   explicit KeyboardWriteRunner(WindowThreadQueue& queue, QObject* parent = nullptr);
-  // Waits for a running write (running the window's events meanwhile).
+  // Waits for a running write (without running the window's events: by
+  // then nothing the worker waits for needs them).
   ~KeyboardWriteRunner() override;
 
   // Runs `work` on a worker, then `done` on the window's thread. While
@@ -46,11 +50,18 @@ class KeyboardWriteRunner : public QObject {
 
   bool Running() const { return running_; }
   // Returns once no write runs, running the window's events meanwhile so the
-  // worker's questions and view updates get through.
+  // worker's questions and view updates get through. Never on the way out:
+  // a loop spun here would sit inside whatever loop called it.
   void WaitUntilIdle();
-  // Shutdown: waiting tasks are dropped and nothing new starts; a running
-  // write is waited for.
+  // Shutdown, first step, safe from inside any event loop: waiting tasks are
+  // dropped and nothing new starts. Does not wait.
   void Stop();
+  // Shutdown, second step, from the top of the program only (no event loop
+  // runs): waits up to `timeout` for a running write's work to return
+  // without running the window's events, so everything the work may still
+  // wait for (its questions, blocking sends) must have been released. True
+  // when no worker is left; false when it still runs.
+  bool WaitForWorker(std::chrono::milliseconds timeout);
 
  Q_SIGNALS:
   // A write ended (after its `done` ran).
@@ -68,6 +79,11 @@ class KeyboardWriteRunner : public QObject {
   bool running_ = false;
   bool stopped_ = false;
   std::thread worker_;
+  // Set by the worker when its work has returned; the window's thread may
+  // wait for it without an event loop.
+  std::mutex worker_mutex_;
+  std::condition_variable worker_returned_;
+  bool work_returned_ = false;
   std::function<void()> done_;
   std::unique_ptr<InputBlock> input_block_;
   std::deque<Task> waiting_;

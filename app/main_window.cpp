@@ -8,6 +8,7 @@
 
 #include "app/key_function_dialog.h"
 #include "app/main_window_parts.h"
+#include "app/modal_closer.h"
 #include "app/profile_manager_dialog.h"
 #include "core/app_core.h"
 #include "core/profile_menu.h"
@@ -176,20 +177,35 @@ void MainWindow::RunKeyboardWork(std::function<void()> work, std::function<void(
 
 void MainWindow::CloseChildDialogs() {
   // Only open ones: a closed dialog has nothing to give back to the core,
-  // which may be busy on the keyboard-write worker.
-  if (parts_->key_dialog && parts_->key_dialog->isVisible()) parts_->key_dialog->CloseCancelled();
-  if (parts_->profile_dialog && parts_->profile_dialog->isVisible()) parts_->profile_dialog->CloseCancelled();
+  // which may be busy on the keyboard-write worker. Noted before anything
+  // closes, as the sweep below may hide them.
+  const bool key_open = parts_->key_dialog && parts_->key_dialog->isVisible();
+  const bool profiles_open = parts_->profile_dialog && parts_->profile_dialog->isVisible();
+  parts_->prompter.CancelOpenQuestions();
+  // The innermost first: a file dialog over the profile manager, a message
+  // box over the key dialog.
+  CloseModalThings();
+  if (key_open) parts_->key_dialog->CloseCancelled();
+  if (profiles_open) parts_->profile_dialog->CloseCancelled();
   Q_EMIT childDialogsClosing();
   if (QWidget* first = parts_->buttons.at(kProfileButtonIds[0])) first->setFocus();
 }
 
-void MainWindow::ReleaseBlockingSends() {
+void MainWindow::ExitByUser() { Q_EMIT exitRequested(); }
+
+void MainWindow::ReleaseForExit() {
   parts_->link->Release();
   parts_->prompter.Release();
   parts_->writes.Stop();
-  // The dialogs work on the core, which goes next: they close as cancelled
-  // and go first.
   CloseChildDialogs();
+}
+
+void MainWindow::ReleaseBlockingSends() {
+  ReleaseForExit();
+  // Everything the worker could wait for is released: it returns by itself.
+  constexpr std::chrono::hours kUnbounded{1};
+  parts_->writes.WaitForWorker(kUnbounded);
+  // The dialogs work on the core, which goes next.
   delete parts_->key_dialog.data();
   delete parts_->profile_dialog.data();
 }

@@ -53,14 +53,26 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   void HandleInit();
   // LANG: every caption, tooltip and label again from the language file.
   void ApplyLanguage();
-  // 0x4753: every open child dialog closes as cancelled.
+  // 0x4753 (the keyboard went away): every modal thing (menus, message
+  // boxes, file and colour dialogs) and every child dialog closes as
+  // cancelled, and a question already asked answers No whatever the user
+  // clicks later. Safe from inside any event loop.
   void CloseChildDialogs();
-  // First step of shutdown: a blocking send the monitor waits in returns
-  // without running, and no further one waits; open message boxes close and
-  // no new one shows; a keyboard write in progress is waited for (the
-  // window's events keep running meanwhile), and the key-function dialog
-  // and the profile manager close as cancelled and are deleted, so the core
-  // can then go.
+  // The user's own exit (the Close button, the tray's Exit): the one place
+  // to ask the user something first; then exitRequested(). An exit for any
+  // other reason (/Kill, a signal, logout) never comes here and never waits
+  // for the user.
+  void ExitByUser();
+  // First step of shutdown, safe from inside any event loop: a blocking send
+  // the monitor waits in returns without running, and no further one waits;
+  // open message boxes close and no new one shows, a question a keyboard
+  // write waits for answers No; no new keyboard write starts; every modal
+  // thing and child dialog closes as cancelled. Nothing is deleted and no
+  // loop is run: the nested loops return once control gets back to them.
+  void ReleaseForExit();
+  // ReleaseForExit(), then (from the top of the program only) the running
+  // keyboard write is waited for, and the key-function dialog and the
+  // profile manager are deleted, so the core can then go.
   void ReleaseBlockingSends();
 
   // Apply as the Apply button does: on the keyboard-write worker, after a
@@ -113,6 +125,8 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   // The keyboard went away: dialogs the application owns (the About box)
   // close as cancelled, as the window's own do.
   void childDialogsClosing();
+  // The menu's About entry (the tray has one too; a desktop may have no tray).
+  void aboutRequested();
 
  protected:
   void KeyPressed(QKeyEvent* event) override;

@@ -110,7 +110,7 @@ void MainWindow::OnButton(int control_id) {
       showMinimized();
       return;
     case id::kClose:
-      Q_EMIT exitRequested();
+      ExitByUser();
       return;
     case id::kMenu:
       ShowMenu();
@@ -160,11 +160,17 @@ void MainWindow::ShowMenu() {
   menu.setAccessibleName(QString::fromStdString(LookupText("MAIN_MENU_PROMPT")));
   QAction* restore = menu.addAction(QString::fromStdString(LookupText("MENU_1")));
   QAction* back_up = menu.addAction(QString::fromStdString(LookupText("MENU_2")));
+  menu.addSeparator();
+  // The About box is reached from here too: the frameless window has no
+  // system menu, and many desktops have no notification area.
+  QAction* about = menu.addAction(QString::fromStdString(LookupText("MAIN_MENU_ABOUT")));
   restore->setData(id::kMenuRestore);
   back_up->setData(id::kMenuBackUp);
+  about->setData(id::kMenuAbout);
   QAction* chosen = menu.exec(QCursor::pos());
   if (chosen == restore) RestoreFromFile();
   if (chosen == back_up) BackUpToFile();
+  if (chosen == about) Q_EMIT aboutRequested();
 }
 
 void MainWindow::RequestApply() {

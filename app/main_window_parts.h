@@ -53,6 +53,7 @@ inline constexpr int kWebFirstSocial = 1220;
 inline constexpr int kWebSecondSocial = 1221;
 inline constexpr int kMenuRestore = 32776;
 inline constexpr int kMenuBackUp = 32777;
+inline constexpr int kMenuAbout = 32778;
 }  // namespace main_window_id
 
 struct MainWindow::Parts {

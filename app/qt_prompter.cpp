@@ -32,10 +32,26 @@ void QtPrompter::Release() {
     std::lock_guard lock(mutex_);
     released_ = true;
   }
+  answered_.notify_all();
+  CloseOpenBoxes();
+}
+
+void QtPrompter::CancelOpenQuestions() {
+  {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+  }
+  CloseOpenBoxes();
+}
+
+void QtPrompter::CloseOpenBoxes() {
   if (QThread::currentThread() != thread()) return;
-  for (const QPointer<QMessageBox>& box : open_boxes_)
+  // A copy: rejecting a box may run code that opens or forgets others.
+  const std::vector<QPointer<QMessageBox>> boxes = open_boxes_;
+  for (const QPointer<QMessageBox>& box : boxes)
     if (box) box->reject();
 }
+
 
 void QtPrompter::ShowMessage(const std::string& key, const std::string& text) {
   Prompt(PromptRecord{PromptKind::kMessage, key, text, LookupText("MAIN_CAPTION")});
@@ -71,39 +87,51 @@ void QtPrompter::ShowMessageLater(const std::string& key, const std::string& tex
 }
 
 bool QtPrompter::Prompt(const PromptRecord& prompt) {
+  std::uint64_t asked_in = 0;
   {
     std::lock_guard lock(mutex_);
     if (released_) return ReleasedAnswer(prompt.kind);
+    asked_in = generation_;
   }
-  if (QThread::currentThread() == thread()) return PromptOnWindowThread(prompt);
+  if (QThread::currentThread() == thread()) return PromptOnWindowThread(prompt, asked_in);
   // A keyboard write on the worker needs an answer: the window's thread shows
   // the box while the worker waits. The window thread never waits for the
-  // worker without running its events, so this cannot deadlock.
+  // worker without running its events, so this cannot deadlock; on the way
+  // out, when the window's thread no longer runs its events, Release()
+  // answers for it.
   struct Answer {
-    std::mutex mutex;
-    std::condition_variable given;
     bool done = false;
     bool yes = false;
   };
   auto answer = std::make_shared<Answer>();
-  queue_.Post([this, prompt, answer] {
-    const bool yes = PromptOnWindowThread(prompt);
-    std::lock_guard lock(answer->mutex);
-    answer->yes = yes;
-    answer->done = true;
-    answer->given.notify_all();
+  queue_.Post([this, prompt, answer, asked_in] {
+    const bool yes = PromptOnWindowThread(prompt, asked_in);
+    {
+      std::lock_guard lock(mutex_);
+      answer->yes = yes;
+      answer->done = true;
+    }
+    answered_.notify_all();
   });
-  std::unique_lock lock(answer->mutex);
-  answer->given.wait(lock, [&] { return answer->done; });
-  return answer->yes;
+  std::unique_lock lock(mutex_);
+  answered_.wait(lock, [&] { return answer->done || released_; });
+  return answer->done ? answer->yes : ReleasedAnswer(prompt.kind);
 }
 
-bool QtPrompter::PromptOnWindowThread(const PromptRecord& prompt) {
-  {
+bool QtPrompter::PromptOnWindowThread(const PromptRecord& prompt, std::uint64_t asked_in) {
+  // A question outlived by its keyboard (or by the program) is never taken
+  // as a Yes: the action it asked about would run against nothing. It gets
+  // the answer that lets the program go on (No; OK for the firmware question,
+  // whose Cancel would end the program). A message still tells what it tells.
+  auto outlived = [this, asked_in, &prompt] {
     std::lock_guard lock(mutex_);
-    if (released_) return ReleasedAnswer(prompt.kind);
+    return released_ || (prompt.kind != PromptKind::kMessage && generation_ != asked_in);
+  };
+  if (outlived()) return ReleasedAnswer(prompt.kind);
+  if (responder_) {
+    const bool answer = responder_(prompt);
+    return outlived() ? ReleasedAnswer(prompt.kind) : answer;
   }
-  if (responder_) return responder_(prompt);
 
   QMessageBox box(parent_);
   box.setTextFormat(Qt::PlainText);
@@ -134,7 +162,7 @@ bool QtPrompter::PromptOnWindowThread(const PromptRecord& prompt) {
   open_boxes_.erase(std::remove(open_boxes_.begin(), open_boxes_.end(), QPointer<QMessageBox>(&box)),
                     open_boxes_.end());
   open_boxes_.erase(std::remove(open_boxes_.begin(), open_boxes_.end(), QPointer<QMessageBox>()), open_boxes_.end());
-  return answer == yes;
+  return outlived() ? ReleasedAnswer(prompt.kind) : answer == yes;
 }
 
 }  // namespace zarvel

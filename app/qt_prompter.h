@@ -10,13 +10,21 @@
 // painting, and the writes may need to tell the user something. A call from
 // another thread is carried over to the window's thread and waited for there.
 // After Release() (shutdown) nothing more is shown: messages are dropped,
-// questions answer No (the firmware question OK, so shutdown goes on), and a
-// box that is open closes as if dismissed.
+// questions answer No (the firmware question OK, so shutdown goes on), a box
+// that is open closes as if dismissed, and a worker waiting for an answer
+// gets No at once, without the window's thread.
+//
+// CancelOpenQuestions() (the keyboard went away) closes the open boxes as
+// dismissed, and every question asked before it answers No, even one the
+// user answers Yes a moment later: its action was meant for a keyboard that
+// is gone.
 //
 // Tests replace the dialogs with a responder that sees every prompt and
 // answers it; the responder runs on the window's thread like the boxes.
 #include <QObject>
 #include <QPointer>
+#include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -57,6 +65,9 @@ class QtPrompter final : public QObject, public Prompter {
 
   // Shutdown: close what is open, show nothing more.
   void Release();
+  // The keyboard went away: open questions close as No, and questions
+  // already asked answer No whatever the user clicks.
+  void CancelOpenQuestions();
 
   // Tests: answer every prompt instead of showing a dialog. The answer of a
   // message is ignored.
@@ -65,13 +76,19 @@ class QtPrompter final : public QObject, public Prompter {
 
  private:
   bool Prompt(const PromptRecord& prompt);
-  bool PromptOnWindowThread(const PromptRecord& prompt);
+  // `asked_in`: the generation when the question was asked.
+  bool PromptOnWindowThread(const PromptRecord& prompt, std::uint64_t asked_in);
+  void CloseOpenBoxes();
 
   QWidget* parent_;
   WindowThreadQueue& queue_;
   Responder responder_;
   std::mutex mutex_;
+  std::condition_variable answered_;  // a worker's question answered, or released
   bool released_ = false;
+  // Counts CancelOpenQuestions(): a question whose generation changed while
+  // it was open is answered No.
+  std::uint64_t generation_ = 0;
   std::vector<QPointer<QMessageBox>> open_boxes_;
 };
 

@@ -1,6 +1,9 @@
 #include "app/single_instance.h"
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QLocalServer>
@@ -8,6 +11,8 @@
 #include <QStandardPaths>
 #include <QtEndian>
 #include <array>
+#include <cerrno>
+#include <cstring>
 
 #include "device/main_window_link.h"
 
@@ -16,9 +21,31 @@ namespace {
 
 constexpr int kMessageBytes = 8;
 // A running copy answers at once: its socket's queue accepts the connection
-// even while its window is busy.
-constexpr int kConnectTimeoutMs = 1000;
+// and the eight bytes even while its window is busy.
 constexpr int kWriteTimeoutMs = 1000;
+
+// A socket connected to `path`, or -1 with errno set. Plain POSIX, so a copy
+// that only sends OPEN or KILL needs neither a display nor an application
+// object (the copy's socket is a plain Unix stream socket at that path).
+int ConnectTo(const QString& path) {
+  const QByteArray name = QFile::encodeName(path);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (name.size() >= static_cast<qsizetype>(sizeof address.sun_path)) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
+  std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return -1;
+  }
+  return fd;
+}
 
 }  // namespace
 
@@ -36,16 +63,18 @@ QString SingleInstance::DefaultSocketPath() {
 }
 
 ProbeResult SingleInstance::Probe() const {
-  QLocalSocket socket;
-  socket.connectToServer(path_);
-  if (socket.waitForConnected(kConnectTimeoutMs)) {
-    socket.disconnectFromServer();
+  const int fd = ConnectTo(path_);
+  if (fd >= 0) {
+    ::close(fd);
     return ProbeResult::kCopyRuns;
   }
-  switch (socket.error()) {
-    case QLocalSocket::ServerNotFoundError:
+  switch (errno) {
+    case ENOENT:
       return ProbeResult::kNoCopy;
-    case QLocalSocket::ConnectionRefusedError: {
+    case EAGAIN:
+      // Its queue is full: a copy listens, busy.
+      return ProbeResult::kCopyRuns;
+    case ECONNREFUSED: {
       // Refused on a socket: its copy is gone. A file of another kind under
       // that name is nobody's socket to take over.
       struct stat info {};
@@ -59,17 +88,18 @@ ProbeResult SingleInstance::Probe() const {
 }
 
 bool SingleInstance::SendToRunningCopy(std::uint32_t message, std::uint32_t code) const {
-  QLocalSocket socket;
-  socket.connectToServer(path_);
-  if (!socket.waitForConnected(kConnectTimeoutMs)) return false;
+  const int fd = ConnectTo(path_);
+  if (fd < 0) return false;
+  timeval timeout{kWriteTimeoutMs / 1000, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
   std::array<char, kMessageBytes> bytes{};
   qToLittleEndian<quint32>(message, bytes.data());
   qToLittleEndian<quint32>(code, bytes.data() + 4);
-  socket.write(bytes.data(), kMessageBytes);
-  const bool sent = socket.waitForBytesWritten(kWriteTimeoutMs) || socket.bytesToWrite() == 0;
-  socket.disconnectFromServer();
-  if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(kWriteTimeoutMs);
-  return sent;
+  // The copy reads the message after this end has closed: a stream socket
+  // keeps what was written.
+  const ssize_t sent = ::send(fd, bytes.data(), kMessageBytes, MSG_NOSIGNAL);
+  ::close(fd);
+  return sent == kMessageBytes;
 }
 
 bool SingleInstance::Listen() {

@@ -3,10 +3,10 @@
 //
 // The first copy listens on the local socket "QX40R11B-1" in the user's
 // runtime folder ($XDG_RUNTIME_DIR, full path: a bare name would land in /tmp,
-// which every user shares), readable and writable by the owner only. The
-// socket is at once the lock that says a copy runs and the way to reach it: a
-// later copy connects and sends one message, the message number and its
-// four-character code, then ends.
+// which every user shares), readable and writable by the owner only. Which
+// copy is the first is decided by the lock file beside it (InstanceLock); the
+// socket is the way to reach that copy: a later copy connects and sends one
+// message, the message number and its four-character code, then ends.
 //
 //   OPEN  0x5350 / "OPEN"   show yourself (as the notification area's Open)
 //   KILL  0x4D4B / "KILL"   end
@@ -15,9 +15,13 @@
 // not match its number is ignored, as are short or unknown ones.
 //
 // Listening replaces whatever file has the socket's name, even a live copy's
-// socket, so Listen() is only called after Probe() found no copy: the file
-// was missing or nobody answered on it (a copy that was killed leaves its
-// socket behind; that stale file is taken over).
+// socket, so Listen() is only called by the lock's holder after Probe() found
+// no copy: the file was missing or nobody answered on it (a copy that was
+// killed leaves its socket behind; that stale file is taken over).
+//
+// Probe() and SendToRunningCopy() need no application object and no
+// display: a copy that only brings the first to the front, or ends it, is
+// done before any window exists.
 #include <QObject>
 #include <QString>
 #include <cstdint>

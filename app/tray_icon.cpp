@@ -2,11 +2,21 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusServiceWatcher>
 #include <QFile>
 #include <QFont>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+
+#ifdef ZARVEL_HAVE_XCB
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+#include <cstdlib>
+#endif
 
 #include "device/main_window_link.h"
 #include "skin/language.h"
@@ -45,6 +55,48 @@ QIcon DrawnPicture(int icon_resource) {
     icon.addPixmap(pixmap);
   }
   return icon;
+}
+
+const QString kTrayWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kTrayWatcherPath = QStringLiteral("/StatusNotifierWatcher");
+
+// An X11 notification area owns the selection "_NET_SYSTEM_TRAY_S<screen>".
+bool X11TrayOwned() {
+#ifdef ZARVEL_HAVE_XCB
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 == nullptr || x11->connection() == nullptr) return false;
+  xcb_connection_t* connection = x11->connection();
+  const QByteArray name = "_NET_SYSTEM_TRAY_S0";
+  const xcb_intern_atom_cookie_t asked =
+      xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.constData());
+  xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(connection, asked, nullptr);
+  if (atom == nullptr) return false;
+  const xcb_atom_t selection = atom->atom;
+  std::free(atom);
+  if (selection == XCB_ATOM_NONE) return false;
+  xcb_get_selection_owner_reply_t* owner =
+      xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+  if (owner == nullptr) return false;
+  const bool owned = owner->owner != XCB_WINDOW_NONE;
+  std::free(owner);
+  return owned;
+#else
+  return false;
+#endif
+}
+
+// The tray's watcher is on the session bus with a host (a panel) behind it.
+bool TrayWatcherReady(const QDBusConnection& bus) {
+  if (!bus.interface()->isServiceRegistered(kTrayWatcher)) return false;
+  QDBusInterface watcher(kTrayWatcher, kTrayWatcherPath, kTrayWatcher, bus);
+  return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
+}
+
+// Whether Qt may be asked about the tray now without losing a later one.
+bool MayAskQt() {
+  const QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected() || bus.interface() == nullptr) return true;
+  return TrayWatcherReady(bus) || X11TrayOwned();
 }
 
 }  // namespace
@@ -100,14 +152,51 @@ bool TrayIcon::Create(int icon_resource) {
   return true;
 }
 
+bool TrayIcon::CreateWhenTrayExists(int icon_resource) {
+  picture_ = icon_resource;
+  if (MayAskQt()) {
+    if (Create(icon_resource)) return true;
+  }
+  if (watcher_) return false;
+  const QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return false;
+  watcher_ = std::make_unique<QDBusServiceWatcher>(kTrayWatcher, bus, QDBusServiceWatcher::WatchForRegistration);
+  connect(watcher_.get(), &QDBusServiceWatcher::serviceRegistered, this, &TrayIcon::TryLateTray);
+  // A watcher whose panel registers after it: its announcement.
+  QDBusConnection(bus).connect(kTrayWatcher, kTrayWatcherPath, kTrayWatcher,
+                               QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(TryLateTray()));
+  return false;
+}
+
+void TrayIcon::TryLateTray() {
+  if (icon_ || !watcher_) return;
+  if (!TrayWatcherReady(QDBusConnection::sessionBus())) return;
+  const int picture = picture_;
+  if (!Create(picture)) return;
+  watcher_.reset();
+  Q_EMIT shownLate();
+}
+
 void TrayIcon::SetPicture(int icon_resource) {
-  if (!icon_ || icon_resource == picture_) return;
+  if (!icon_) {
+    // Kept for an icon that shows later.
+    picture_ = icon_resource;
+    return;
+  }
+  if (icon_resource == picture_) return;
   picture_ = icon_resource;
   ++picture_changes_;
   icon_->setIcon(TrayPicture(icon_resource));
 }
 
+void TrayIcon::Hide() {
+  watcher_.reset();
+  single_click_.stop();
+  if (icon_) icon_->hide();
+}
+
 void TrayIcon::Remove() {
+  watcher_.reset();
   if (!icon_) return;
   single_click_.stop();
   icon_->hide();

@@ -11,7 +11,16 @@
 // opens once).
 //
 // Desktops without a notification area (many Wayland and GNOME ones): the
-// program runs without an icon; Create() says so.
+// program runs without an icon; Create() says so. A notification area that
+// comes later (a login autostart that beat the panel, an extension switched
+// on) is watched for: the tray's D-Bus watcher appearing on the session bus
+// shows the icon then.
+//
+// Qt decides once per process whether the tray is reached over D-Bus, at its
+// first look; looking before the watcher exists would leave the program
+// iconless for the whole session. So Qt is only asked once the watcher is
+// there, or when an X11 tray (which Qt reaches without D-Bus) owns its
+// selection, or when there is no session bus at all.
 #include <QIcon>
 #include <QObject>
 #include <QSystemTrayIcon>
@@ -20,6 +29,7 @@
 
 class QMenu;
 class QAction;
+class QDBusServiceWatcher;
 
 namespace zarvel {
 
@@ -37,10 +47,16 @@ class TrayIcon : public QObject {
   // Shows the icon with `icon_resource`. False when the desktop has no
   // notification area; every other call then does nothing.
   bool Create(int icon_resource);
+  // Create(), or when no tray exists yet, the same as soon as one appears
+  // (shownLate() then). False when the icon is not shown now.
+  bool CreateWhenTrayExists(int icon_resource);
   // Changes the picture when it differs from the last one set.
   void SetPicture(int icon_resource);
   // Takes the icon out of the notification area.
   void Remove();
+  // Hides the icon without destroying it or its menu: safe from inside the
+  // menu's own handlers (the exit request).
+  void Hide();
   bool IsShown() const { return shown_; }
   int Picture() const { return picture_; }
   // How often the picture really changed (tests: the same picture twice
@@ -51,9 +67,16 @@ class TrayIcon : public QObject {
   void openRequested();
   void aboutRequested();
   void exitRequested();
+  // The notification area appeared after the start and the icon is shown.
+  void shownLate();
 
  private:
   void RetranslateMenu();
+
+ private Q_SLOTS:
+  void TryLateTray();
+
+ private:
 
   QTimer single_click_;
   std::unique_ptr<QMenu> menu_;
@@ -61,6 +84,7 @@ class TrayIcon : public QObject {
   QAction* open_ = nullptr;
   QAction* about_ = nullptr;
   QAction* exit_ = nullptr;
+  std::unique_ptr<QDBusServiceWatcher> watcher_;
   bool shown_ = false;
   int picture_ = 0;
   int picture_changes_ = 0;

@@ -1,6 +1,6 @@
 #pragma once
-// The user's application settings (the per-user registry key of the original
-// design), kept as INI files under UserConfigFolder(). Logic code takes a
+// The user's application settings (language, window place, profile list and
+// the like), kept as INI files under UserConfigFolder(). Logic code takes a
 // Settings& so tests can hand it an in-memory fake.
 #include <cstdint>
 #include <map>
@@ -23,9 +23,9 @@ class Settings {
   virtual bool SetInt(std::string_view section, std::string_view key, std::int64_t value);
 };
 
-// The section of the settings file that holds the values of the application's
-// own key (the original's registry key), such as "dwLanguageId". Other
-// sections ("PROFILES", ...) are the application settings' sections.
+// The section of the settings file that holds the program's own values, such
+// as "dwLanguageId", under the keyboard's name. Other sections ("PROFILES",
+// ...) each hold one part of the settings.
 inline constexpr std::string_view kApplicationKeySection = "Varnok Z7Q3RGB";
 
 // The settings of the logged-in user: "<UserConfigFolder()>/settings.ini".

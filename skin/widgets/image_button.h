@@ -31,7 +31,8 @@ namespace zarvel {
 enum class ButtonState { kNormal, kHovered, kPressed, kDisabled, kChecked };
 inline constexpr int kButtonStateCount = 5;
 
-// The state a button shows, in the design's order.
+// The state a button shows: disabled wins, then pressed, then hovered (so the
+// pointer shows on a checked button too), then checked, then normal.
 ButtonState ChooseButtonState(bool enabled, bool pressed, bool hovered, bool checked);
 
 // The five full-window state images of a window's image buttons. Shared:

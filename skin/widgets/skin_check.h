@@ -5,9 +5,9 @@
 // mask from its skin file, and the state images of skin/skin_images.h) is
 // loaded once at start-up, before the device threads, the tray icon, the
 // semaphores and the single-instance socket exist. A missing or unreadable
-// image ends the program at once with exit code 0, as the design wants, but
-// with one line on standard error naming the file, so a broken install can
-// be diagnosed. After start-up no image ends the program.
+// image ends the program at once with exit code 0 (a broken install is not
+// an error of the user's command line), with one line on standard error
+// naming the file, so it can be diagnosed. After start-up no image ends the program.
 #include <string>
 #include <vector>
 

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -120,6 +121,52 @@ TEST(MainWindowThreadTest, KeyboardAnnouncementsWaitUntilARunningWriteHasEnded) 
   ASSERT_NE(end, commands.end());
   EXPECT_EQ(std::count(begin, end, 0x03) + std::count(begin, end, 0x04), 0);
   EXPECT_NE(std::find(end, commands.end(), 0x04), commands.end());
+}
+
+int KeyMatrixWrites(const std::vector<std::uint8_t>& commands) {
+  return static_cast<int>(std::count(commands.begin(), commands.end(), 0x08));
+}
+
+// The exit request may come while the window's thread sits in another loop
+// and runs none of the worker's questions: the worker must not wait for it.
+TEST(MainWindowThreadTest, ExitWhileAWriteWaitsForItsQuestionNeverWaitsForTheWindow) {
+  MainWindowRig rig;
+  ASSERT_TRUE(rig.Connect());
+  rig.answers["MAIN_PROMPT_DEFAULT"] = true;  // a Yes that would come too late
+  rig.keyboard.ClearExchanges();
+  rig.Click(kDefaultButtonId);
+  ASSERT_TRUE(rig.window->Writes().Running());
+  std::this_thread::sleep_for(milliseconds(50));  // the worker now waits for its answer
+  rig.window->ReleaseForExit();
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_TRUE(rig.window->Writes().WaitForWorker(milliseconds(2000)));
+  EXPECT_LT(clock.elapsed(), 500);
+  EXPECT_EQ(KeyMatrixWrites(rig.Commands()), 0) << "the defaults were written on the way out";
+  rig.Shutdown();
+}
+
+// 0x4753 while the Default question is open, and the user's Yes after it:
+// the keyboard it asked about is gone, so nothing is written.
+TEST(MainWindowThreadTest, AQuestionOutlivedByItsKeyboardAnswersNo) {
+  MainWindowRig rig;
+  ASSERT_TRUE(rig.Connect());
+  rig.window->Prompts().SetResponder([&](const PromptRecord& prompt) {
+    rig.prompts.push_back(prompt);
+    rig.window->CloseChildDialogs();  // the keyboard went away meanwhile
+    return true;
+  });
+  rig.keyboard.ClearExchanges();
+  rig.Click(kDefaultButtonId);
+  ASSERT_TRUE(rig.WaitIdle());
+  EXPECT_TRUE(rig.PromptedWith("MAIN_PROMPT_DEFAULT"));
+  EXPECT_EQ(KeyMatrixWrites(rig.Commands()), 0) << "the defaults were written for a keyboard that was gone";
+
+  // The next question is meant again.
+  rig.window->Prompts().SetResponder([](const PromptRecord&) { return true; });
+  rig.Click(kDefaultButtonId);
+  ASSERT_TRUE(rig.WaitIdle());
+  EXPECT_GT(KeyMatrixWrites(rig.Commands()), 0);
 }
 
 }  // namespace

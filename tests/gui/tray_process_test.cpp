@@ -121,5 +121,36 @@ TEST_F(TrayProcessTest, WithoutATrayAHiddenStartSaysWhyNoWindowAppears) {
   EXPECT_EQ(zarvel.ExitCode(), 0);
 }
 
+// A login autostart that beat the panel: the tray's watcher appears 2 s after
+// the program, which then shows its icon.
+TEST_F(TrayProcessTest, ATrayThatAppearsLaterGetsTheIcon) {
+  watcher_.reset();
+  PrivateBus late_bus;
+  ASSERT_TRUE(late_bus.Ok());
+  QProcessEnvironment env = world_.Environment(late_bus.Address(), QStringLiteral("xcb"));
+  env.insert(QStringLiteral("DISPLAY"), x_.Display());
+  env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("zarvel.start.info=true"));
+  ZarvelProcess zarvel;
+  zarvel.Start({QStringLiteral("--simulate"), QStringLiteral("/Start")}, env);
+  ASSERT_TRUE(WaitUntil([&] { return zarvel.Errors().contains(QStringLiteral("without a tray icon")); },
+                        milliseconds(10000)))
+      << zarvel.Errors().toStdString();
+  WaitUntil([] { return false; }, milliseconds(2000));
+  FakeService watcher(QStringLiteral("watcher"), late_bus.Address());
+  ASSERT_TRUE(watcher.Ok());
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        for (const QString& line : watcher.Lines())
+          if (line.startsWith(QStringLiteral("registered "))) return true;
+        return false;
+      },
+      milliseconds(10000)))
+      << "the icon never registered; " << zarvel.Errors().toStdString();
+  EXPECT_TRUE(zarvel.Errors().contains(QStringLiteral("a tray appeared")));
+  zarvel.Signal(SIGTERM);
+  ASSERT_TRUE(zarvel.WaitForExit(milliseconds(10000)));
+  EXPECT_EQ(zarvel.ExitCode(), 0);
+}
+
 }  // namespace
 }  // namespace zarvel::testing

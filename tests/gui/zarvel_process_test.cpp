@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
 
+#include "core/version.h"
 #include "gui/support/process_rig.h"
 
 namespace zarvel::testing {
@@ -47,6 +49,7 @@ class ZarvelProcessTest : public ::testing::Test {
   }
   void ExpectNothingLeft() {
     EXPECT_FALSE(QFileInfo::exists(world_.SocketPath())) << "the instance socket was left behind";
+    EXPECT_FALSE(QFileInfo::exists(world_.SocketPath() + QStringLiteral(".lock"))) << "the lock file was left behind";
     EXPECT_EQ(LeftoverSemaphores(semaphores_), 0) << "named semaphores were left in /dev/shm";
   }
 
@@ -219,6 +222,86 @@ TEST_F(ZarvelProcessTest, UnreadableStateFileIsToldAndLeftAlone) {
   EXPECT_EQ(copy.ExitCode(), 0);
   EXPECT_EQ(copy.Errors().count(QStringLiteral("cannot read the state file")), 2) << "told once on the terminal, once in the log";
   EXPECT_TRUE(QFileInfo(state).isDir());
+}
+
+// Two starts a moment apart (a login autostart while the user clicks the
+// menu entry): exactly one runs, and the other brings it to the front.
+TEST_F(ZarvelProcessTest, TwoStartsAMillisecondApartLeaveOneCopy) {
+  for (int round = 0; round < 20; ++round) {
+    ZarvelProcess first;
+    ZarvelProcess second;
+    first.Start({QStringLiteral("--simulate")}, Env());
+    ::usleep(1000);
+    second.Start({QStringLiteral("--simulate")}, Env());
+    // One of them ends by itself, with 0; the other runs on.
+    ASSERT_TRUE(WaitUntil([&] { return !first.Running() || !second.Running(); }, kStartTimeout))
+        << "round " << round << ": both copies run";
+    ZarvelProcess& ended = first.Running() ? second : first;
+    ZarvelProcess& survivor = first.Running() ? first : second;
+    EXPECT_EQ(ended.ExitCode(), 0) << "round " << round << ": " << ended.Errors().toStdString();
+    WaitUntil([] { return false; }, milliseconds(100));
+    ASSERT_TRUE(survivor.Running()) << "round " << round << ": no copy survived; " << survivor.Errors().toStdString();
+    EXPECT_TRUE(WaitUntil([&] { return survivor.Errors().contains(QStringLiteral("another copy asked to show")); },
+                          kStartTimeout))
+        << "round " << round << ": the survivor was not brought to the front";
+    semaphores_.merge(OpenSemaphores(survivor.Pid()));
+    EXPECT_EQ(RunToEnd({QStringLiteral("/Kill")}), 0);
+    ASSERT_TRUE(survivor.WaitForExit(kExitTimeout));
+    ExpectNothingLeft();
+  }
+}
+
+// ssh sessions, scripts and service units have no display.
+TEST_F(ZarvelProcessTest, KillWithoutADisplayEndsTheRunningCopy) {
+  ZarvelProcess first;
+  StartFirst(first);
+  QProcessEnvironment bare = Env();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) bare.remove(QString::fromLatin1(name));
+  ZarvelProcess kill;
+  kill.Start({QStringLiteral("/Kill")}, bare);
+  ASSERT_TRUE(kill.WaitForExit(kExitTimeout));
+  EXPECT_EQ(kill.ExitCode(), 0) << kill.Errors().toStdString();
+  EXPECT_FALSE(kill.CrashExit());
+  ASSERT_TRUE(first.WaitForExit(kExitTimeout)) << "the running copy kept running";
+  EXPECT_EQ(first.ExitCode(), 0);
+  ExpectNothingLeft();
+
+  // With nothing running there is nothing to end; help and version need no
+  // display either.
+  ZarvelProcess again;
+  again.Start({QStringLiteral("/Kill")}, bare);
+  ASSERT_TRUE(again.WaitForExit(kExitTimeout));
+  EXPECT_EQ(again.ExitCode(), 0) << again.Errors().toStdString();
+  ZarvelProcess version;
+  version.Start({QStringLiteral("--version")}, bare);
+  ASSERT_TRUE(version.WaitForExit(kExitTimeout));
+  EXPECT_EQ(version.ExitCode(), 0);
+  EXPECT_TRUE(version.Output().startsWith(QStringLiteral("zarvel ") + QString::fromLatin1(ZarvelVersion())))
+      << version.Output().toStdString();
+  ZarvelProcess help;
+  help.Start({QStringLiteral("--help")}, bare);
+  ASSERT_TRUE(help.WaitForExit(kExitTimeout));
+  EXPECT_EQ(help.ExitCode(), 0);
+  EXPECT_TRUE(help.Output().contains(QStringLiteral("/Kill")));
+  EXPECT_TRUE(QDir(world_.RuntimeFolder()).isEmpty(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
+// The lock of a killed copy goes with it: the next start takes over at once.
+TEST_F(ZarvelProcessTest, KilledCopysLockIsTakenOverAndRemovedAtTheEnd) {
+  {
+    ZarvelProcess killed;
+    StartFirst(killed);
+    EXPECT_TRUE(QFileInfo::exists(world_.SocketPath() + QStringLiteral(".lock")));
+    killed.Signal(SIGKILL);
+    ASSERT_TRUE(killed.WaitForExit(kExitTimeout));
+  }
+  ZarvelProcess next;
+  StartFirst(next);
+  next.Signal(SIGTERM);
+  ASSERT_TRUE(next.WaitForExit(kExitTimeout));
+  EXPECT_EQ(next.ExitCode(), 0);
+  ExpectNothingLeft();
+  EXPECT_FALSE(QFileInfo::exists(world_.SocketPath() + QStringLiteral(".lock")));
 }
 
 }  // namespace
