@@ -155,8 +155,12 @@ int Application::StartUp() {
   const bool have_tray = tray_->Create(kNotConnectedTrayIcon);
   connect(tray_.get(), &TrayIcon::openRequested, window_.get(), &MainWindow::ShowRequest);
   connect(tray_.get(), &TrayIcon::aboutRequested, this, &Application::ShowAbout);
-  connect(tray_.get(), &TrayIcon::exitRequested, this, &Application::RequestExit);
+  // The user's own Exit asks about unapplied changes first.
+  connect(tray_.get(), &TrayIcon::exitRequested, this, [this] {
+    if (!exiting_ && window_ && window_->ConfirmUserExit()) RequestExit();
+  });
   connect(window_.get(), &MainWindow::trayPictureChanged, tray_.get(), &TrayIcon::SetPicture);
+  connect(window_.get(), &MainWindow::noticeForTray, tray_.get(), &TrayIcon::ShowNotice);
 
   MainWindow* window = window_.get();
   QMetaObject::invokeMethod(window, [window] { window->HandleInit(); }, Qt::QueuedConnection);
