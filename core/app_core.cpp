@@ -57,6 +57,7 @@ int AppCore::Start() {
   {
     std::lock_guard lock(store_lock_);
     CreateStore(store_);
+    store_holds_profiles_ = false;
   }
   const std::int64_t flip = settings_.GetInt(kFlipSection, kFlipKey, 0);
   flip_ = flip == 1 ? 1 : 0;
@@ -89,7 +90,8 @@ void AppCore::ReloadStoreFile() {
   std::lock_guard lock(store_lock_);
   // The load is all or nothing; a store file that cannot be read leaves a
   // fresh image rather than whatever was there, so the store always has one.
-  if (!LoadStoreFile(store_, StoreFile())) CreateStore(store_);
+  store_holds_profiles_ = LoadStoreFile(store_, StoreFile());
+  if (!store_holds_profiles_) CreateStore(store_);
 }
 
 // ---- profile synchronisation ----
@@ -120,7 +122,7 @@ void AppCore::ReadAllFromKeyboard(bool keep_flag) {
     // all the same, and the next Apply saves it.
     {
       std::lock_guard lock(store_lock_);
-      LoadStoreFromBytes(store_, read);
+      if (LoadStoreFromBytes(store_, read)) store_holds_profiles_ = true;
     }
     ShowNotice("MAIN_PROMPT_STORE_NOT_SAVED",
                FormatMessage(LookupText("MAIN_PROMPT_STORE_NOT_SAVED"),
@@ -141,7 +143,7 @@ void AppCore::TakeStoreFileIfReadable() {
   std::lock_guard lock(store_lock_);
   // All or nothing: without a readable store file the store keeps what it
   // holds, which is never less than a fresh image.
-  LoadStoreFile(store_, StoreFile());
+  if (LoadStoreFile(store_, StoreFile())) store_holds_profiles_ = true;
 }
 
 void AppCore::ShowNotice(std::string_view key, const std::string& text) {
@@ -168,6 +170,7 @@ bool AppCore::ResumeFromStoreFile() {
   {
     std::lock_guard lock(store_lock_);
     loaded = LoadStoreFile(store_, StoreFile());
+    if (loaded) store_holds_profiles_ = true;
   }
   const int active = sync_.GetActiveProfile();
   if (active >= 0) {
@@ -337,6 +340,7 @@ int AppCore::ImportProfileFile(const std::string& path) {
   // state.
   if (result == kImportRefused) return kCoreImportRefused;
   RefreshKeyDescriptions();
+  if (result != kImportNotSent) store_holds_profiles_ = true;
   if (result == kImportNotSent) {
     last_write_.keyboard_took = false;
     last_write_.file_saved = false;
@@ -453,7 +457,10 @@ void AppCore::ConnectionRefresh() {
   // process writes between them, and a busy store is told once.
   const StoreLockFile other_processes;
   TellIfBusy(other_processes, prompter_);
-  if (unapplied_)
+  // Edits made on a store that never held a keyboard's profiles (a fresh
+  // store before the first connection) would write defaults over every
+  // other key: those are replaced by the keyboard's profiles as before.
+  if (unapplied_ && store_holds_profiles_)
     KeepEditsOverConnection();
   else
     ReadAllFromKeyboard(/*keep_flag=*/false);

@@ -155,7 +155,7 @@ class AppCore {
   // SwitchProfile when the keyboard's active profile differs.
   void ProfileButton(int n);
   // The PROF message: read everything and show it. With unapplied changes
-  // the store and the flag are kept (Apply still writes them) and only the
+  // made on a keyboard's profiles the store and the flag are kept (Apply still writes them) and only the
   // active profile and the lighting are read; the user is told by a notice.
   void ConnectionRefresh();
   // A click on a key, G or spare button. Returns the record index the
@@ -236,6 +236,9 @@ class AppCore {
   bool key_dialog_open_ = false;
   bool switch_question_pending_ = false;
   bool profile_notification_deferred_ = false;
+  // The store holds a keyboard's profiles (read from it, or the store file
+  // of an earlier read, or an imported file), not only a fresh image.
+  bool store_holds_profiles_ = false;
   std::string notice_key_;
   WriteOutcome last_write_;
   KeyboardRead last_read_;
