@@ -87,7 +87,7 @@ TEST(UnappliedEditsProcessTest, AnEditSurvivesUnplugAndReplugAndApplyWritesIt) {
 
   ZarvelProcess zarvel;
   zarvel.Start(args, env);
-  ASSERT_TRUE(WaitUntil([&] { return zarvel.Errors().contains(QStringLiteral("painted")); }, milliseconds(15000)))
+  ASSERT_TRUE(WaitUntil([&] { return zarvel.Errors().contains(QStringLiteral("painted")); }, milliseconds(30000)))
       << zarvel.Errors().toStdString();
   WaitUntil([] { return false; }, milliseconds(500));
   const QString main_window = LargestWindow(x.Display());
@@ -97,21 +97,23 @@ TEST(UnappliedEditsProcessTest, AnEditSurvivesUnplugAndReplugAndApplyWritesIt) {
   ClickControl(x.Display(), main_window, "Main.ini", "KEY_01E");
   QString dialog;
   ASSERT_TRUE(WaitUntil([&] { return !(dialog = LargestWindow(x.Display(), main_window)).isEmpty(); },
-                        milliseconds(5000)))
+                        milliseconds(10000)))
       << "the key dialog did not open";
   WaitUntil([] { return false; }, milliseconds(500));
   XDo(x.Display(), {"key", "b"});
   WaitUntil([] { return false; }, milliseconds(300));
   ClickControl(x.Display(), dialog, "Composite.ini", "CONTROL_OK");
-  ASSERT_TRUE(WaitUntil([&] { return LargestWindow(x.Display(), main_window).isEmpty(); }, milliseconds(5000)))
+  ASSERT_TRUE(WaitUntil([&] { return LargestWindow(x.Display(), main_window).isEmpty(); }, milliseconds(10000)))
       << "the key dialog did not close";
 
-  // The cable: out and in again.
+  // The cable: out (the window hides) and in again (the window opens once
+  // the connection's refresh has run).
+  auto shown = [&] { return ProgramWindows(x.Display()).count(main_window) != 0; };
   zarvel.Signal(SIGUSR1);
-  WaitUntil([] { return false; }, milliseconds(1500));
+  EXPECT_TRUE(WaitUntil([&] { return !shown(); }, milliseconds(10000))) << "the unplug did not hide the window";
   zarvel.Signal(SIGUSR2);
-  WaitUntil([] { return false; }, milliseconds(2000));
-  // The window opens again with the keyboard; a second start opens it too.
+  WaitUntil(shown, milliseconds(15000));
+  // Should the window stay hidden, a second start opens it.
   if (ProgramWindows(x.Display()).count(main_window) == 0) {
     ZarvelProcess second;
     second.Start(args, env);
@@ -121,7 +123,8 @@ TEST(UnappliedEditsProcessTest, AnEditSurvivesUnplugAndReplugAndApplyWritesIt) {
   ASSERT_EQ(ProgramWindows(x.Display()).count(main_window), 1u) << "the window did not come back";
   WaitUntil([] { return false; }, milliseconds(500));
   ClickControl(x.Display(), main_window, "Main.ini", "CONTROL2_APPLY");
-  WaitUntil([] { return false; }, milliseconds(2000));
+  // The ending waits for a write that has started.
+  WaitUntil([] { return false; }, milliseconds(1000));
 
   zarvel.Signal(SIGTERM);
   ASSERT_TRUE(zarvel.WaitForExit(milliseconds(10000)));
