@@ -162,6 +162,7 @@ int Application::StartUp() {
   connect(tray_.get(), &TrayIcon::exitRequested, window_.get(), &MainWindow::ExitByUser);
   connect(tray_.get(), &TrayIcon::shownLate, this, [] { qCInfo(lcStart) << "a tray appeared: icon shown"; });
   connect(window_.get(), &MainWindow::trayPictureChanged, tray_.get(), &TrayIcon::SetPicture);
+  connect(window_.get(), &MainWindow::noticeForTray, tray_.get(), &TrayIcon::ShowNotice);
   const bool have_tray = tray_->CreateWhenTrayExists(kNotConnectedTrayIcon);
 
   MainWindow* window = window_.get();

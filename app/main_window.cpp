@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QThread>
+#include <memory>
 
 #include "app/key_function_dialog.h"
 #include "app/main_window_parts.h"
@@ -191,7 +192,9 @@ void MainWindow::CloseChildDialogs() {
   if (QWidget* first = parts_->buttons.at(kProfileButtonIds[0])) first->setFocus();
 }
 
-void MainWindow::ExitByUser() { Q_EMIT exitRequested(); }
+void MainWindow::ExitByUser() {
+  if (ConfirmUserExit()) Q_EMIT exitRequested();
+}
 
 void MainWindow::ReleaseForExit() {
   parts_->link->Release();
@@ -232,6 +235,19 @@ void MainWindow::ShowActiveProfile(int profile, const ProfileMenuLabel& label) {
     }
     if (parts_->profile_dialog != nullptr && parts_->profile_dialog->isVisible())
       parts_->profile_dialog->OnProfileSwitched(profile);
+  });
+}
+
+void MainWindow::ShowNotice(const std::string& /*key*/, const std::string& text) {
+  parts_->queue.RunOrPost([this, text] {
+    const QString line = QString::fromStdString(text);
+    parts_->notice->setText(line);
+    parts_->notice->setToolTip(line);
+    parts_->notice->setAccessibleDescription(line);
+    parts_->notice->setVisible(!line.isEmpty() && parts_->notice->width() > 0);
+    // Nobody sees the window's line while it lives in the notification area;
+    // the tray says it once, and the line waits for the next opening.
+    if (!line.isEmpty() && !isVisible()) Q_EMIT noticeForTray(line);
   });
 }
 
@@ -305,6 +321,34 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     return;
   }
   SkinnedDialog::keyPressEvent(event);
+}
+
+bool MainWindow::ConfirmUserExit() {
+  if (core_ == nullptr) return true;
+  // The flag belongs to the core, which a running write has lent to the
+  // worker; the write ends in moments.
+  parts_->writes.WaitUntilIdle();
+  if (core_ == nullptr || !core_->UnappliedChanges()) return true;
+  enum Answer { kApplyAndExit, kExitWithoutApplying, kStay };
+  const int answer = parts_->prompter.AskChoice(
+      "MAIN_PROMPT_EXIT_UNAPPLIED", LookupText("MAIN_PROMPT_EXIT_UNAPPLIED"),
+      {LookupText("MAIN_EXIT_APPLY"), LookupText("MAIN_EXIT_DISCARD"), LookupText("PROFILE_CANCLE")},
+      /*default_button=*/kApplyAndExit, /*escape_button=*/kStay);
+  if (answer == kExitWithoutApplying) return true;
+  if (answer != kApplyAndExit || core_ == nullptr) return false;
+  AppCore* core = core_;
+  auto applied = std::make_shared<bool>(false);
+  parts_->writes.Run([core, applied] { *applied = core->Apply(); },
+                     [this, applied] {
+                       if (*applied) {
+                         Q_EMIT exitRequested();
+                         return;
+                       }
+                       // Ending now would drop what the keyboard did not take.
+                       parts_->prompter.ShowMessage("MAIN_PROMPT_EXIT_NOT_APPLIED",
+                                                    LookupText("MAIN_PROMPT_EXIT_NOT_APPLIED"));
+                     });
+  return false;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

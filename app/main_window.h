@@ -75,6 +75,15 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   // profile manager are deleted, so the core can then go.
   void ReleaseBlockingSends();
 
+  // The user's own exit (the Close button, the tray's Exit; never /Kill, a
+  // signal or the end of the session). Without unapplied changes: true, end
+  // now. With them, asks MAIN_PROMPT_EXIT_UNAPPLIED: "Exit without applying"
+  // gives true; Cancel gives false and the program stays; "Apply and exit"
+  // (the default) gives false too and applies on the keyboard-write worker,
+  // then emits exitRequested() when the keyboard and the store file took the
+  // changes, or tells MAIN_PROMPT_EXIT_NOT_APPLIED and stays.
+  bool ConfirmUserExit();
+
   // Apply as the Apply button does: on the keyboard-write worker, after a
   // write that is running. For Apply requests from outside the window (the
   // clock change): never call AppCore::Apply() directly while the window
@@ -110,6 +119,7 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   void ShowTrayPicture(int icon_resource) override;
   void ShowFlip(int flip) override;
   void ShowActiveProfile(int profile, const ProfileMenuLabel& label) override;
+  void ShowNotice(const std::string& key, const std::string& text) override;
   LightingView& Lighting() override;
 
   // KeyButtonAccess
@@ -127,6 +137,9 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   void childDialogsClosing();
   // The menu's About entry (the tray has one too; a desktop may have no tray).
   void aboutRequested();
+  // A notice arrived while the window is hidden: the tray tells it once (the
+  // window's notice line keeps it for when the window is next opened).
+  void noticeForTray(const QString& text);
 
  protected:
   void KeyPressed(QKeyEvent* event) override;
@@ -143,6 +156,7 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   void ConnectCommands();
   void OnButton(int control_id);
   void OpenKeyDialog(int button_id, int record_index, bool macro_only);
+  void FollowDeferredProfileChange();
   void OpenProfileManager();
   void OpenUrl(const QUrl& url);
   void ShowMenu();

@@ -9,6 +9,7 @@
 #include "app/key_function_dialog.h"
 #include "app/main_window.h"
 #include "app/main_window_parts.h"
+#include "app/profile_file_dialogs.h"
 #include "app/profile_manager_dialog.h"
 #include "core/app_core.h"
 #include "core/key_buttons.h"
@@ -24,29 +25,14 @@ namespace {
 
 namespace id = main_window_id;
 
-// Profile files: the filter the file dialogs offer and the extension a name
-// without one gets.
-constexpr const char* kProfileFileFilter = "(*.zvl);;(*)";
-constexpr const char* kProfileFileExtension = "zvl";
-constexpr const char* kProfileFileInitialName = "*.zvl";
-
 // The maker's pages behind the web buttons. Only the home page is
 // configured; a button without a page does nothing.
 constexpr const char* kHomePage = "https://www.varnok.com/";
 
 std::string DefaultFileChooser(QWidget* parent, MainWindow::FileDialogKind kind) {
   QFileDialog dialog(parent);
-  dialog.setNameFilter(kProfileFileFilter);
-  dialog.setDefaultSuffix(kProfileFileExtension);
-  dialog.selectFile(kProfileFileInitialName);
-  if (kind == MainWindow::FileDialogKind::kBackUp) {
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);  // asks before overwriting
-  } else {
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::ReadOnly, false);
-  }
+  PrepareBackUpDialog(dialog, kind == MainWindow::FileDialogKind::kBackUp ? BackUpDialogKind::kBackUp
+                                                                          : BackUpDialogKind::kRestore);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front().toStdString();
 }
@@ -143,11 +129,20 @@ void MainWindow::OpenKeyDialog(int button_id, int record_index, bool macro_only)
     parts_->key_dialog = new KeyFunctionDialog(*core_, this);
     // The clicked key shows pressed while its dialog is open.
     parts_->key_dialog->SetKeyButtons(this);
+    connect(parts_->key_dialog, &QDialog::finished, this, [this] { FollowDeferredProfileChange(); });
   }
   QRect anchor;
   if (ImageButton* button = KeyButton(button_id))
     anchor = QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
   parts_->key_dialog->OpenFor(button_id, record_index, macro_only, anchor);
+}
+
+void MainWindow::FollowDeferredProfileChange() {
+  // A profile chosen on the keyboard while the key dialog was open: the
+  // announcement runs again now, as if it had just come, and asks about
+  // unapplied changes as a profile button does.
+  if (core_ != nullptr && core_->TakeDeferredProfileNotification())
+    parts_->link->StartTimer(kProfileNotificationTimer, 0);
 }
 
 void MainWindow::OpenProfileManager() {
@@ -194,7 +189,7 @@ void MainWindow::BackUpToFile() {
                                                : DefaultFileChooser(this, FileDialogKind::kBackUp);
   if (path.empty()) return;
   // A backup the user believes made but that is not on disk is worse than
-  // none: say so.
+  // none: say so. One that was made is told on the notice line.
   if (!core_->ExportProfileFile(path))
     parts_->prompter.ShowMessage("MAIN_PROMPT_EXPORT", FormatMessage(LookupText("MAIN_PROMPT_EXPORT"), {path}));
 }

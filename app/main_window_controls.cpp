@@ -1,6 +1,7 @@
 // The main window's controls: made from tables, placed from "Skins/Main.ini",
 // and captioned from the language file.
 #include <QAccessible>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
@@ -12,6 +13,7 @@
 #include "skin/language.h"
 #include "skin/widgets/skin_fonts.h"
 #include "skin/widgets/skin_image_cache.h"
+#include "skin/placement.h"
 #include "skin/widgets/skin_placement.h"
 
 namespace zarvel {
@@ -180,6 +182,30 @@ void MainWindow::BuildControls() {
   parts_->version->setFont(SkinFont(kVerdanaUnicode, 8));
   parts_->version->setEnabled(false);
   PlaceControl(Skin(), "TALVOR_VER", *parts_->version);
+
+  // The notice line: edits kept over a reconnection, a keyboard that could
+  // not be read, a finished back-up. It has no skin key of its own; it takes
+  // the free stretch of the title bar between the version field and the
+  // menu button, so every skin that places those two shows it.
+  parts_->notice = new SkinLabel(this);
+  parts_->notice->setObjectName(QStringLiteral("Notice"));
+  parts_->notice->setAccessibleName("Notice");
+  parts_->notice->setFont(SkinFont(kVerdanaUnicode, 9));
+  parts_->notice->setWordWrap(true);
+  parts_->notice->setTextFormat(Qt::PlainText);
+  parts_->notice->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  parts_->notice->setStyleSheet(QStringLiteral("color: #ffd24a;"));
+  {
+    const Placement version = ReadPlacement(Skin(), "TALVOR_VER");
+    const Placement menu = ReadPlacement(Skin(), "CONTROL_MENU");
+    const int left = version.left + version.width + 8;
+    const int right = menu.left - 8;
+    if (Placed(version) && Placed(menu) && right - left >= 120)
+      parts_->notice->setGeometry(left, menu.top - 4, right - left, std::max(menu.height + 8, 28));
+    else
+      parts_->notice->setGeometry(0, 0, 0, 0);
+  }
+  parts_->notice->hide();
 
   // The progress picture, hidden except while the keyboard is written.
   parts_->progress_picture = new SkinPicture(this);

@@ -68,6 +68,7 @@ struct MainWindow::Parts {
   SkinPicture* progress_picture = nullptr;
   std::unique_ptr<ProgressAnimation> progress;
   SkinLabel* version = nullptr;
+  SkinLabel* notice = nullptr;
 
   // Every image button by control identifier.
   std::map<int, ImageButton*> buttons;

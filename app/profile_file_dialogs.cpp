@@ -1,5 +1,6 @@
 #include "app/profile_file_dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStringList>
@@ -9,7 +10,7 @@ namespace zarvel {
 namespace {
 
 const QStringList& ProfileFilters() {
-  static const QStringList filters = {QStringLiteral("(*.zvl)"), QStringLiteral("(*.*)")};
+  static const QStringList filters = {QStringLiteral("(*.zvl)"), QStringLiteral("(*)")};
   return filters;
 }
 
@@ -21,6 +22,21 @@ std::optional<std::string> Run(QFileDialog& dialog) {
 }
 
 }  // namespace
+
+void PrepareBackUpDialog(QFileDialog& dialog, BackUpDialogKind kind) {
+  // Not the process's working folder, which for a program started from the
+  // desktop or at login is nowhere the user keeps files.
+  dialog.setDirectory(QDir::homePath());
+  dialog.setNameFilters(ProfileFilters());
+  dialog.setDefaultSuffix(QStringLiteral("zvl"));
+  if (kind == BackUpDialogKind::kBackUp) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);  // asks before overwriting
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  }
+}
 
 std::optional<std::string> QtProfileFileDialogs::OpenFile(QWidget* parent, const std::string& initial) {
   const QFileInfo start(QString::fromStdString(initial));

@@ -1,6 +1,7 @@
 #include "app/qt_prompter.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 #include <QWidget>
 #include <algorithm>
@@ -26,6 +27,8 @@ QtPrompter::QtPrompter(QWidget* parent, WindowThreadQueue& queue) : QObject(pare
 QtPrompter::~QtPrompter() = default;
 
 void QtPrompter::SetResponder(Responder responder) { responder_ = std::move(responder); }
+
+void QtPrompter::SetChoiceResponder(ChoiceResponder responder) { choice_responder_ = std::move(responder); }
 
 void QtPrompter::Release() {
   {
@@ -63,6 +66,43 @@ bool QtPrompter::AskYesNo(const std::string& key, const std::string& text) {
 
 bool QtPrompter::AskOkCancel(const std::string& text, const std::string& caption) {
   return Prompt(PromptRecord{PromptKind::kOkCancel, {}, text, caption});
+}
+
+int QtPrompter::AskChoice(const std::string& key, const std::string& text, const std::vector<std::string>& buttons,
+                          int default_button, int escape_button) {
+  {
+    std::lock_guard lock(mutex_);
+    if (released_) return escape_button;
+  }
+  const PromptRecord prompt{PromptKind::kChoice, key, text, LookupText("MAIN_CAPTION")};
+  if (choice_responder_) return choice_responder_(prompt, buttons);
+
+  QMessageBox box(parent_);
+  box.setTextFormat(Qt::PlainText);
+  box.setWindowTitle(FromUtf8(prompt.caption));
+  box.setText(FromUtf8(prompt.text));
+  box.setIcon(QMessageBox::Question);
+  std::vector<QPushButton*> pushed;
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    // The escape button is the one that changes nothing; the others act.
+    const auto role = static_cast<int>(i) == escape_button ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
+    pushed.push_back(box.addButton(FromUtf8(buttons[i]), role));
+  }
+  if (default_button >= 0 && default_button < static_cast<int>(pushed.size()))
+    box.setDefaultButton(pushed[static_cast<std::size_t>(default_button)]);
+  if (escape_button >= 0 && escape_button < static_cast<int>(pushed.size()))
+    box.setEscapeButton(pushed[static_cast<std::size_t>(escape_button)]);
+  open_boxes_.push_back(&box);
+  box.exec();
+  open_boxes_.erase(std::remove(open_boxes_.begin(), open_boxes_.end(), QPointer<QMessageBox>(&box)),
+                    open_boxes_.end());
+  open_boxes_.erase(std::remove(open_boxes_.begin(), open_boxes_.end(), QPointer<QMessageBox>()), open_boxes_.end());
+  {
+    std::lock_guard lock(mutex_);
+    if (released_) return escape_button;
+  }
+  const auto it = std::find(pushed.begin(), pushed.end(), box.clickedButton());
+  return it == pushed.end() ? escape_button : static_cast<int>(it - pushed.begin());
 }
 
 void QtPrompter::ShowMessageLater(const std::string& key, const std::string& text, const std::string& caption) {
@@ -151,6 +191,7 @@ bool QtPrompter::PromptOnWindowThread(const PromptRecord& prompt, std::uint64_t 
       yes = QMessageBox::Yes;
       break;
     case PromptKind::kOkCancel:
+    case PromptKind::kChoice:
       box.setIcon(QMessageBox::Warning);
       box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
       box.setDefaultButton(QMessageBox::Ok);

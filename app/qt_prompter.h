@@ -39,7 +39,7 @@ namespace zarvel {
 
 class WindowThreadQueue;
 
-enum class PromptKind { kMessage, kYesNo, kOkCancel };
+enum class PromptKind { kMessage, kYesNo, kOkCancel, kChoice };
 
 struct PromptRecord {
   PromptKind kind = PromptKind::kMessage;
@@ -60,6 +60,12 @@ class QtPrompter final : public QObject, public Prompter {
   bool AskYesNo(const std::string& key, const std::string& text) override;
   // An OK/Cancel box with fixed texts; true only for OK.
   bool AskOkCancel(const std::string& text, const std::string& caption);
+  // A question with buttons of its own (`buttons`, left to right); the
+  // answer is the index of the button pressed. Enter gives `default_button`;
+  // Esc, closing the box and every call once the program is ending give
+  // `escape_button`. From the window's thread only.
+  int AskChoice(const std::string& key, const std::string& text, const std::vector<std::string>& buttons,
+                int default_button, int escape_button);
   // An OK box that does not wait: the connection goes on while it shows.
   void ShowMessageLater(const std::string& key, const std::string& text, const std::string& caption = {});
 
@@ -73,6 +79,9 @@ class QtPrompter final : public QObject, public Prompter {
   // message is ignored.
   using Responder = std::function<bool(const PromptRecord& prompt)>;
   void SetResponder(Responder responder);
+  // Tests: answer AskChoice with a button index instead of showing a box.
+  using ChoiceResponder = std::function<int(const PromptRecord& prompt, const std::vector<std::string>& buttons)>;
+  void SetChoiceResponder(ChoiceResponder responder);
 
  private:
   bool Prompt(const PromptRecord& prompt);
@@ -83,6 +92,7 @@ class QtPrompter final : public QObject, public Prompter {
   QWidget* parent_;
   WindowThreadQueue& queue_;
   Responder responder_;
+  ChoiceResponder choice_responder_;
   std::mutex mutex_;
   std::condition_variable answered_;  // a worker's question answered, or released
   bool released_ = false;

@@ -115,6 +115,13 @@ TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {}
 
 TrayIcon::~TrayIcon() { Remove(); }
 
+void TrayIcon::ShowNotice(const QString& text) {
+  if (!icon_ || !shown_ || text.isEmpty()) return;
+  constexpr int kNoticeMs = 15000;
+  icon_->showMessage(Text("MAIN_CAPTION"), text, QSystemTrayIcon::Information, kNoticeMs);
+  ++notices_shown_;
+}
+
 bool TrayIcon::Create(int icon_resource) {
   if (icon_) return shown_;
   // Qt asks the desktop once, at the first call, whether a tray exists.

@@ -57,6 +57,11 @@ class TrayIcon : public QObject {
   // Hides the icon without destroying it or its menu: safe from inside the
   // menu's own handlers (the exit request).
   void Hide();
+  // A notice as a balloon by the icon (the desktop decides how it looks and
+  // how long it stays); nothing without an icon.
+  void ShowNotice(const QString& text);
+  // How many notices were handed to the desktop (tests).
+  int NoticesShown() const { return notices_shown_; }
   bool IsShown() const { return shown_; }
   int Picture() const { return picture_; }
   // How often the picture really changed (tests: the same picture twice
@@ -88,6 +93,7 @@ class TrayIcon : public QObject {
   bool shown_ = false;
   int picture_ = 0;
   int picture_changes_ = 0;
+  int notices_shown_ = 0;
 };
 
 }  // namespace zarvel

@@ -39,6 +39,7 @@ class QuietMainView : public MainView {
   void ShowTrayPicture(int) override {}
   void ShowFlip(int) override {}
   void ShowActiveProfile(int, const ProfileMenuLabel&) override {}
+  void ShowNotice(const std::string&, const std::string&) override {}
   LightingView& Lighting() override { return lighting_; }
 
  private:

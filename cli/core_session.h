@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/keyboard_session.h"
@@ -34,9 +35,13 @@ class TerminalView final : public MainView {
     active_profile = profile;
     profile_label = label;
   }
+  void ShowNotice(const std::string& key, const std::string& text) override {
+    if (!text.empty()) notices.push_back(key);
+  }
   LightingView& Lighting() override { return lighting_; }
 
   std::map<int, Description> descriptions;
+  std::vector<std::string> notices;  // language keys of the notices shown
   int checked_profile = -1;
   bool apply_enabled = false;
   int active_profile = -1;

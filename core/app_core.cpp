@@ -1,6 +1,7 @@
 #include "core/app_core.h"
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <future>
 #include <memory>
@@ -21,6 +22,7 @@
 #include "model/profile_file.h"
 #include "model/user_lighting_file.h"
 #include "skin/language.h"
+#include "skin/message_format.h"
 #include "skin/program_paths.h"
 
 namespace zarvel {
@@ -55,6 +57,7 @@ int AppCore::Start() {
   {
     std::lock_guard lock(store_lock_);
     CreateStore(store_);
+    store_holds_profiles_ = false;
   }
   const std::int64_t flip = settings_.GetInt(kFlipSection, kFlipKey, 0);
   flip_ = flip == 1 ? 1 : 0;
@@ -71,6 +74,8 @@ int AppCore::Start() {
 void AppCore::SetUnappliedChanges(bool unapplied) {
   unapplied_ = unapplied;
   view_.EnableApply(unapplied);
+  // Once written or discarded, edits kept over a reconnection are no news.
+  if (!unapplied && notice_key_ == kChangesKeptNotice) ShowNotice({});
 }
 
 int AppCore::EditedProfile() {
@@ -85,7 +90,8 @@ void AppCore::ReloadStoreFile() {
   std::lock_guard lock(store_lock_);
   // The load is all or nothing; a store file that cannot be read leaves a
   // fresh image rather than whatever was there, so the store always has one.
-  if (!LoadStoreFile(store_, StoreFile())) CreateStore(store_);
+  store_holds_profiles_ = LoadStoreFile(store_, StoreFile());
+  if (!store_holds_profiles_) CreateStore(store_);
 }
 
 // ---- profile synchronisation ----
@@ -97,7 +103,7 @@ void AppCore::ReadAllFromKeyboard(bool keep_flag) {
     // Another process is writing the store file: show what it holds now
     // rather than replace it under that process's feet.
     TellIfBusy(other_processes, prompter_);
-    ReloadStoreFile();
+    if (!keep_flag) TakeStoreFileIfReadable();
     RefreshKeyDescriptions();
     if (!keep_flag) SetUnappliedChanges(false);
     return;
@@ -106,15 +112,44 @@ void AppCore::ReadAllFromKeyboard(bool keep_flag) {
   // The file is replaced only once every read succeeded, so a keyboard that
   // goes away half way leaves the previous store file whole.
   last_read_ = KeyboardRead{};
-  if (active >= 0 && sync_.ReadKeyboardToFile(StoreFile(), &last_read_.error)) {
+  std::vector<std::uint8_t> read;
+  if (active >= 0 && sync_.ReadKeyboardToFile(StoreFile(), &last_read_.error, &read)) {
     last_read_.saved = true;
     ReloadStoreFile();
+    ShowNotice({});
+  } else if (!read.empty()) {
+    // Read whole, but the disk did not take it: the store shows the keyboard
+    // all the same, and the next Apply saves it.
+    {
+      std::lock_guard lock(store_lock_);
+      if (LoadStoreFromBytes(store_, read)) store_holds_profiles_ = true;
+    }
+    ShowNotice("MAIN_PROMPT_STORE_NOT_SAVED",
+               FormatMessage(LookupText("MAIN_PROMPT_STORE_NOT_SAVED"),
+                             {last_read_.error != 0 ? std::strerror(last_read_.error) : std::string("?")}));
   } else {
-    std::lock_guard lock(store_lock_);
-    CreateStore(store_);
+    // A keyboard that did not answer says nothing about its keys. A blank
+    // image here would show every key as default, and the next Apply would
+    // write that blank over the store file and into the keyboard; the store
+    // file holds the last profiles known to be the keyboard's.
+    if (!keep_flag) TakeStoreFileIfReadable();
+    ShowNotice("MAIN_PROMPT_KEYBOARD_NOT_READ", LookupText("MAIN_PROMPT_KEYBOARD_NOT_READ"));
   }
   RefreshKeyDescriptions();
   if (!keep_flag) SetUnappliedChanges(false);
+}
+
+void AppCore::TakeStoreFileIfReadable() {
+  std::lock_guard lock(store_lock_);
+  // All or nothing: without a readable store file the store keeps what it
+  // holds, which is never less than a fresh image.
+  if (LoadStoreFile(store_, StoreFile())) store_holds_profiles_ = true;
+}
+
+void AppCore::ShowNotice(std::string_view key, const std::string& text) {
+  if (text.empty() && notice_key_.empty()) return;  // nothing shown to take away
+  notice_key_ = text.empty() ? std::string() : std::string(key);
+  view_.ShowNotice(notice_key_, text);
 }
 
 std::vector<std::uint8_t> AppCore::StoreFileBytesToSave() {
@@ -135,6 +170,7 @@ bool AppCore::ResumeFromStoreFile() {
   {
     std::lock_guard lock(store_lock_);
     loaded = LoadStoreFile(store_, StoreFile());
+    if (loaded) store_holds_profiles_ = true;
   }
   const int active = sync_.GetActiveProfile();
   if (active >= 0) {
@@ -198,7 +234,12 @@ bool AppCore::Apply() {
     last_write_.keyboard_took = written;
     last_write_.file_saved = saved.ok;
     last_write_.file_error = saved.error;
-    if (saved.ok && written) SetUnappliedChanges(false);
+    if (saved.ok && written) {
+      SetUnappliedChanges(false);
+      // The keyboard and the store file now hold the store: whatever a
+      // notice said about either is past.
+      ShowNotice({});
+    }
   }
   view_.ShowBusy(false);
   return !unapplied_;
@@ -295,9 +336,11 @@ int AppCore::ImportProfileFile(const std::string& path) {
   int save_error = 0;
   const int result = ImportProfileSequence(path, store_, store_lock_, writer_, prompter_,
                                            ImportOptions{StoreFile(), &saved, &save_error});
-  // A refused file may have sent the store back to the store file's content.
-  RefreshKeyDescriptions();
+  // A refused file changed nothing: the store keeps its edits and Apply its
+  // state.
   if (result == kImportRefused) return kCoreImportRefused;
+  RefreshKeyDescriptions();
+  if (result != kImportNotSent) store_holds_profiles_ = true;
   if (result == kImportNotSent) {
     last_write_.keyboard_took = false;
     last_write_.file_saved = false;
@@ -305,17 +348,26 @@ int AppCore::ImportProfileFile(const std::string& path) {
   }
   last_write_.keyboard_took = result == kImportDone;
   last_write_.file_saved = saved;
+  // The keyboard may hold some of the file's profiles and not others: the
+  // Apply that tries again writes all four, as the import would have.
+  if (result != kImportDone) writer_.MarkWriteAllProfiles();
   if (!saved) last_write_.file_error = save_error;
   // The imported profiles are in the store whatever happened; when the file
   // or the keyboard did not take them, Apply stays available to try again.
   const bool done = result == kImportDone && saved;
   SetUnappliedChanges(!done);
+  if (done) ShowNotice({});
   return done ? kCoreImportDone : kCoreImportWriteFailed;
 }
 
 bool AppCore::ExportProfileFile(const std::string& path) {
-  std::lock_guard lock(store_lock_);
-  return SaveImageToFile(store_, path);
+  bool saved;
+  {
+    std::lock_guard lock(store_lock_);
+    saved = SaveImageToFile(store_, path);
+  }
+  if (saved) ShowNotice("MAIN_PROMPT_BACKUP_DONE", FormatMessage(LookupText("MAIN_PROMPT_BACKUP_DONE"), {path}));
+  return saved;
 }
 
 // ---- key assignments ----
@@ -405,7 +457,13 @@ void AppCore::ConnectionRefresh() {
   // process writes between them, and a busy store is told once.
   const StoreLockFile other_processes;
   TellIfBusy(other_processes, prompter_);
-  ReadAllFromKeyboard(/*keep_flag=*/false);
+  // Edits made on a store that never held a keyboard's profiles (a fresh
+  // store before the first connection) would write defaults over every
+  // other key: those are replaced by the keyboard's profiles as before.
+  if (unapplied_ && store_holds_profiles_)
+    KeepEditsOverConnection();
+  else
+    ReadAllFromKeyboard(/*keep_flag=*/false);
   const int active = sync_.GetActiveProfile();
   if (active >= 0) {
     view_.CheckProfileButton(active);
@@ -413,6 +471,20 @@ void AppCore::ConnectionRefresh() {
   }
   BuildProfileMenu();
   lighting_->OnConnected();
+  if (unapplied_) RefreshKeyDescriptions();
+}
+
+void AppCore::KeepEditsOverConnection() {
+  // The keyboard came back (a loose cable, a hub) while the user had edits
+  // that Apply has not written yet: reading its profiles would replace them
+  // without a word. The store and the flag stay; only the device information
+  // is read (the active profile below, the lighting after it).
+  const int active = sync_.GetActiveProfile();
+  // Edits were made in the profile the window showed. A keyboard that came
+  // back on another profile would get only that one from Apply, so Apply
+  // writes all four.
+  if (active >= 0 && active != current_profile_) writer_.MarkWriteAllProfiles();
+  ShowNotice(kChangesKeptNotice, LookupText(kChangesKeptNotice));
 }
 
 int AppCore::KeyClick(int button_id) {
@@ -438,6 +510,13 @@ void AppCore::ToggleFlip() {
 // ---- keyboard announcements ----
 
 void AppCore::OnProfileNotification() {
+  if (key_dialog_open_) {
+    // The open key dialog edits a key of the profile it opened for, and a
+    // switch now would be refused while the keyboard has moved on. The
+    // keyboard's profile is followed once the dialog closes.
+    profile_notification_deferred_ = true;
+    return;
+  }
   DeviceInfoRecord record{};
   if (link_.ReadDeviceInfo(record) != kResultDone) return;
   const int announced = record[device_info_offset::kActiveProfile];

@@ -23,6 +23,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/keyboard_writer.h"
@@ -43,14 +44,17 @@ class ProfileManager;
 
 // Import results (ImportProfileFile).
 inline constexpr int kCoreImportDone = 1;
-inline constexpr int kCoreImportRefused = 0;       // MAIN_PROMPT_INPORT shown; store reloaded from the store file
+inline constexpr int kCoreImportRefused = 0;       // the reason shown; store, store file and Apply untouched
 inline constexpr int kCoreImportWriteFailed = -1;  // loaded, but the store file or the keyboard did not take it
 inline constexpr int kCoreImportBusy = -2;         // another process held the store lock; nothing was done
-inline constexpr int kCoreImportNotSent = -3;      // the keyboard cannot hold the macros; nothing saved or sent
+inline constexpr int kCoreImportNotSent = -3;      // the keyboard cannot hold the macros; nothing changed or sent
 
 // The settings section and value of the flip setting.
 inline constexpr std::string_view kFlipSection = "PROFILES";
 inline constexpr std::string_view kFlipKey = "Flip";
+
+// The notice of a connection that kept the user's unapplied edits.
+inline constexpr const char* kChangesKeptNotice = "MAIN_PROMPT_CHANGES_KEPT";
 
 class AppCore {
  public:
@@ -70,8 +74,10 @@ class AppCore {
 
   // ---- profile synchronisation ----
 
-  // Refills the store from the keyboard through the store file. With no
-  // keyboard answering the store starts from a fresh image. Unless
+  // Refills the store from the keyboard through the store file. A keyboard
+  // that does not answer never blanks the store: it takes the store file's
+  // profiles (or, with `keep_flag` or no readable store file, keeps what it
+  // holds) and the user is told (MAIN_PROMPT_KEYBOARD_NOT_READ). Unless
   // `keep_flag`, the unapplied-changes flag is cleared.
   void ReadAllFromKeyboard(bool keep_flag);
   // Takes the store from the store file instead of the keyboard, as a tool
@@ -120,7 +126,8 @@ class AppCore {
   // profiles; see the kCoreImport* results. A file that passes the header
   // check but cannot be loaded whole is refused like an invalid one.
   int ImportProfileFile(const std::string& path);
-  // Writes the store to `path` (replaced atomically). True when written.
+  // Writes the store to `path` (replaced atomically). True when written;
+  // the window then shows MAIN_PROMPT_BACKUP_DONE as a notice.
   bool ExportProfileFile(const std::string& path);
 
   // ---- key assignments (the key-function dialog's OK) ----
@@ -147,7 +154,9 @@ class AppCore {
   // Profile button n (1..4): lighting re-read for that profile, then
   // SwitchProfile when the keyboard's active profile differs.
   void ProfileButton(int n);
-  // The PROF message: read everything and show it.
+  // The PROF message: read everything and show it. With unapplied changes
+  // made on a keyboard's profiles the store and the flag are kept (Apply still writes them) and only the
+  // active profile and the lighting are read; the user is told by a notice.
   void ConnectionRefresh();
   // A click on a key, G or spare button. Returns the record index the
   // key-function dialog opens for, or -1 when no dialog opens (the click
@@ -161,8 +170,14 @@ class AppCore {
 
   // ---- keyboard announcements ----
 
-  // Timer 1051: the keyboard changed its active profile.
+  // Timer 1051: the keyboard changed its active profile. While the
+  // key-function dialog is open nothing happens but a note: the window asks
+  // TakeDeferredProfileNotification() when the dialog has closed and then
+  // runs this again.
   void OnProfileNotification();
+  // True once after a profile notification arrived while the key-function
+  // dialog was open.
+  bool TakeDeferredProfileNotification() { return std::exchange(profile_notification_deferred_, false); }
   // Timer 1053: the keyboard reset itself.
   void OnReloadNotification();
 
@@ -195,6 +210,11 @@ class AppCore {
   void SetCurrentProfile(int profile) { current_profile_ = profile; }
   int EditedProfile();
   void ReloadStoreFile();
+  // The store file's profiles when it can be read; the store as it is when not.
+  void TakeStoreFileIfReadable();
+  void KeepEditsOverConnection();
+  // The window's notice line (empty `text`: none).
+  void ShowNotice(std::string_view key, const std::string& text = {});
   // The store as the store file's bytes; empty when there is no store file
   // yet or memory ran out. Call with the store lock held.
   std::vector<std::uint8_t> StoreFileBytesToSave();
@@ -215,6 +235,11 @@ class AppCore {
   bool unapplied_ = false;
   bool key_dialog_open_ = false;
   bool switch_question_pending_ = false;
+  bool profile_notification_deferred_ = false;
+  // The store holds a keyboard's profiles (read from it, or the store file
+  // of an earlier read, or an imported file), not only a fresh image.
+  bool store_holds_profiles_ = false;
+  std::string notice_key_;
   WriteOutcome last_write_;
   KeyboardRead last_read_;
   int flip_ = 0;

@@ -57,6 +57,13 @@ class MainView {
   // disabled; the window redraws it from the manager's model, which the
   // core has already updated.
   virtual void ShowActiveProfile(int profile, const ProfileMenuLabel& label) = 0;
+  // A notice the user should read but need not answer (edits kept over a
+  // reconnection, a keyboard that could not be read, a finished back-up):
+  // a line in the window, never a box that pops up over other programs.
+  // While the window is hidden it also goes to the notification area, and
+  // the line is still there when the window is next opened. An empty
+  // `text` takes the line away. `key` is the language key of the text.
+  virtual void ShowNotice(const std::string& key, const std::string& text) = 0;
   // The lighting panel and key colour frames of this window.
   virtual LightingView& Lighting() = 0;
 };

@@ -1,6 +1,8 @@
 #include "core/profile_import.h"
 
 #include <cerrno>
+#include <memory>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -43,33 +45,35 @@ int ImportProfileSequence(const std::string& path, ProfileStore& store, std::rec
   };
   if (ValidateProfileFile(path, prompter) <= 0) return refuse();
 
-  std::lock_guard lock(store_lock);
-  // The load is all or nothing, so a file that turns out short never reaches
-  // the store file or the keyboard. With a store file named, the store goes
-  // back to that file's content (a store file that cannot be read leaves a
-  // fresh image, so the store always has one).
-  if (!LoadStoreFile(store, path)) {
-    if (!options.store_file.empty() && !LoadStoreFile(store, options.store_file)) CreateStore(store);
+  // The file is loaded and checked beside the store: the store, with any
+  // edits the user has not applied yet, changes only once the file has been
+  // accepted as a whole. A file turned down at any step leaves it as it was.
+  std::unique_ptr<ProfileStore> imported;
+  try {
+    imported = std::make_unique<ProfileStore>();
+  } catch (const std::bad_alloc&) {
     return refuse();
   }
-  if (HasDuplicateMacroIds(store.macros)) {
+  if (!LoadStoreFile(*imported, path)) return refuse();
+  if (HasDuplicateMacroIds(imported->macros)) {
     prompter.ShowMessage("IMPORT_MACRO_DUPLICATE", FormatMessage(LookupText("IMPORT_MACRO_DUPLICATE"), {path}));
-    if (!options.store_file.empty() && !LoadStoreFile(store, options.store_file)) CreateStore(store);
     return kImportRefused;
   }
-  if (const std::vector<std::string> dangling = ResetDanglingMacroKeys(store); !dangling.empty()) {
+  if (const std::vector<std::string> dangling = ResetDanglingMacroKeys(*imported); !dangling.empty()) {
     std::string list;
     for (const std::string& name : dangling) list += (list.empty() ? "" : ", ") + name;
     prompter.ShowMessage("IMPORT_MACRO_MISSING", FormatMessage(LookupText("IMPORT_MACRO_MISSING"), {list}));
   }
-  // Macros the keyboard cannot hold are refused before anything is sent; the
-  // store file and the store then stay as they were.
-  if (!writer.WouldSend(store, /*all_profiles=*/true)) {
-    writer.WriteToKeyboard(store, /*all_profiles=*/true);  // shows why
-    if (!options.store_file.empty() && !LoadStoreFile(store, options.store_file)) CreateStore(store);
+
+  std::lock_guard lock(store_lock);
+  // Macros the keyboard cannot hold are refused before anything is sent or
+  // saved.
+  if (!writer.WouldSend(*imported, /*all_profiles=*/true)) {
+    writer.WriteToKeyboard(*imported, /*all_profiles=*/true);  // shows why
     if (options.store_file_saved != nullptr) *options.store_file_saved = false;
     return kImportNotSent;
   }
+  store = std::move(*imported);
   errno = 0;
   const bool saved = !options.store_file.empty() && SaveStoreFile(store, options.store_file);
   if (options.store_file_saved != nullptr) *options.store_file_saved = saved;

@@ -43,7 +43,7 @@ bool ProfileSync::SetActiveProfile(int profile) {
   return written;
 }
 
-bool ProfileSync::ReadKeyboardToFile(const std::string& path, int* save_error) {
+bool ProfileSync::ReadKeyboardToFile(const std::string& path, int* save_error, std::vector<std::uint8_t>* read_bytes) {
   if (GetActiveProfile() < 0) return false;
 
   std::vector<DefaultMatrix> matrices(kProfileCount);
@@ -74,6 +74,7 @@ bool ProfileSync::ReadKeyboardToFile(const std::string& path, int* save_error) {
 
   const std::vector<std::uint8_t> file = ProfileFileBytes(area, macros, {});
   if (file.empty()) return false;
+  if (read_bytes != nullptr) *read_bytes = file;
   // A reconnection usually finds the keyboard holding what the store file
   // already says; rewriting it would only cost a flush to disk per connection.
   std::vector<std::uint8_t> existing;

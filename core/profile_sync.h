@@ -10,7 +10,9 @@
 //
 // Runs on the thread that owns the window's keyboard work; every command goes
 // through the device lock of the command layer.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "device/connection_context.h"
 #include "device/device_link.h"
@@ -39,8 +41,11 @@ class ProfileSync {
   // Reads the four key matrices and the macro memory and writes them to
   // `path` as a profile file (no texts: the keyboard holds none). The file is
   // replaced atomically and only after every read succeeded, so a failure
-  // leaves an existing file as it was. False on any failure.
-  bool ReadKeyboardToFile(const std::string& path, int* save_error = nullptr);
+  // leaves an existing file as it was. False on any failure. When every
+  // read succeeded, `read_bytes` (when given) receives the file's bytes even
+  // if the file could not be written, so the caller can still show them.
+  bool ReadKeyboardToFile(const std::string& path, int* save_error = nullptr,
+                          std::vector<std::uint8_t>* read_bytes = nullptr);
 
  private:
   DeviceLink& link_;

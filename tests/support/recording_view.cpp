@@ -41,6 +41,12 @@ void RecordingView::ShowActiveProfile(int profile, const ProfileMenuLabel& label
   events.push_back("active " + std::to_string(profile));
 }
 
+void RecordingView::ShowNotice(const std::string& key, const std::string& text) {
+  notice_key = text.empty() ? std::string() : key;
+  if (!text.empty()) notices.push_back(key);
+  events.push_back("notice " + notice_key);
+}
+
 void RecordingView::SetEffectList(const std::vector<EffectListEntry>& entries) {
   effect_list = entries;
   events.push_back("effects " + std::to_string(entries.size()));

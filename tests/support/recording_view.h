@@ -27,6 +27,7 @@ class RecordingView : public MainView, public LightingView {
   void ShowTrayPicture(int icon_resource) override;
   void ShowFlip(int flip) override;
   void ShowActiveProfile(int profile, const ProfileMenuLabel& label) override;
+  void ShowNotice(const std::string& key, const std::string& text) override;
   LightingView& Lighting() override { return *this; }
 
   // ---- LightingView ----
@@ -55,6 +56,8 @@ class RecordingView : public MainView, public LightingView {
   int flip = -1;
   int active_profile = -2;  // -2: never shown
   ProfileMenuLabel profile_label;
+  std::string notice_key;  // the notice line shown now ("" none)
+  std::vector<std::string> notices;  // keys of every notice shown, in order
   std::vector<EffectListEntry> effect_list;
   int selected_effect_entry = -1;
   PanelVisibility visibility;
