@@ -10,7 +10,7 @@ BUILD_TYPE  ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
 PACKAGES      := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev ccache \
-                 qt6-base-dev libgl-dev qt6-wayland fonts-dejavu-core fonts-droid-fallback xvfb xdotool x11-utils \
+                 qt6-base-dev libgl-dev libxcb1-dev qt6-wayland fonts-dejavu-core fonts-droid-fallback xvfb xdotool x11-utils \
                  imagemagick dbus weston
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
