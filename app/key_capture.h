@@ -3,21 +3,27 @@
 // single-key page takes the next key pressed, and a recording takes every
 // press and release.
 //
-// An application-wide event filter sees every key event of the program
-// before any widget does, and a keyboard grab on the dialog keeps the
-// desktop from acting on keys meant for the dialog (Super would open the
-// launcher, Menu a context menu). The key is named by its native scan code,
-// which X11 and Wayland give as the Linux input number + 8; the key's text
-// or Qt's own key name would tell neither left from right modifiers nor the
-// keypad from the navigation keys.
+// Only keys typed into the dialog are caught: an application-wide event
+// filter sees every key event of the program before any widget does, and it
+// takes them only while the dialog is the active window. The desktop keeps
+// its keyboard: there is no keyboard grab, so another program that has the
+// focus gets its keys, and the desktop's own key bindings (media keys, the
+// window switcher, screenshots) act as always. The Super and Menu keys
+// alone are taken from the desktop while the dialog is active, where the
+// platform allows (SystemKeyGrab), and given back the moment it is not.
 //
-// The grab takes the whole desktop's keyboard: KeyCaptureGuard holds both
-// filter and grab and gives both back in its destructor, so every way out of
-// the dialog (OK, Cancel, unplug, program exit, an exception) releases them.
+// The key is named by its native scan code, which X11 and Wayland give as
+// the Linux input number + 8; the key's text or Qt's own key name would tell
+// neither left from right modifiers nor the keypad from the navigation keys.
+//
+// KeyCaptureGuard holds the filter and the Super/Menu grab and gives both
+// back in its destructor, so every way out of the dialog (OK, Cancel,
+// unplug, program exit, an exception) releases them.
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "core/key_dialog_session.h"
 #include "model/key_code.h"
@@ -27,6 +33,8 @@ class QKeyEvent;
 
 namespace zarvel {
 
+class SystemKeyGrab;
+
 // The key code of a key event, from its native scan code; 0 when the
 // platform gave none (the offscreen platform) or the key is not one of ours.
 KeyCode KeyCodeOfEvent(const QKeyEvent& event);
@@ -34,28 +42,37 @@ KeyCode KeyCodeOfEvent(const QKeyEvent& event);
 class KeyCaptureGuard : public QObject {
   Q_OBJECT
  public:
-  // Called for every key press and release while the guard lives; returns
-  // whether the desktop should have the event after all.
+  // Called for every key press and release typed into the window while the
+  // guard lives; returns whether the desktop should have the event after all.
   using Handler = std::function<DialogKeyResult(KeyCode key, MacroDirection direction, bool repeat)>;
+  // Called when the window stops being the active one: keys held now will
+  // be released where the user goes next.
+  using Lost = std::function<void()>;
 
-  // Installs the filter at once and grabs the keyboard for `window` (now
-  // when it is shown, else as soon as it is).
-  KeyCaptureGuard(QWidget& window, Handler handler);
+  // Installs the filter at once; takes Super and Menu whenever `window` is
+  // the active window.
+  KeyCaptureGuard(QWidget& window, Handler handler, Lost lost = {});
   ~KeyCaptureGuard() override;
   KeyCaptureGuard(const KeyCaptureGuard&) = delete;
   KeyCaptureGuard& operator=(const KeyCaptureGuard&) = delete;
 
-  bool Grabbing() const { return grabbing_; }
+  // Keys are caught now: the window is the active one.
+  bool Active() const { return active_; }
+  // How many of Super, Right Super and Menu are taken from the desktop now.
+  int SystemKeysHeld() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Grab();
+  bool ForWindow(QObject* watched) const;
+  void FollowActivation();
 
   QPointer<QWidget> window_;
   Handler handler_;
-  bool grabbing_ = false;
+  Lost lost_;
+  bool active_ = false;
+  std::unique_ptr<SystemKeyGrab> system_keys_;
 };
 
 }  // namespace zarvel

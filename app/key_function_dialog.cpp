@@ -20,6 +20,7 @@
 #include "core/app_core.h"
 #include "core/key_dialog_placement.h"
 #include "core/key_dialog_session.h"
+#include "model/key_table.h"
 #include "skin/language.h"
 #include "skin/message_format.h"
 #include "skin/program_paths.h"
@@ -165,8 +166,7 @@ void KeyFunctionDialog::BuildControls() {
   });
   connect(p.osk, &QAbstractButton::clicked, this, [this] { StartOnScreenKeyboard(); });
   connect(p.ok, &QAbstractButton::clicked, this, [this] {
-    Apply();
-    done(QDialog::Accepted);
+    if (Apply()) done(QDialog::Accepted);
   });
   connect(p.cancel, &QAbstractButton::clicked, this, [this] { done(QDialog::Rejected); });
   connect(p.apply, &QAbstractButton::clicked, this, [this] { Apply(); });
@@ -174,10 +174,13 @@ void KeyFunctionDialog::BuildControls() {
           [this] { ChoiceChanged(parts_->session.Choice().ChooseKeyboard()); });
   connect(p.single, &SingleKeyPage::mouseChosen, this,
           [this] { ChoiceChanged(parts_->session.Choice().ChooseMouse()); });
+  // A list entry that changes what OK would store is a change to apply.
   connect(p.single, &SingleKeyPage::mouseEntryChosen, this,
-          [this](int i) { parts_->session.Choice().SelectMouseEntry(i); });
-  connect(p.media, &ListPage::entryChosen, this, [this](int i) { parts_->session.Choice().SelectMedia(i); });
-  connect(p.functions, &ListPage::entryChosen, this, [this](int i) { parts_->session.Choice().SelectFunction(i); });
+          [this](int i) { ChoiceChanged(parts_->session.Choice().SelectMouseEntry(i)); });
+  connect(p.media, &ListPage::entryChosen, this,
+          [this](int i) { ChoiceChanged(parts_->session.Choice().SelectMedia(i)); });
+  connect(p.functions, &ListPage::entryChosen, this,
+          [this](int i) { ChoiceChanged(parts_->session.Choice().SelectFunction(i)); });
   connect(p.macro, &MacroPage::modified, this, [this] { parts_->apply->setEnabled(true); });
   connect(p.macro, &MacroPage::recordingChanged, this, [this] { UpdateCapture(); });
   connect(p.macro, &MacroPage::promptStarting, this, [this] {
@@ -193,13 +196,14 @@ void KeyFunctionDialog::BuildControls() {
 
 // ---- opening ----
 
-void KeyFunctionDialog::OpenFor(int button_id, int record_index, bool macro_only, const QRect& anchor) {
+void KeyFunctionDialog::OpenFor(int button_id, int record_index, KeyDialogMode mode, const QRect& anchor) {
   if (record_index < 0) return;
   if (parts_->session.IsOpen()) CloseCancelled();
-  if (!parts_->session.Open(static_cast<std::size_t>(record_index), macro_only)) return;
-  parts_->button_id = button_id;
+  if (!parts_->session.Open(static_cast<std::size_t>(record_index), mode)) return;
+  // The Macros button opens for no key: G9 is not shown pressed then.
+  parts_->button_id = mode == KeyDialogMode::kMacroSet ? -1 : button_id;
   if (parts_->key_buttons != nullptr)
-    if (ImageButton* clicked = parts_->key_buttons->KeyButton(button_id)) clicked->setDown(true);
+    if (ImageButton* clicked = parts_->key_buttons->KeyButton(parts_->button_id)) clicked->setDown(true);
   ShowMode();
   ApplyLanguage();
   ShowPage();
@@ -212,13 +216,17 @@ void KeyFunctionDialog::OpenFor(int button_id, int record_index, bool macro_only
 void KeyFunctionDialog::ShowMode() {
   Parts& p = *parts_;
   const bool macro_only = p.session.Choice().MacroOnly();
+  // Editing macros only, the other pages' buttons and Clear would be blank
+  // pictures that do nothing: they are not shown at all.
   for (std::size_t i = 0; i < kPages.size(); ++i) {
     if (kPages[i] == KeyPage::kMacro) continue;
     p.page_buttons[i]->SetStateImages(macro_only ? p.macro2_images : p.key_images, p.page_buttons[i]->ImageOrigin());
     p.page_buttons[i]->setEnabled(!macro_only);
+    p.page_buttons[i]->setVisible(!macro_only);
   }
   p.clear->SetStateImages(macro_only ? p.macro2_images : p.key_images, p.clear->ImageOrigin());
   p.clear->setEnabled(!macro_only);
+  p.clear->setVisible(!macro_only);
   p.title->SetStateImages(macro_only ? p.macro2_images : p.key_images, p.title->ImageOrigin());
 }
 
@@ -239,8 +247,20 @@ void KeyFunctionDialog::Place(const QRect& anchor) {
 
 void KeyFunctionDialog::ApplyLanguage() {
   Parts& p = *parts_;
-  const bool macro_only = p.session.Choice().MacroOnly();
-  p.caption->setText(Text(macro_only ? "MACRO_EDIT_TISHI" : "KEY_SETTING_TISHI"));
+  const KeyFunctionChoice& choice = p.session.Choice();
+  const bool macro_only = choice.MacroOnly();
+  // The caption names the key being edited: "Key settings — F1", "G9
+  // macros"; the Macros button edits no key's function.
+  const std::string key_name = choice.KeyName();
+  switch (choice.Mode()) {
+    case KeyDialogMode::kKey:
+      p.caption->setText(Text("KEY_SETTING_TISHI") + QString::fromUtf8(" \u2014 ") + QString::fromStdString(key_name));
+      break;
+    case KeyDialogMode::kG9Macros:
+      p.caption->setText(QString::fromStdString(FormatMessage(LookupText("KEY_DIALOG_MACROS_OF_KEY"), {key_name})));
+      break;
+    case KeyDialogMode::kMacroSet: p.caption->setText(Text("MACRO_EDIT_TISHI")); break;
+  }
   setWindowTitle(p.caption->text());
   for (std::size_t i = 0; i < kPages.size(); ++i) {
     const QString name = Text(kPageTextKeys[i]);
@@ -260,10 +280,10 @@ void KeyFunctionDialog::ApplyLanguage() {
   p.apply->setAccessibleName(p.apply->text());
   p.page_picture->setAccessibleName(p.caption->text());
   p.title->setAccessibleName(p.caption->text());
-  const std::size_t record = p.session.Choice().RecordIndex();
-  const std::string key_name = record >= kFirstSpecialRecord ? "G" + std::to_string(record - kFirstSpecialRecord + 1)
-                                                             : std::string();
-  p.no_place->setText(QString::fromStdString(FormatMessage(LookupText("KEY_NO_PLACE_PROMPT"), {key_name})));
+  const std::size_t record = choice.RecordIndex();
+  const std::string g_name = record >= kFirstSpecialRecord ? "G" + std::to_string(record - kFirstSpecialRecord + 1)
+                                                           : std::string();
+  p.no_place->setText(QString::fromStdString(FormatMessage(LookupText("KEY_NO_PLACE_PROMPT"), {g_name})));
   p.single->ApplyLanguage();
   p.macro->ApplyLanguage();
   p.media->ApplyLanguage();
@@ -320,6 +340,14 @@ void KeyFunctionDialog::UpdateCapture() {
     return;
   }
   if (p.capture) return;
+  // Keys held when the user leaves the dialog are released elsewhere; a
+  // recording gets their releases now, so its macro lets go of them too.
+  auto lost = [this] {
+    if (parts_->session.KeyboardLost().rowsChanged) {
+      parts_->macro->ShowRows();
+      parts_->apply->setEnabled(true);
+    }
+  };
   p.capture = std::make_unique<KeyCaptureGuard>(*this, [this](KeyCode key, MacroDirection direction, bool repeat) {
     Parts& parts = *parts_;
     const DialogKeyResult result = parts.session.KeyEvent(key, direction, repeat);
@@ -337,7 +365,7 @@ void KeyFunctionDialog::UpdateCapture() {
       QTimer::singleShot(0, this, [this] { UpdateCapture(); });
     }
     return result;
-  });
+  }, lost);
 }
 
 void KeyFunctionDialog::KeyPressed(QKeyEvent* event) {
@@ -368,14 +396,27 @@ void KeyFunctionDialog::StartOnScreenKeyboard() {
 
 // ---- apply and close ----
 
-void KeyFunctionDialog::Apply() {
+bool KeyFunctionDialog::Apply() {
   Parts& p = *parts_;
   p.macro->CommitEdits();
+  const bool recording = p.session.Recorder().Recording();
+  p.prompting = true;
+  UpdateCapture();
+  const bool confirmed = p.session.ConfirmApply();
+  p.prompting = false;
+  if (recording) p.macro->ShowRecording();
+  if (!confirmed) {
+    // Nothing stored: the marked rows are there to be fixed.
+    p.macro->ShowAll();
+    UpdateCapture();
+    return false;
+  }
   p.session.ApplyKey();
   core_.RefreshKeyDescriptions();
   p.apply->setEnabled(false);
   p.macro->ShowAll();
   UpdateCapture();
+  return true;
 }
 
 void KeyFunctionDialog::FinishClose() {
@@ -412,7 +453,9 @@ void KeyFunctionDialog::SetKeyButtons(KeyButtonAccess* buttons) { parts_->key_bu
 
 KeyDialogSession& KeyFunctionDialog::Session() { return parts_->session; }
 bool KeyFunctionDialog::Capturing() const { return parts_->capture != nullptr; }
-bool KeyFunctionDialog::GrabbingKeyboard() const { return parts_->capture && parts_->capture->Grabbing(); }
+bool KeyFunctionDialog::CaptureActive() const { return parts_->capture && parts_->capture->Active(); }
+int KeyFunctionDialog::SystemKeysHeld() const { return parts_->capture ? parts_->capture->SystemKeysHeld() : 0; }
+SkinLabel& KeyFunctionDialog::Caption() { return *parts_->caption; }
 ImageButton& KeyFunctionDialog::PageButton(KeyPage page) { return *parts_->page_buttons[PageSlot(page)]; }
 ImageButton& KeyFunctionDialog::OkButton() { return *parts_->ok; }
 ImageButton& KeyFunctionDialog::CancelButton() { return *parts_->cancel; }

@@ -5,12 +5,13 @@
 // Window-modal but not a nested event loop: OpenFor() returns at once and the
 // dialog reports its end through QDialog::finished(). Opening counts the
 // dialog as open in the core (profile switches are refused while it is);
-// every way it closes undoes that and releases any keyboard grab.
+// every way it closes undoes that and gives back the Super and Menu keys.
 //
 // The dialog is a view of one KeyDialogSession: each control's handler is a
 // call into the session, after which the dialog shows the session again.
-// While the single-key page is shown or a recording runs, the real keyboard's
-// keys are caught (KeyCaptureGuard) instead of reaching the controls.
+// While the single-key page is shown or a recording runs, the keys typed
+// into the dialog are caught (KeyCaptureGuard) instead of reaching the
+// controls; keys typed into other windows stay theirs.
 #include <QRect>
 #include <memory>
 
@@ -37,9 +38,13 @@ class KeyFunctionDialog : public SkinnedDialog {
   ~KeyFunctionDialog() override;
 
   // Opens for `record_index` of the edited profile, clicked on `button_id`;
-  // `macro_only` (the macro button and G9) shows only the macro page.
+  // the macro modes (G9, the Macros button) show only the macro page.
   // `anchor` is the clicked button's rectangle in global coordinates.
-  void OpenFor(int button_id, int record_index, bool macro_only, const QRect& anchor);
+  void OpenFor(int button_id, int record_index, KeyDialogMode mode, const QRect& anchor);
+  // `macro_only` true is a click on G9.
+  void OpenFor(int button_id, int record_index, bool macro_only, const QRect& anchor) {
+    OpenFor(button_id, record_index, macro_only ? KeyDialogMode::kG9Macros : KeyDialogMode::kKey, anchor);
+  }
   // Closes as if cancelled (0x4753 on unplug, program exit); nothing is kept.
   void CloseCancelled();
   void ApplyLanguage();
@@ -50,9 +55,12 @@ class KeyFunctionDialog : public SkinnedDialog {
 
   // ---- for the window's tests ----
   KeyDialogSession& Session();
-  // Whether the key filter is installed / the keyboard grabbed now.
+  // Whether the key filter is installed / catching keys now (the dialog is
+  // the active window) / how many of Super, Right Super and Menu it holds.
   bool Capturing() const;
-  bool GrabbingKeyboard() const;
+  bool CaptureActive() const;
+  int SystemKeysHeld() const;
+  SkinLabel& Caption();
   ImageButton& PageButton(KeyPage page);
   ImageButton& OkButton();
   ImageButton& CancelButton();
@@ -79,7 +87,7 @@ class KeyFunctionDialog : public SkinnedDialog {
   void ShowPage();
   void ChoosePage(KeyPage page);
   void ChoiceChanged(bool changed);
-  void Apply();
+  bool Apply();
   void FinishClose();
   void UpdateCapture();
   void Place(const QRect& anchor);

@@ -1,6 +1,8 @@
 #include "app/macro_action_list.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QStyle>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPalette>
@@ -8,7 +10,9 @@
 #include <QSignalBlocker>
 
 #include "app/key_dialog_pages.h"
+#include "core/macro_editor.h"
 #include "model/key_table.h"
+#include "skin/language.h"
 
 namespace zarvel {
 
@@ -26,14 +30,17 @@ class CellEditors : public QStyledItemDelegate {
       case kKeyColumn: {
         auto* box = new QComboBox(parent);
         box->setMaxVisibleItems(kPickListRows);
+        // A key the pick list has no entry for is offered as itself first.
+        if (index.data(Qt::UserRole).toInt() == MacroEditor::kKeepRowKey)
+          box->addItem(index.data(Qt::DisplayRole).toString(), MacroEditor::kKeepRowKey);
         for (std::uint16_t p = 0; p < kPickListSize; ++p)
-          box->addItem(QString::fromStdString(PickIndexDisplayName(p)), p);
+          box->addItem(QString::fromStdString(PickIndexDisplayName(p)), static_cast<int>(p));
         return box;
       }
       case kDirectionColumn: {
         auto* box = new QComboBox(parent);
-        box->addItem(DirectionText(kPress), kPress);
-        box->addItem(DirectionText(kRelease), kRelease);
+        box->addItem(DirectionText(kPress), static_cast<int>(kPress));
+        box->addItem(DirectionText(kRelease), static_cast<int>(kRelease));
         return box;
       }
       default: {
@@ -77,7 +84,17 @@ MacroRowsModel::MacroRowsModel(const std::vector<MacroAction>& rows, RowEdits ed
 
 void MacroRowsModel::Refresh() {
   beginResetModel();
+  FindUnbalanced();
   endResetModel();
+}
+
+void MacroRowsModel::FindUnbalanced() {
+  unbalanced_.assign(rows_.size(), false);
+  for (const int row : UnbalancedActions(rows_)) unbalanced_[static_cast<std::size_t>(row)] = true;
+}
+
+bool MacroRowsModel::Unbalanced(int row) const {
+  return row >= 0 && static_cast<std::size_t>(row) < unbalanced_.size() && unbalanced_[static_cast<std::size_t>(row)];
 }
 
 void MacroRowsModel::SetHeaders(const QStringList& headers) {
@@ -103,11 +120,23 @@ QVariant MacroRowsModel::data(const QModelIndex& index, int role) const {
   }
   if (role == Qt::UserRole) {
     switch (index.column()) {
-      case kKeyColumn: return KeyCodeToPickIndex(action.keyCode);
-      case kDirectionColumn: return action.direction;
+      case kKeyColumn: return MacroEditor::KeyCellPick(action.keyCode);
+      case kDirectionColumn: return static_cast<int>(action.direction);
       default: return action.delay;
     }
   }
+  const bool unbalanced = Unbalanced(index.row());
+  if (role == Qt::ToolTipRole) {
+    QString tip = index.column() == kKeyColumn ? QString::fromStdString(KeyDisplayName(action.keyCode)) : QString();
+    if (unbalanced) {
+      if (!tip.isEmpty()) tip += '\n';
+      tip += QString::fromStdString(LookupText(action.direction == kPress ? "MACRO_ROW_NOT_RELEASED"
+                                                                           : "MACRO_ROW_NOT_PRESSED"));
+    }
+    return tip.isEmpty() ? QVariant() : QVariant(tip);
+  }
+  if (role == Qt::BackgroundRole && unbalanced) return QColor(120, 40, 40);
+  if (role == Qt::ForegroundRole && unbalanced) return QColor(255, 214, 160);
   if (role == Qt::ForegroundRole && index.column() != kDelayColumn)
     return QPalette().color(QPalette::Disabled, QPalette::Text);
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
@@ -131,19 +160,19 @@ bool MacroRowsModel::setData(const QModelIndex& index, const QVariant& value, in
   if (role != Qt::EditRole || !index.isValid()) return false;
   const int row = index.row();
   switch (index.column()) {
-    case kKeyColumn: {
-      const KeyCode key = PickIndexToKeyCode(static_cast<std::uint16_t>(value.toUInt()));
-      if (edits_.key && key != 0) edits_.key(row, key);
+    case kKeyColumn:
+      if (edits_.key) edits_.key(row, value.toInt());
       break;
-    }
     case kDirectionColumn:
-      if (edits_.direction) edits_.direction(row, value.toUInt() == kRelease ? kRelease : kPress);
+      if (edits_.direction) edits_.direction(row, value.toInt() == kRelease ? kRelease : kPress);
       break;
     default:
       if (edits_.delay) edits_.delay(row, value.toString());
       break;
   }
-  Q_EMIT dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(2));
+  // A changed key or direction can pair or unpair any row of the list.
+  FindUnbalanced();
+  Q_EMIT dataChanged(this->index(0, 0), this->index(std::max(0, rowCount() - 1), 2));
   return true;
 }
 
@@ -154,8 +183,11 @@ MacroActionList::MacroActionList(const std::vector<MacroAction>& rows, RowEdits 
   setFont(ListFont());
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
-  setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::DoubleClicked |
-                  QAbstractItemView::EditKeyPressed);
+  // One click into a cell edits it, selected row or not.
+  setEditTriggers(QAbstractItemView::EditKeyPressed);
+  connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+    if (index.isValid() && state() != QAbstractItemView::EditingState) edit(index);
+  });
   verticalHeader()->hide();
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   horizontalHeader()->setStretchLastSection(true);
@@ -163,6 +195,24 @@ MacroActionList::MacroActionList(const std::vector<MacroAction>& rows, RowEdits 
   setWordWrap(false);
   connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { Q_EMIT rowChosen(current.isValid() ? current.row() : -1); });
+}
+
+void MacroActionList::FitKeyColumn() {
+  // Every name the key column can show: the pick list's and the recorded
+  // keys' ("Left Ctrl", "Num Enter", "Media Player"), plus the cell's margins.
+  int widest = 0;
+  const QFontMetrics metrics(font());
+  for (unsigned i = 0; i < kKeyTableSize; ++i)
+    if (!KeyTable()[i].textKey.empty())
+      widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(KeyDisplayName(TableIndexToKeyCode(i)))));
+  const int wanted = widest + 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+  // The other two columns keep what their texts need; a name longer than
+  // the rest shows whole in the cell's tooltip.
+  // (The list may not be laid out yet: its own width, less the frame and a
+  // scroll bar, is what the columns will get.)
+  const int room =
+      width() - 2 * frameWidth() - style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) - 2 * kColumnWidth;
+  setColumnWidth(kKeyColumn, std::max(kColumnWidth, std::min(wanted, room)));
 }
 
 void MacroActionList::CommitOpenEditor() {

@@ -6,7 +6,9 @@
 //
 // The rows live in the macro editor; this list only shows them and hands
 // every committed edit back (RowEdits), so the editor's rules (the 40000 ms
-// limit, 10 ms steps) decide what is kept.
+// limit, 10 ms steps, an unlisted key kept unless another is picked) decide
+// what is kept. Rows whose press is never released, or whose release has no
+// press, are marked: played, they leave a key held down.
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -20,7 +22,9 @@ namespace zarvel {
 // What the list asks of its owner when the user commits a cell.
 struct RowEdits {
   std::function<void(int row, const QString& text)> delay;
-  std::function<void(int row, KeyCode key)> key;
+  // The key pick list's entry left picked; MacroEditor::kKeepRowKey for
+  // the row's own key when the list has no entry for it.
+  std::function<void(int row, int pick)> key;
   std::function<void(int row, MacroDirection direction)> direction;
   // A delay cell opened for editing (a recording stops first).
   std::function<void()> delayEditStarted;
@@ -49,11 +53,15 @@ class MacroRowsModel : public QAbstractTableModel {
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
   const RowEdits& Edits() const { return edits_; }
+  bool Unbalanced(int row) const;
 
  private:
+  void FindUnbalanced();
+
   const std::vector<MacroAction>& rows_;
   RowEdits edits_;
   QStringList headers_;
+  std::vector<bool> unbalanced_;
 };
 
 class MacroActionList : public QTableView {
@@ -65,6 +73,8 @@ class MacroActionList : public QTableView {
   void ShowRows(int selected);
   // Commits and closes a cell editor the user left open.
   void CommitOpenEditor();
+  // Room for the longest key name in the key column.
+  void FitKeyColumn();
 
  Q_SIGNALS:
   // The user selected another row.

@@ -44,8 +44,8 @@ MacroPage::MacroPage(QWidget& dialog, const CIniFile& skin, const StateImages& i
     Ask([&] { session_.Editor().SetRowDelay(row, text.toStdString()); });
     Changed();
   };
-  edits.key = [this](int row, KeyCode key) {
-    if (session_.Editor().SetRowKey(row, key)) Changed();
+  edits.key = [this](int row, int pick) {
+    if (session_.Editor().CommitKeyCell(row, pick)) Changed();
   };
   edits.direction = [this](int row, MacroDirection direction) {
     if (session_.Editor().SetRowDirection(row, direction)) Changed();
@@ -58,6 +58,7 @@ MacroPage::MacroPage(QWidget& dialog, const CIniFile& skin, const StateImages& i
   };
   action_list_ = Add(new MacroActionList(session_.Editor().Rows(), std::move(edits), &dialog));
   PlaceControl(skin, "FUNC_MACRO_LIST2", *action_list_);
+  action_list_->FitKeyColumn();
 
   record_ = Button(dialog, skin, "FUNC_MACRO_RECORD", images);
   record_->SetButtonFont(ButtonFont{std::string(kArialUnicode), 10, 0, false});
@@ -78,12 +79,11 @@ MacroPage::MacroPage(QWidget& dialog, const CIniFile& skin, const StateImages& i
   repeat_box_->setFont(ListFont());
   repeat_box_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,4}"), repeat_box_));
   PlaceControl(skin, "FUNC_MACRO_CYCLES", *repeat_box_);
-  // The repeat count's label stays on every page, as the skin draws it.
-  repeat_label_ = new SkinLabel(&dialog);
+  // Only the macro page has a repeat count, so only it shows the label.
+  repeat_label_ = Add(new SkinLabel(&dialog));
   repeat_label_->setFont(CaptionFont());
   repeat_label_->setBuddy(repeat_box_);
   PlaceControl(skin, "FUNC_MACRO_CYCLES_PROMPT", *repeat_label_);
-  KeepShown(repeat_label_);
 
   connect(name_box_, &EditCombo::entryChosen, this, [this](int index) {
     session_.Editor().SelectMacro(index);
@@ -91,13 +91,20 @@ MacroPage::MacroPage(QWidget& dialog, const CIniFile& skin, const StateImages& i
   });
   connect(name_box_, &EditCombo::entryTextEdited, this, [this](int, const QString& text) {
     if (!session_.Editor().Rename(text.toStdU16String())) return;
-    // The entry shows the name the macro got; the box keeps what was typed.
     QLineEdit& line = *name_box_->lineEdit();
     const int cursor = line.cursorPosition();
     const int current = session_.Editor().CurrentIndex();
-    name_box_->SetEntryText(current, NameOf(MacroName(session_.Editor().Entries()[static_cast<std::size_t>(current)])));
-    if (line.text() != text) line.setText(text);
-    line.setCursorPosition(cursor);
+    const QString name = NameOf(session_.Editor().CurrentName());
+    name_box_->SetEntryText(current, name);
+    if (name == text) {
+      if (line.text() != text) line.setText(text);
+      line.setCursorPosition(cursor);
+    } else {
+      // The typed text was empty or another macro's name: the box shows the
+      // name the macro got, selected, so typing goes on over it.
+      line.setText(name);
+      line.selectAll();
+    }
     Changed();
   });
   connect(name_box_->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -156,6 +163,10 @@ MacroPage::MacroPage(QWidget& dialog, const CIniFile& skin, const StateImages& i
     const QString shown = QString::fromStdString(session_.Editor().SetRepeatText(text.toStdString()));
     if (shown != text) repeat_box_->setText(shown);
     Changed();
+  });
+  // Left empty, the box shows the count the macro keeps.
+  connect(repeat_box_, &QLineEdit::editingFinished, this, [this] {
+    if (repeat_box_->text().isEmpty()) repeat_box_->setText(QString::fromStdString(session_.Editor().RepeatText()));
   });
   ApplyLanguage();
 }

@@ -38,6 +38,7 @@ class MacroPage : public DialogPage {
   MacroActionList& ActionList() { return *action_list_; }
   ImageButton& RecordButton() { return *record_; }
   QLineEdit& RepeatBox() { return *repeat_box_; }
+  SkinLabel& RepeatLabel() { return *repeat_label_; }
   SkinCheckBox& RecordDelayBox() { return *record_delay_; }
   ImageButton& AddButton() { return *add_; }
   ImageButton& DeleteButton() { return *delete_; }

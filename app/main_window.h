@@ -22,6 +22,7 @@
 namespace zarvel {
 
 class AppCore;
+enum class KeyDialogMode : int;
 class KeyboardWriteRunner;
 class ProgressAnimation;
 class Settings;
@@ -155,7 +156,7 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   void ApplyCaptions();
   void ConnectCommands();
   void OnButton(int control_id);
-  void OpenKeyDialog(int button_id, int record_index, bool macro_only);
+  void OpenKeyDialog(int button_id, int record_index, KeyDialogMode mode);
   void FollowDeferredProfileChange();
   void OpenProfileManager();
   void OpenUrl(const QUrl& url);

@@ -87,7 +87,7 @@ void MainWindow::OnButton(int control_id) {
       OpenProfileManager();
       return;
     case id::kMacro:
-      OpenKeyDialog(kMacroDialogButtonId, static_cast<int>(kFirstSpecialRecord) + 8, true);
+      OpenKeyDialog(kMacroDialogButtonId, static_cast<int>(kFirstSpecialRecord) + 8, KeyDialogMode::kMacroSet);
       return;
     case id::kHelp:
       OpenHelp();
@@ -121,10 +121,12 @@ void MainWindow::OnButton(int control_id) {
   // A key, G, Fn or spare button: the core paints it or names the record
   // the key-function dialog opens for.
   const int record = core->KeyClick(control_id);
-  if (record >= 0) OpenKeyDialog(control_id, record, control_id == kMacroDialogButtonId);
+  if (record >= 0)
+    OpenKeyDialog(control_id, record,
+                  control_id == kMacroDialogButtonId ? KeyDialogMode::kG9Macros : KeyDialogMode::kKey);
 }
 
-void MainWindow::OpenKeyDialog(int button_id, int record_index, bool macro_only) {
+void MainWindow::OpenKeyDialog(int button_id, int record_index, KeyDialogMode mode) {
   if (!parts_->key_dialog) {
     parts_->key_dialog = new KeyFunctionDialog(*core_, this);
     // The clicked key shows pressed while its dialog is open.
@@ -134,7 +136,7 @@ void MainWindow::OpenKeyDialog(int button_id, int record_index, bool macro_only)
   QRect anchor;
   if (ImageButton* button = KeyButton(button_id))
     anchor = QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
-  parts_->key_dialog->OpenFor(button_id, record_index, macro_only, anchor);
+  parts_->key_dialog->OpenFor(button_id, record_index, mode, anchor);
 }
 
 void MainWindow::FollowDeferredProfileChange() {

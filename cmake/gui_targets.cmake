@@ -73,14 +73,17 @@ if(ZARVEL_APP_SOURCES AND TARGET zarvel_widgets)
   add_library(zarvel_app STATIC ${ZARVEL_APP_SOURCES})
   zarvel_qt_target(zarvel_app)
   target_link_libraries(zarvel_app PUBLIC zarvel_widgets Qt6::Network Qt6::DBus)
-  # The tray check asks the X server whether an X11 notification area exists.
+  # libxcb on Qt's own X connection: the key dialog takes Super and Menu from
+  # an X11 desktop with a passive grab, and the tray check asks the X server
+  # whether a notification area exists. Without libxcb's headers both go
+  # without.
   find_package(PkgConfig QUIET)
-  if(PKG_CONFIG_FOUND)
+  if(PkgConfig_FOUND)
     pkg_check_modules(ZARVEL_XCB QUIET IMPORTED_TARGET xcb)
   endif()
   if(ZARVEL_XCB_FOUND)
-    target_link_libraries(zarvel_app PRIVATE PkgConfig::ZARVEL_XCB)
-    target_compile_definitions(zarvel_app PRIVATE ZARVEL_HAVE_XCB)
+    target_link_libraries(zarvel_app PUBLIC PkgConfig::ZARVEL_XCB)
+    target_compile_definitions(zarvel_app PUBLIC ZARVEL_HAVE_XCB)
   endif()
   if(EXISTS ${CMAKE_SOURCE_DIR}/app/main.cpp)
     add_executable(zarvel ${CMAKE_SOURCE_DIR}/app/main.cpp)

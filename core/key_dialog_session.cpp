@@ -13,7 +13,7 @@ KeyDialogSession::KeyDialogSession(AppCore& core, Settings& settings, MacroRecor
 
 KeyDialogSession::~KeyDialogSession() { Close(); }
 
-bool KeyDialogSession::Open(std::size_t record_index, bool macro_only) {
+bool KeyDialogSession::Open(std::size_t record_index, KeyDialogMode mode) {
   if (record_index >= kRecordsPerProfile) return false;
   if (open_) Close();
   open_ = true;
@@ -22,10 +22,11 @@ bool KeyDialogSession::Open(std::size_t record_index, bool macro_only) {
   recorder_.SetRecordDelay(ReadRecordDelaySetting(settings_) == 1);
   recorder_.Stop();
   editor_.Load();
-  choice_.Open(record_index, macro_only, core_.KeyRecord(record_index));
+  choice_.Open(record_index, mode, core_.KeyRecord(record_index));
   // Only the G keys come and go with the keyboard model; the other keys the
   // main window shows are kept whatever the matrix says, as they always were.
-  storable_ = record_index < kFirstSpecialRecord || core_.KeyboardCanStore(record_index);
+  // Editing only the macros assigns no key, so no key's place matters.
+  storable_ = !choice_.AssignsKey() || record_index < kFirstSpecialRecord || core_.KeyboardCanStore(record_index);
   modified_ = false;
   ShowPage(/*initial=*/true);
   return true;
@@ -80,15 +81,36 @@ DialogKeyResult KeyDialogSession::KeyEvent(KeyCode key, MacroDirection direction
   return result;
 }
 
+DialogKeyResult KeyDialogSession::KeyboardLost() {
+  DialogKeyResult result;
+  choice_.ResetKeysDown();
+  if (recorder_.Recording() && recorder_.ReleaseHeldKeys()) {
+    result.rowsChanged = true;
+    modified_ = true;
+  }
+  return result;
+}
+
 bool KeyDialogSession::ToggleRecordDelay() {
   recorder_.SetRecordDelay(WriteRecordDelaySetting(settings_, !recorder_.RecordDelay()) == 1);
   return recorder_.RecordDelay();
+}
+
+bool KeyDialogSession::ConfirmApply() {
+  recorder_.Stop();
+  return editor_.ConfirmBalanced();
 }
 
 bool KeyDialogSession::ApplyKey() {
   recorder_.Stop();
   editor_.ApplyMacroSet();
   modified_ = false;
+  if (!choice_.AssignsKey()) {
+    // Only the macros were edited: G9 keeps whatever it does. Applying a
+    // macro set marks the store itself when keys had to change with it.
+    core_.SetUnappliedChanges(true);
+    return true;
+  }
   const std::size_t index = choice_.RecordIndex();
   if (!storable_) {
     // The macros were stored all the same and still have to be written.

@@ -35,8 +35,11 @@ class KeyDialogSession {
   KeyDialogSession& operator=(const KeyDialogSession&) = delete;
 
   // Opens for `record_index` of the edited profile; false (nothing opened)
-  // for a record index past the block.
-  bool Open(std::size_t record_index, bool macro_only);
+  // for a record index past the block. `macro_only` true is kG9Macros.
+  bool Open(std::size_t record_index, KeyDialogMode mode);
+  bool Open(std::size_t record_index, bool macro_only) {
+    return Open(record_index, macro_only ? KeyDialogMode::kG9Macros : KeyDialogMode::kKey);
+  }
   // Every way the dialog closes: stops a recording, drops the macro copies,
   // counts the dialog as closed. Safe to call twice.
   void Close();
@@ -58,6 +61,10 @@ class KeyDialogSession {
 
   // A key event caught while Capturing().
   DialogKeyResult KeyEvent(KeyCode key, MacroDirection direction, bool repeat);
+  // The dialog stopped being the active window while capturing: the keys
+  // held now will be released elsewhere. A recording records their
+  // releases here (rowsChanged), so no macro keeps a key held down.
+  DialogKeyResult KeyboardLost();
 
   // The record-delay check box: flips the flag and stores it.
   bool ToggleRecordDelay();
@@ -71,9 +78,14 @@ class KeyDialogSession {
   // keyboard without a place for it cannot).
   bool KeyStorable() const { return storable_; }
 
+  // Asked before Apply and OK store anything: false when the user would
+  // rather fix a macro that leaves a key held down (nothing is stored then,
+  // and OK leaves the dialog open).
+  bool ConfirmApply();
   // Apply and the first step of OK: the macro set, then the key's record.
   // False when the key has no place in the keyboard (its record is left
-  // alone; the macros are stored all the same).
+  // alone; the macros are stored all the same). Opened from the Macros
+  // button, only the macro set is stored.
   bool ApplyKey();
 
  private:

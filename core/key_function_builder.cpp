@@ -35,11 +35,11 @@ std::uint16_t SpecialIdOfRecord(std::size_t record_index) {
 
 bool IsSystemMenuKey(KeyCode key) { return key == 0x15B || key == 0x15C || key == 0x15D; }
 
-void KeyFunctionChoice::Open(std::size_t record_index, bool macro_only, const KeyFunction& record) {
+void KeyFunctionChoice::Open(std::size_t record_index, KeyDialogMode mode, const KeyFunction& record) {
   record_index_ = record_index;
-  macro_only_ = macro_only;
+  mode_ = mode;
   original_type_ = record.type;
-  kind_ = macro_only ? static_cast<std::uint16_t>(kFunctionMacro) : record.type;
+  kind_ = MacroOnly() ? static_cast<std::uint16_t>(kFunctionMacro) : record.type;
   stored_value_ = record.value;
   keyboard_ = true;
   single_key_ = 0;
@@ -63,6 +63,18 @@ void KeyFunctionChoice::Open(std::size_t record_index, bool macro_only, const Ke
       single_key_ = static_cast<KeyCode>(stored_value_);
     }
   }
+}
+
+KeyCode KeyFunctionChoice::Key() const {
+  // Records 256.. belong to the special keys 0x200..; below, the table's rows.
+  if (record_index_ >= kFirstSpecialRecord) return static_cast<KeyCode>(record_index_ + 0x100);
+  return TableIndexToKeyCode(static_cast<unsigned>(record_index_));
+}
+
+std::string KeyFunctionChoice::KeyName() const {
+  if (record_index_ >= kFirstSpecialRecord && record_index_ < kFirstSpecialRecord + 9)
+    return "G" + std::to_string(record_index_ - kFirstSpecialRecord + 1);
+  return KeyDisplayName(Key());
 }
 
 KeyPage KeyFunctionChoice::Page() const {
@@ -104,16 +116,28 @@ bool KeyFunctionChoice::ChooseMouse() {
   return changed;
 }
 
-void KeyFunctionChoice::SelectMouseEntry(int position) {
-  if (position >= 0 && position < static_cast<int>(kMouseList.size())) mouse_position_ = position;
+namespace {
+
+// Moves `position` to `chosen` when it lies in the list; true when the
+// record changes with it (the list belongs to the kind being stored).
+bool Choose(int& position, int chosen, std::size_t count, bool list_stored) {
+  if (chosen < 0 || chosen >= static_cast<int>(count) || chosen == position) return false;
+  position = chosen;
+  return list_stored;
 }
 
-void KeyFunctionChoice::SelectMedia(int position) {
-  if (position >= 0 && position < static_cast<int>(kMediaFunctionCount)) media_position_ = position;
+}  // namespace
+
+bool KeyFunctionChoice::SelectMouseEntry(int position) {
+  return Choose(mouse_position_, position, kMouseList.size(), kind_ == kFunctionKey && !keyboard_);
 }
 
-void KeyFunctionChoice::SelectFunction(int position) {
-  if (position >= 0 && position < static_cast<int>(kKeyboardFunctionCount)) function_position_ = position;
+bool KeyFunctionChoice::SelectMedia(int position) {
+  return Choose(media_position_, position, kMediaFunctionCount, kind_ == kFunctionMedia);
+}
+
+bool KeyFunctionChoice::SelectFunction(int position) {
+  return Choose(function_position_, position, kKeyboardFunctionCount, kind_ == kFunctionKeyboard);
 }
 
 bool KeyFunctionChoice::Clear() {
@@ -146,7 +170,7 @@ CaptureResult KeyFunctionChoice::KeyEvent(KeyCode key, MacroDirection direction,
 }
 
 bool KeyFunctionChoice::KeepsRecordAsFound() const {
-  return !macro_only_ && kind_ == original_type_ && !DialogMakesType(original_type_);
+  return !MacroOnly() && kind_ == original_type_ && !DialogMakesType(original_type_);
 }
 
 KeyFunction KeyFunctionChoice::Build(const KeyFunction& current, bool macros_exist, std::uint16_t macro_id,

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "model/key_code.h"
@@ -22,6 +23,12 @@
 namespace zarvel {
 
 enum class KeyPage { kSingleKey, kMacro, kMedia, kFunction };
+
+// How the dialog was opened: for a key, for G9 from a click on G9 (only the
+// macro page; OK gives G9 the current macro), or from the main window's
+// Macros button (only the macro page; OK stores the macros and leaves every
+// key, G9 included, as it is).
+enum class KeyDialogMode : int { kKey, kG9Macros, kMacroSet };
 
 // The single-key page's mouse list, in list order.
 struct MouseEntry {
@@ -52,12 +59,22 @@ struct CaptureResult {
 
 class KeyFunctionChoice {
  public:
-  // A new opening for `record_index` whose record is `record`. Macro-only
-  // mode (the macro button and G9) chooses the macro page.
-  void Open(std::size_t record_index, bool macro_only, const KeyFunction& record);
+  // A new opening for `record_index` whose record is `record`. The two
+  // macro modes choose the macro page. `macro_only` true is kG9Macros.
+  void Open(std::size_t record_index, KeyDialogMode mode, const KeyFunction& record);
+  void Open(std::size_t record_index, bool macro_only, const KeyFunction& record) {
+    Open(record_index, macro_only ? KeyDialogMode::kG9Macros : KeyDialogMode::kKey, record);
+  }
 
   std::size_t RecordIndex() const { return record_index_; }
-  bool MacroOnly() const { return macro_only_; }
+  // The key whose record this is (G1..G9 for the special records).
+  KeyCode Key() const;
+  // Its name as the main window shows it ("F1", "Num Enter", "G9").
+  std::string KeyName() const;
+  KeyDialogMode Mode() const { return mode_; }
+  bool MacroOnly() const { return mode_ != KeyDialogMode::kKey; }
+  // False when OK and Apply store only the macros (the Macros button).
+  bool AssignsKey() const { return mode_ != KeyDialogMode::kMacroSet; }
   std::uint16_t Kind() const { return kind_; }
   KeyPage Page() const;
   // The record's value when the dialog opened (a macro id for macro keys).
@@ -76,10 +93,11 @@ class KeyFunctionChoice {
   // the kind changed.
   bool ChooseKeyboard();
   bool ChooseMouse();
-  // List choices; a position outside the list is ignored.
-  void SelectMouseEntry(int position);
-  void SelectMedia(int position);
-  void SelectFunction(int position);
+  // List choices; a position outside the list is ignored. True when the
+  // record to store changed (the dialog enables Apply).
+  bool SelectMouseEntry(int position);
+  bool SelectMedia(int position);
+  bool SelectFunction(int position);
   // Back to the single-key page and the key's default. True when anything changed.
   bool Clear();
 
@@ -100,7 +118,7 @@ class KeyFunctionChoice {
 
  private:
   std::size_t record_index_ = 0;
-  bool macro_only_ = false;
+  KeyDialogMode mode_ = KeyDialogMode::kKey;
   std::uint16_t original_type_ = kFunctionDefault;
   std::uint16_t kind_ = kFunctionDefault;
   std::uint32_t stored_value_ = 0;

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <map>
 #include <mutex>
 #include <new>
 #include <utility>
 
 #include "core/app_core.h"
+#include "model/key_table.h"
 #include "skin/language.h"
 #include "skin/message_format.h"
 
@@ -116,6 +118,15 @@ bool MacroEditor::IsTaken(std::u16string_view name) const {
   return false;
 }
 
+bool MacroEditor::IsOtherMacrosName(std::u16string_view name) const {
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (static_cast<int>(i) == current_) continue;
+    const std::u16string other = MacroName(entries_[i]);
+    if (other.size() == name.size() && BeginsWithIgnoringCase(other, name)) return true;
+  }
+  return false;
+}
+
 std::u16string MacroEditor::GenerateFreeName() {
   std::u16string name = GenerateName();
   // Each macro blocks only the counters that begin its own name, so this
@@ -166,10 +177,17 @@ bool MacroEditor::Rename(std::u16string_view text) {
   // Macros exist but the user picked none: there is no macro the text could
   // name, and taking one the user did not choose would rename it unseen.
   if (!HasCurrent()) return false;
+  // Only the very same name is refused: "Copy" beside "Copy line" is a
+  // fine name, and on the way to typing "Copy line 2" the box passes
+  // through names that begin others.
   std::u16string name(text);
-  if (name.empty() || IsTaken(name)) name = GenerateFreeName();
+  if (name.empty() || IsOtherMacrosName(name)) name = GenerateFreeName();
   SetMacroName(entries_[static_cast<std::size_t>(current_)], name);
   return true;
+}
+
+std::u16string MacroEditor::CurrentName() const {
+  return HasCurrent() ? MacroName(entries_[static_cast<std::size_t>(current_)]) : std::u16string();
 }
 
 bool MacroEditor::KeysPlay(std::uint16_t id) {
@@ -280,6 +298,18 @@ bool MacroEditor::SetRowKey(int row, KeyCode key) {
   return true;
 }
 
+int MacroEditor::KeyCellPick(KeyCode key) {
+  const std::uint16_t pick = KeyCodeToPickIndex(key);
+  return pick < kPickListSize ? pick : kKeepRowKey;
+}
+
+bool MacroEditor::CommitKeyCell(int row, int pick) {
+  // The row's own entry, or anything outside the list, leaves the key as
+  // it is: an unlisted key is never swapped for whatever the list shows first.
+  if (pick < 0 || pick >= kPickListSize) return false;
+  return SetRowKey(row, PickIndexToKeyCode(static_cast<std::uint16_t>(pick)));
+}
+
 bool MacroEditor::SetRowDirection(int row, MacroDirection direction) {
   if (!HasCurrent() || row < 0 || row >= static_cast<int>(rows_.size())) return false;
   MacroAction& action = rows_[static_cast<std::size_t>(row)];
@@ -308,6 +338,11 @@ bool MacroEditor::InsertRecorded(std::uint32_t delay, KeyCode key, MacroDirectio
 
 std::string MacroEditor::SetRepeatText(std::string_view text) {
   std::int64_t value = 0;
+  if (text.empty()) {
+    // The user is about to type a number over the old one.
+    repeat_ = 1;
+    return std::string();
+  }
   if (!ReadDecimal(text, value) || value <= 0) {
     repeat_ = 1;
     return "1";
@@ -318,6 +353,40 @@ std::string MacroEditor::SetRepeatText(std::string_view text) {
   }
   repeat_ = static_cast<int>(value);
   return std::string(text);
+}
+
+// ---- presses and releases ----
+
+std::vector<int> UnbalancedActions(std::span<const MacroAction> actions) {
+  std::vector<int> unbalanced;
+  std::map<KeyCode, std::vector<int>> open;  // presses not yet released, per key
+  for (std::size_t i = 0; i < actions.size(); ++i) {
+    const MacroAction& action = actions[i];
+    std::vector<int>& presses = open[action.keyCode];
+    if (action.direction == kPress) {
+      presses.push_back(static_cast<int>(i));
+    } else if (presses.empty()) {
+      unbalanced.push_back(static_cast<int>(i));
+    } else {
+      presses.pop_back();
+    }
+  }
+  for (const auto& [key, presses] : open) unbalanced.insert(unbalanced.end(), presses.begin(), presses.end());
+  std::sort(unbalanced.begin(), unbalanced.end());
+  return unbalanced;
+}
+
+std::vector<int> MacroEditor::UnbalancedRows() const { return UnbalancedActions(rows_); }
+
+bool MacroEditor::ConfirmBalanced() {
+  SaveCurrentMacro();
+  for (const MacroRecord& macro : entries_) {
+    if (UnbalancedActions(ValidActions(macro)).empty()) continue;
+    const std::string text =
+        FormatMessage(LookupText("MACRO_UNBALANCED_CONFIRM"), {Utf16ToUtf8(MacroName(macro))});
+    return core_.Prompts().AskYesNo("MACRO_UNBALANCED_CONFIRM", text);
+  }
+  return true;
 }
 
 // ---- apply ----

@@ -16,6 +16,7 @@
 // Runs on the dialog's thread; the store is touched only under its lock.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,9 +66,12 @@ class MacroEditor {
   bool Add();
   // Typing in the name box. With no macros a macro is made with the text;
   // otherwise the current macro takes it, or a generated name when the text
-  // is empty or begins another macro's name. False (nothing changed) when
-  // macros exist but none is current.
+  // is empty or is another macro's name (letters compared without case; a
+  // name that only begins another's is fine). False (nothing changed) when
+  // macros exist but none is current. The name given is CurrentName().
   bool Rename(std::u16string_view text);
+  // The current macro's name; empty when none is current.
+  std::u16string CurrentName() const;
   // Asks first when keys play the macro; see MacroDeleteResult.
   MacroDeleteResult DeleteCurrent();
 
@@ -85,6 +89,15 @@ class MacroEditor {
   // Returns the delay stored, or -1 when `row` does not exist.
   std::int64_t SetRowDelay(int row, std::string_view text);
   bool SetRowKey(int row, KeyCode key);
+  // The key cell offers the key pick list. A row whose key has no entry
+  // there (F13, the Japanese keys, Power, ...) is offered its own key as
+  // well, picked at first: committing that keeps the key. KeyCellPick() is
+  // the entry to preselect, kKeepRowKey for the row's own key;
+  // CommitKeyCell() takes the entry the user left picked and is true when
+  // the row's key changed.
+  static constexpr int kKeepRowKey = -1;
+  static int KeyCellPick(KeyCode key);
+  bool CommitKeyCell(int row, int pick);
   bool SetRowDirection(int row, MacroDirection direction);
   // A recorded event: after the selected row (at the end when none), which
   // hands its own pause to the new row and takes `delay`; the first row gets
@@ -95,9 +108,23 @@ class MacroEditor {
   // ---- repeat count ----
 
   // The repeat box's text after a change: 1..255 as typed, 256 or more
-  // "255", zero, negative or no number "1".
+  // "255", zero or negative "1". An empty box stays empty while the user
+  // types (the count is 1 meanwhile); RepeatText() is what the box shows
+  // once it loses the focus.
   std::string SetRepeatText(std::string_view text);
+  std::string RepeatText() const { return std::to_string(repeat_); }
   int RepeatCount() const { return repeat_; }
+
+  // ---- presses and releases ----
+
+  // Rows of the current macro whose press is never released, or whose
+  // release has no press before it: played, such a macro leaves a key held
+  // down on the keyboard (or lets go of one the user holds).
+  std::vector<int> UnbalancedRows() const;
+  // Before Apply stores the macros: when a macro is unbalanced, asks
+  // MACRO_UNBALANCED_CONFIRM (naming the first such macro) and returns the
+  // answer; true when every macro is balanced.
+  bool ConfirmBalanced();
 
   // Writes the rows and the repeat count into the current macro's copy.
   void SaveCurrentMacro();
@@ -111,6 +138,7 @@ class MacroEditor {
   std::u16string GenerateName();
   std::u16string GenerateFreeName();
   bool IsTaken(std::u16string_view name) const;
+  bool IsOtherMacrosName(std::u16string_view name) const;
   MacroRecord NewMacro(std::u16string_view name) const;
   bool KeysPlay(std::uint16_t id);
 
@@ -126,5 +154,10 @@ class MacroEditor {
 
 // Whether `text` begins with `prefix`, letters compared without case.
 bool BeginsWithIgnoringCase(std::u16string_view text, std::u16string_view prefix);
+
+// Positions of the actions whose press has no later release of the same key,
+// or whose release no earlier press; a release answers the latest press of
+// its key still open.
+std::vector<int> UnbalancedActions(std::span<const MacroAction> actions);
 
 }  // namespace zarvel

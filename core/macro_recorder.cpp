@@ -44,10 +44,22 @@ bool MacroRecorder::Start() {
 }
 
 void MacroRecorder::Stop() {
+  if (recording_) ReleaseHeldKeys();
   recording_ = false;
   down_.clear();
   awaiting_release_.clear();
   dropped_.clear();
+}
+
+bool MacroRecorder::ReleaseHeldKeys() {
+  bool added = false;
+  // Room for these releases was kept when their presses were taken.
+  for (const KeyCode key : awaiting_release_)
+    added = editor_.InsertRecorded(StoredDelay(TakePause()), key, kRelease) || added;
+  awaiting_release_.clear();
+  down_.clear();
+  dropped_.clear();
+  return added;
 }
 
 std::uint32_t MacroRecorder::TakePause() {
@@ -80,9 +92,7 @@ RecordedEvent MacroRecorder::KeyEvent(KeyCode key, MacroDirection direction, boo
 
   if (direction == kPress) {
     const bool already_down = !down_.insert(key).second;
-    // The release alone carries a release-only key; Linux's own press of it
-    // would make the macro press it twice.
-    if (IsReleaseOnlyKey(key) || repeat || already_down) return RecordedEvent::kSwallowed;
+    if (repeat || already_down) return RecordedEvent::kSwallowed;
     if (!Room(2)) {
       dropped_.insert(key);
       return RecordedEvent::kSwallowed;
@@ -90,12 +100,14 @@ RecordedEvent MacroRecorder::KeyEvent(KeyCode key, MacroDirection direction, boo
     recorded = editor_.InsertRecorded(StoredDelay(TakePause()), key, kPress);
     if (recorded) awaiting_release_.insert(key);
   } else {
-    down_.erase(key);
+    const bool was_down = down_.erase(key) != 0;
     if (dropped_.erase(key) != 0) return RecordedEvent::kSwallowed;
-    if (IsReleaseOnlyKey(key)) {
+    if (IsReleaseOnlyKey(key) && !was_down) {
+      // No press was reported: the pause leads up to the press added here,
+      // and the key is held only briefly, as a tap of it is.
       if (!Room(2)) return RecordedEvent::kSwallowed;
-      recorded = editor_.InsertRecorded(StoredDelay(kReleaseOnlyPressLead), key, kPress) &&
-                 editor_.InsertRecorded(StoredDelay(TakePause()), key, kRelease);
+      recorded = editor_.InsertRecorded(StoredDelay(TakePause()), key, kPress) &&
+                 editor_.InsertRecorded(StoredDelay(kReleaseOnlyPressLead), key, kRelease);
     } else if (awaiting_release_.erase(key) != 0 || Room(1)) {
       // A key held since before the recording started still has its release recorded.
       recorded = editor_.InsertRecorded(StoredDelay(TakePause()), key, kRelease);

@@ -9,9 +9,13 @@
 //  - a press of a key that is already down is an auto-repeat: nothing is
 //    recorded (the window's own repeat flag is not trusted alone, as X
 //    flags only some of a held key's repeats);
-//  - Sys Req, KL, KR and Print Screen are stored as a press 2 ms before
-//    their release; the press Linux reports for them is ignored, or the
-//    macro would press them twice;
+//  - Linux reports the press of Print Screen (and Sys Req), so it is
+//    recorded like any key's. A release-only key (Sys Req, KL, KR, Print
+//    Screen) whose release arrives without a press is given one: the
+//    measured pause goes before that press and 2 ms lie between it and the
+//    release, so the key is not held for the whole pause;
+//  - every recorded press has its release: keys still held when the
+//    recording stops or the dialog loses the keyboard are released there;
 //  - the 4000-action limit never cuts a press from its release: a press is
 //    taken only while its release (and those of the keys still held) fits,
 //    and the recording stops when no further press and release would.
@@ -31,12 +35,12 @@ namespace zarvel {
 class MacroEditor;
 
 inline constexpr std::uint32_t kFixedRecordDelay = 50;      // ms, record-delay off
-inline constexpr std::uint32_t kReleaseOnlyPressLead = 2;   // ms before the release
+inline constexpr std::uint32_t kReleaseOnlyPressLead = 2;   // ms from an added press to its release
 
 // What the window does with a key event it caught.
 enum class RecordedEvent {
   kPassOn,     // not for the recorder: let the desktop have it (media keys)
-  kSwallowed,  // consumed, nothing recorded (repeats, Print Screen's press, no room)
+  kSwallowed,  // consumed, nothing recorded (repeats, no room)
   kRecorded,   // consumed and recorded
 };
 
@@ -51,7 +55,12 @@ class MacroRecorder {
 
   // False (and nothing started) when no macro is current.
   bool Start();
+  // Ends the recording; recorded keys still held get their release.
   void Stop();
+  // The dialog lost the keyboard: the releases of the keys held now will go
+  // elsewhere, so they are recorded here, and no key counts as down.
+  // True when rows were added.
+  bool ReleaseHeldKeys();
   bool Recording() const { return recording_; }
 
   // A key event while recording; `repeat` is the window's own auto-repeat

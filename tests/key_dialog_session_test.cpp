@@ -4,6 +4,7 @@
 
 #include "core/app_core.h"
 #include "model/key_matrix.h"
+#include "model/key_table.h"
 #include "model/macro_area.h"
 #include "model/record_delay.h"
 #include "support/core_rig.h"
@@ -247,6 +248,116 @@ TEST(KeyDialogSessionTest, RecordedMacroOnG9ReachesTheKeyboardAsTheModelsPredict
   const std::vector<std::uint8_t> matrices = s.rig.keyboard.Area(KeyboardArea::kKeyMatrices);
   const MatrixEntry g9_entry = MatrixEntryAt(matrices, 6);
   EXPECT_EQ(g9_entry, (MatrixEntry{0x05, 0x01, 0x00}));
+}
+
+TEST(KeyFunctionChoiceTest, AListEntryThatChangesTheRecordCountsAsAChange) {
+  KeyFunctionChoice choice;
+  choice.Open(kF1Record, false, {kFunctionMedia, 0, 3, 0, 0});
+  EXPECT_TRUE(choice.SelectMedia(5));
+  EXPECT_FALSE(choice.SelectMedia(5));    // the same entry again
+  EXPECT_FALSE(choice.SelectMedia(99));   // outside the list
+  EXPECT_FALSE(choice.SelectFunction(2));  // another page's list: not stored
+  EXPECT_TRUE(choice.ChoosePage(KeyPage::kFunction));
+  EXPECT_TRUE(choice.SelectFunction(4));
+  EXPECT_EQ(choice.Build({}, false, 0, 1), (KeyFunction{kFunctionKeyboard, 0, 4, 0, 0}));
+
+  choice.Open(kF1Record, false, {});
+  EXPECT_FALSE(choice.SelectMouseEntry(2));  // the keyboard choice is ticked
+  choice.ChooseMouse();
+  EXPECT_TRUE(choice.SelectMouseEntry(3));
+  EXPECT_EQ(choice.Build({}, false, 0, 1), KeyTo(0x161));
+}
+
+TEST(KeyFunctionChoiceTest, TheDialogKnowsWhichKeyItEdits) {
+  KeyFunctionChoice choice;
+  const std::pair<std::size_t, const char*> keys[] = {
+      {kF1Record, "F1"}, {0x1C, "Enter"}, {0x9C, "Num Enter"}, {256, "G1"}, {kG9Record, "G9"}};
+  for (const auto& [record, name] : keys) {
+    choice.Open(record, false, {});
+    EXPECT_EQ(KeyCodeToRecordIndex(choice.Key()), record) << name;
+    EXPECT_EQ(choice.KeyName(), name);
+  }
+}
+
+TEST(KeyDialogSessionTest, TheMacrosButtonLeavesG9AloneAndAClickOnG9AssignsIt) {
+  for (const KeyDialogMode mode : {KeyDialogMode::kMacroSet, KeyDialogMode::kG9Macros}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    SessionRig s;
+    s.session.Close();
+    const std::uint8_t g9[] = {0x06, 0xA2, 0x09};  // a keyboard with a place for G9
+    s.rig.keyboard.SetArea(KeyboardArea::kDefaultMatrix, 3 * 6, g9);
+    ASSERT_TRUE(s.rig.Connect());
+    const KeyFunction g9_mute{kFunctionMedia, 0x0309, 7, 0, 0};
+    {
+      std::lock_guard lock(s.rig.core->StoreLock());
+      s.rig.core->Store().Record(0, kG9Record) = g9_mute;
+      s.rig.core->Store().macros = {MakeMacro(1, "first")};
+    }
+    s.rig.core->SetUnappliedChanges(false);
+    ASSERT_TRUE(s.session.Open(kG9Record, mode));
+    EXPECT_EQ(s.session.Choice().Page(), KeyPage::kMacro);
+    EXPECT_TRUE(s.session.KeyStorable());
+    ASSERT_TRUE(s.session.Editor().Rename(u"renamed"));
+    ASSERT_TRUE(s.session.ConfirmApply());
+    EXPECT_TRUE(s.session.ApplyKey());
+    s.session.Close();
+
+    EXPECT_EQ(MacroNameUtf8(s.rig.core->Store().macros[0]), "renamed");
+    EXPECT_TRUE(s.rig.core->UnappliedChanges());
+    if (mode == KeyDialogMode::kMacroSet)
+      EXPECT_EQ(s.Stored(kG9Record), g9_mute);
+    else
+      EXPECT_EQ(s.Stored(kG9Record), (KeyFunction{kFunctionMacro, 1, 1, 0, 0}));
+  }
+  // With no macros at all, the Macros button's OK leaves G9 as it was too.
+  SessionRig s;
+  s.session.Close();
+  const KeyFunction g9_mute{kFunctionMedia, 0x0309, 7, 0, 0};
+  {
+    std::lock_guard lock(s.rig.core->StoreLock());
+    s.rig.core->Store().Record(0, kG9Record) = g9_mute;
+  }
+  ASSERT_TRUE(s.session.Open(kG9Record, KeyDialogMode::kMacroSet));
+  EXPECT_TRUE(s.session.ApplyKey());
+  EXPECT_EQ(s.Stored(kG9Record), g9_mute);
+}
+
+TEST(KeyDialogSessionTest, LeavingTheDialogMidRecordingReleasesTheHeldKeysInTheMacro) {
+  SessionRig s;
+  s.Reopen({}, kG9Record, true);
+  ASSERT_TRUE(s.session.Editor().Add());
+  ASSERT_TRUE(s.session.Recorder().Start());
+  s.now = 100;
+  EXPECT_TRUE(s.session.KeyEvent(kA, kPress, false).rowsChanged);
+  // Alt+Tab to another window: A's release goes there.
+  s.now = 400;
+  EXPECT_TRUE(s.session.KeyboardLost().rowsChanged);
+  EXPECT_TRUE(s.session.Editor().UnbalancedRows().empty());
+  ASSERT_EQ(s.session.Editor().Rows().size(), 2u);
+  EXPECT_EQ(s.session.Editor().Rows()[0], (MacroAction{s.session.RecordDelay() ? 300u : 50u, kA, kPress}));
+  // Back in the dialog, A is a fresh press, not a held key's repeat.
+  s.now = 500;
+  EXPECT_TRUE(s.session.KeyEvent(kA, kPress, false).rowsChanged);
+  EXPECT_TRUE(s.session.KeyboardLost().rowsChanged);
+
+  // On the single-key page a key held while leaving is captured again later.
+  s.Reopen({});
+  EXPECT_TRUE(s.session.KeyEvent(kA, kPress, false).keyTaken);
+  s.session.KeyboardLost();
+  EXPECT_TRUE(s.session.KeyEvent(kA, kPress, false).keyTaken);
+}
+
+TEST(KeyDialogSessionTest, RefusingToStoreAnUnbalancedMacroStoresNothing) {
+  SessionRig s;
+  s.Reopen({}, kG9Record, true);
+  ASSERT_TRUE(s.session.Editor().Add());
+  s.session.Editor().InsertRecorded(0, kA, kPress);
+  const MacroSet before = s.rig.core->Store().macros;
+  s.rig.prompter.ScriptAnswers({false});
+  EXPECT_FALSE(s.session.ConfirmApply());
+  EXPECT_EQ(s.rig.core->Store().macros, before);
+  EXPECT_EQ(s.Stored(kG9Record), KeyFunction{});
+  EXPECT_EQ(s.rig.prompter.Keys(), std::vector<std::string>{"MACRO_UNBALANCED_CONFIRM"});
 }
 
 }  // namespace

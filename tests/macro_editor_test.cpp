@@ -85,11 +85,15 @@ TEST(MacroEditorNamesTest, TypingRenamesCreatesOrIsIgnored) {
   EXPECT_EQ(editor.CurrentIndex(), 0);
 
   ASSERT_TRUE(editor.Add());
-  // The beginning of another macro's name is replaced by a generated one.
+  // The beginning of another macro's name is a name of its own; only the
+  // very same name (in any case) is replaced, and the box is told which.
   ASSERT_TRUE(editor.Rename(u"gree"));
+  EXPECT_EQ(Name(editor.Entries()[1]), "gree");
+  ASSERT_TRUE(editor.Rename(u"GREETING"));
   EXPECT_EQ(Name(editor.Entries()[1]), "Macro2");
-  ASSERT_TRUE(editor.Rename(u"Login"));
-  EXPECT_EQ(Name(editor.Entries()[1]), "Login");
+  EXPECT_EQ(editor.CurrentName(), u"Macro2");
+  ASSERT_TRUE(editor.Rename(u"Greeting line"));
+  EXPECT_EQ(Name(editor.Entries()[1]), "Greeting line");
   ASSERT_TRUE(editor.Rename(u""));
   EXPECT_EQ(Name(editor.Entries()[1]), "Macro3");
 
@@ -98,6 +102,21 @@ TEST(MacroEditorNamesTest, TypingRenamesCreatesOrIsIgnored) {
   editor.Load();
   EXPECT_FALSE(editor.Rename(u"lost"));
   EXPECT_EQ(Names(editor), std::vector<std::string>{"kept"});
+}
+
+TEST(MacroEditorNamesTest, TypingOverAnotherNamesBeginningUsesUpNoGeneratedNames) {
+  // "Other" renamed to "Copy" beside "Copy line", keystroke by keystroke.
+  CoreRig rig;
+  StoreMacros(rig, {MakeMacro(1, "Copy line"), MakeMacro(2, "Other")});
+  MacroEditor editor(*rig.core);
+  editor.Load();
+  editor.SelectMacro(1);
+  for (const std::u16string typed : {u"C", u"Co", u"Cop", u"Copy"}) ASSERT_TRUE(editor.Rename(typed));
+  EXPECT_EQ(Names(editor), (std::vector<std::string>{"Copy line", "Copy"}));
+  ASSERT_TRUE(editor.Add());
+  EXPECT_EQ(Name(editor.Entries().back()), "Macro1");  // no counter was spent on the way
+  editor.ApplyMacroSet();
+  EXPECT_EQ(Name(rig.core->Store().macros[1]), "Copy");
 }
 
 TEST(MacroEditorPageTest, AMacroIsCurrentWheneverThereAreMacros) {
@@ -252,9 +271,19 @@ TEST(MacroEditorRowsTest, RepeatAndDelayTextsAreNormalised) {
   editor.Load();
   editor.SelectMacro(0);
   const std::pair<const char*, const char*> repeats[] = {
-      {"300", "255"}, {"256", "255"}, {"255", "255"}, {"0", "1"}, {"-4", "1"}, {"", "1"}, {"x", "1"}, {"42", "42"}};
+      {"300", "255"}, {"256", "255"}, {"255", "255"}, {"0", "1"}, {"-4", "1"}, {"x", "1"}, {"42", "42"}};
   for (const auto& [typed, shown] : repeats) EXPECT_EQ(editor.SetRepeatText(typed), shown) << typed;
   EXPECT_EQ(editor.RepeatCount(), 42);
+  // Emptied to type "5" over "1": the box stays empty meanwhile (no "15"),
+  // counts as 1, and shows 1 once the user leaves it.
+  EXPECT_EQ(editor.SetRepeatText(""), "");
+  EXPECT_EQ(editor.RepeatCount(), 1);
+  EXPECT_EQ(editor.RepeatText(), "1");
+  EXPECT_EQ(editor.SetRepeatText("5"), "5");
+  EXPECT_EQ(editor.SetRepeatText(""), "");
+  editor.SaveCurrentMacro();
+  EXPECT_EQ(editor.Entries()[0].repeat, 1);
+  EXPECT_EQ(editor.SetRepeatText("42"), "42");
 
   struct Delay {
     const char* typed;
@@ -305,6 +334,78 @@ TEST(MacroEditorRowsTest, MovedRowsKeepTheirOwnDelay) {
   rig.prompter.ScriptAnswers({true});
   EXPECT_TRUE(editor.ClearRows());
   EXPECT_TRUE(editor.Rows().empty());
+}
+
+TEST(MacroEditorRowsTest, AKeyCellKeepsAnUnlistedKeyUnlessAnotherIsPicked) {
+  constexpr KeyCode kF13 = 0x064, kA = 0x1E, kB = 0x30;
+  ASSERT_EQ(MacroEditor::KeyCellPick(kF13), MacroEditor::kKeepRowKey);  // not in the pick list
+  CoreRig rig;
+  MacroRecord macro = MakeMacro(1, "keys");
+  macro.actionCount = 2;
+  macro.actions[0] = MacroAction{10, kF13, kPress};
+  macro.actions[1] = MacroAction{0, kF13, kRelease};
+  StoreMacros(rig, {macro});
+  MacroEditor editor(*rig.core);
+  editor.Load();
+  editor.SelectMacro(0);
+
+  // Opening and leaving the cell commits what it preselected: the row's own key.
+  EXPECT_FALSE(editor.CommitKeyCell(0, MacroEditor::KeyCellPick(kF13)));
+  EXPECT_FALSE(editor.CommitKeyCell(0, kPickListSize));
+  EXPECT_EQ(editor.Rows()[0].keyCode, kF13);
+  // A listed key preselects its own entry, which changes nothing either.
+  const int a_pick = MacroEditor::KeyCellPick(kA);
+  ASSERT_GE(a_pick, 0);
+  EXPECT_EQ(PickIndexToKeyCode(static_cast<std::uint16_t>(a_pick)), kA);
+  // Picking another entry does change it.
+  const int b_pick = MacroEditor::KeyCellPick(kB);
+  EXPECT_TRUE(editor.CommitKeyCell(1, b_pick));
+  EXPECT_EQ(editor.Rows()[1].keyCode, kB);
+
+  editor.ApplyMacroSet();
+  EXPECT_EQ(rig.core->Store().macros[0].actions[0].keyCode, kF13);
+}
+
+TEST(MacroEditorRowsTest, PressesWithoutReleaseAndReleasesWithoutPressAreFound) {
+  constexpr KeyCode kH = 0x23, kJ = 0x24, kShift = 0x2A;
+  const auto find = [](std::initializer_list<MacroAction> actions) {
+    const std::vector<MacroAction> rows(actions);
+    return UnbalancedActions(rows);
+  };
+  EXPECT_TRUE(find({}).empty());
+  EXPECT_TRUE(find({{0, kShift, kPress}, {0, kH, kPress}, {0, kH, kRelease}, {0, kShift, kRelease}}).empty());
+  // The release row's key changed: "H down ... J up" holds H and lets go of J.
+  EXPECT_EQ(find({{0, kH, kPress}, {0, kJ, kRelease}}), (std::vector<int>{0, 1}));
+  // A release before its press, and a key pressed twice but released once.
+  EXPECT_EQ(find({{0, kH, kRelease}, {0, kH, kPress}}), (std::vector<int>{0, 1}));
+  EXPECT_EQ(find({{0, kH, kPress}, {0, kH, kPress}, {0, kH, kRelease}}), (std::vector<int>{0}));
+}
+
+TEST(MacroEditorApplyTest, AnUnbalancedMacroIsStoredOnlyWhenTheUserSaysSo) {
+  constexpr KeyCode kH = 0x23, kJ = 0x24;
+  CoreRig rig;
+  MacroRecord fine = MakeMacro(1, "fine");
+  StoreMacros(rig, {fine});
+  MacroEditor editor(*rig.core);
+  editor.Load();
+  editor.SelectMacro(0);
+  EXPECT_TRUE(editor.ConfirmBalanced());
+  EXPECT_TRUE(rig.prompter.Keys().empty());
+
+  ASSERT_TRUE(editor.Add());
+  ASSERT_TRUE(editor.Rename(u"held"));
+  editor.InsertRecorded(0, kH, kPress);
+  editor.InsertRecorded(30, kH, kRelease);
+  EXPECT_TRUE(editor.UnbalancedRows().empty());
+  ASSERT_TRUE(editor.SetRowKey(1, kJ));
+  EXPECT_EQ(editor.UnbalancedRows(), (std::vector<int>{0, 1}));
+
+  rig.prompter.ScriptAnswers({false});
+  EXPECT_FALSE(editor.ConfirmBalanced());
+  ASSERT_EQ(rig.prompter.Keys(), std::vector<std::string>{"MACRO_UNBALANCED_CONFIRM"});
+  EXPECT_NE(rig.prompter.Prompts()[0].text.find("\"held\""), std::string::npos);
+  rig.prompter.ScriptAnswers({true});
+  EXPECT_TRUE(editor.ConfirmBalanced());
 }
 
 }  // namespace

@@ -84,18 +84,66 @@ TEST(MacroRecorderTimingTest, LongPausesAreCutAndTheTickMayWrap) {
   EXPECT_EQ(r.Rows(), (std::vector<Row>{{0x100, kA, 0}, {40000, kA, 1}, {0, kB, 0}}));
 }
 
-TEST(MacroRecorderTimingTest, PrintScreenIsAPressTwoMillisecondsBeforeItsRelease) {
-  for (bool record_delay : {true, false}) {
-    SCOPED_TRACE(record_delay);
-    RecorderRig r({}, record_delay);
-    ASSERT_TRUE(r.recorder.Start());
-    r.At(1100, kA, kPress);
-    // Linux reports Print Screen's press as well; only the release counts.
-    EXPECT_EQ(r.At(1200, kPrint, kPress), RecordedEvent::kSwallowed);
-    EXPECT_EQ(r.At(1300, kPrint, kRelease), RecordedEvent::kRecorded);
-    const std::uint32_t lead = record_delay ? 2 : 50, since_a = record_delay ? 200 : 50;
-    EXPECT_EQ(r.Rows(), (std::vector<Row>{{lead, kA, 0}, {since_a, kPrint, 0}, {0, kPrint, 1}}));
+TEST(MacroRecorderTimingTest, PrintScreenKeepsItsRealPressAndRelease) {
+  // Linux reports Print Screen's press: held 100 ms, it plays held 100 ms,
+  // as the first key and after another.
+  RecorderRig first;
+  ASSERT_TRUE(first.recorder.Start());
+  EXPECT_EQ(first.At(5000, kPrint, kPress), RecordedEvent::kRecorded);
+  EXPECT_EQ(first.At(5100, kPrint, kRelease), RecordedEvent::kRecorded);
+  EXPECT_EQ(first.Rows(), (std::vector<Row>{{100, kPrint, 0}, {0, kPrint, 1}}));
+
+  RecorderRig after;
+  ASSERT_TRUE(after.recorder.Start());
+  after.At(1100, kA, kPress);
+  after.At(1200, kA, kRelease);
+  after.At(1500, kPrint, kPress);
+  after.At(1550, kPrint, kRelease);
+  EXPECT_EQ(after.Rows(), (std::vector<Row>{{100, kA, 0}, {300, kA, 1}, {50, kPrint, 0}, {0, kPrint, 1}}));
+}
+
+TEST(MacroRecorderTimingTest, AReleaseOnlyKeyWithoutAPressGetsOneTwoMillisecondsBeforeItsRelease) {
+  constexpr KeyCode kSysReq = 0x054;
+  for (const KeyCode key : {kPrint, kSysReq}) {
+    SCOPED_TRACE(key);
+    // As the first key: the pause since Record goes before the added press
+    // (and, as the first row's, is dropped); the key is not held for it.
+    RecorderRig first;
+    ASSERT_TRUE(first.recorder.Start());
+    EXPECT_EQ(first.At(9000, key, kRelease), RecordedEvent::kRecorded);
+    EXPECT_EQ(first.Rows(), (std::vector<Row>{{2, key, 0}, {0, key, 1}}));
+
+    for (bool record_delay : {true, false}) {
+      SCOPED_TRACE(record_delay);
+      RecorderRig after({}, record_delay);
+      ASSERT_TRUE(after.recorder.Start());
+      after.At(1100, kA, kPress);
+      after.At(1200, kA, kRelease);
+      after.At(1700, key, kRelease);
+      const std::uint32_t pause = record_delay ? 500 : 50, held = record_delay ? 2 : 50;
+      EXPECT_EQ(after.Rows(),
+                (std::vector<Row>{{record_delay ? 100u : 50u, kA, 0}, {pause, kA, 1}, {held, key, 0}, {0, key, 1}}));
+    }
   }
+}
+
+TEST(MacroRecorderTimingTest, KeysStillHeldAreReleasedWhenTheRecordingStopsOrTheKeyboardIsLost) {
+  RecorderRig r;
+  ASSERT_TRUE(r.recorder.Start());
+  r.At(1100, kA, kPress);
+  r.At(1200, kB, kPress);
+  r.now = 1300;
+  EXPECT_TRUE(r.recorder.ReleaseHeldKeys());
+  EXPECT_EQ(r.Rows(), (std::vector<Row>{{100, kA, 0}, {100, kB, 0}, {0, kA, 1}, {0, kB, 1}}));
+  // A is no longer down: its next press is a press, not a repeat.
+  EXPECT_EQ(r.At(1400, kA, kPress), RecordedEvent::kRecorded);
+  // Its release never comes (the Record button was clicked): Stop adds it.
+  r.now = 1450;
+  r.recorder.Stop();
+  ASSERT_EQ(r.Rows().size(), 6u);
+  EXPECT_EQ(r.Rows()[4], (Row{50, kA, 0}));
+  EXPECT_EQ(r.Rows()[5], (Row{0, kA, 1}));
+  EXPECT_TRUE(r.editor.UnbalancedRows().empty());
 }
 
 TEST(MacroRecorderTimingTest, RecordingAfterAMiddleRowKeepsItsPauseAfterTheLastNewRow) {

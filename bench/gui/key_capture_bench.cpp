@@ -27,6 +27,9 @@ void BM_FilterAndRecord(benchmark::State& state) {
   KeyDialogSession session(core, settings);
   session.Open(0x3B, /*macro_only=*/true);
   QWidget window;
+  // Keys count only while the window is the active one, as a real dialog is.
+  window.show();
+  QApplication::setActiveWindow(&window);
   KeyCaptureGuard guard(window, [&](KeyCode key, MacroDirection direction, bool repeat) {
     return session.KeyEvent(key, direction, repeat);
   });

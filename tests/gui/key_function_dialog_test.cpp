@@ -26,6 +26,7 @@
 #include "model/evdev_keys.h"
 #include "model/key_matrix.h"
 #include "model/macro_area.h"
+#include "skin/language.h"
 #include "skin/widgets/image_button.h"
 #include "support/core_rig.h"
 
@@ -117,7 +118,9 @@ TEST_F(KeyFunctionDialogTest, TheSingleKeyPageTakesOneFreshPressPerKey) {
   OpenFor(kF1Button, kF1Record);
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_TRUE(dialog->Capturing());
-  EXPECT_EQ(QWidget::keyboardGrabber(), dialog.get());
+  EXPECT_TRUE(dialog->CaptureActive());
+  // The keys typed into the dialog are caught; the desktop's keyboard is not taken.
+  EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
   EXPECT_TRUE(CoreSeesDialogOpen());
   EXPECT_EQ(dialog->pos(), QPoint(140, 140));  // right of and below the key
   EXPECT_TRUE(dialog->SingleKey().KeyBox().text().isEmpty());
@@ -223,7 +226,7 @@ TEST_F(KeyFunctionDialogTest, ARecordedMacroIsAppliedAsTheModelsPredict) {
   SendKey(kA, kPress);
   SendKey(kA, kPress, /*repeat=*/true);
   SendKey(kA, kRelease);
-  SendKey(kPrint, kPress);  // Linux reports it; only the release counts
+  SendKey(kPrint, kPress);  // Linux reports its press: recorded like any key's
   SendKey(kPrint, kRelease);
   Tap(kEnter);
   Tap(kF1);  // recorded, not help
@@ -269,11 +272,15 @@ TEST_F(KeyFunctionDialogTest, TheMacroEditorOpensCentredWithOnlyItsPage) {
   OpenFor(kG9Button, kG9Record, /*macro_only=*/true);
   EXPECT_EQ(dialog->Session().Choice().Page(), KeyPage::kMacro);
   EXPECT_EQ(dialog->geometry().center().x(), screen.center().x());
-  for (KeyPage page : {KeyPage::kSingleKey, KeyPage::kMedia, KeyPage::kFunction})
+  // The other pages' buttons and Clear would be blank and do nothing: not shown.
+  for (KeyPage page : {KeyPage::kSingleKey, KeyPage::kMedia, KeyPage::kFunction}) {
     EXPECT_FALSE(dialog->PageButton(page).isEnabled());
-  EXPECT_FALSE(dialog->ClearButton().isEnabled());
+    EXPECT_FALSE(dialog->PageButton(page).isVisible());
+  }
+  EXPECT_FALSE(dialog->ClearButton().isVisible());
   EXPECT_TRUE(dialog->PageButton(KeyPage::kMacro).isChecked());
-  EXPECT_TRUE(dialog->PageButton(KeyPage::kSingleKey).text().isEmpty());
+  EXPECT_TRUE(dialog->PageButton(KeyPage::kMacro).isVisible());
+  EXPECT_EQ(dialog->Caption().text(), "G9 macros");
   // The built-in factory matrix has no place for G9: the dialog says so.
   EXPECT_TRUE(dialog->NoPlaceNotice().isVisible());
   EXPECT_TRUE(dialog->NoPlaceNotice().text().contains("G9"));
@@ -281,8 +288,19 @@ TEST_F(KeyFunctionDialogTest, TheMacroEditorOpensCentredWithOnlyItsPage) {
 
   OpenFor(kF1Button, kF1Record);
   EXPECT_FALSE(dialog->NoPlaceNotice().isVisible());
+  EXPECT_EQ(dialog->Caption().text(), QString::fromUtf8("Key settings \u2014 F1"));
+  for (KeyPage page : {KeyPage::kSingleKey, KeyPage::kMedia, KeyPage::kFunction})
+    EXPECT_TRUE(dialog->PageButton(page).isVisible());
+  // Only the macro page has a repeat count.
+  EXPECT_FALSE(dialog->Macros().RepeatLabel().isVisible());
   dialog->PageButton(KeyPage::kMedia).click();
+  EXPECT_FALSE(dialog->Macros().RepeatLabel().isVisible());
+  ASSERT_TRUE(dialog->ApplyButton().isEnabled());  // the page changed
+  dialog->ApplyButton().click();
+  EXPECT_FALSE(dialog->ApplyButton().isEnabled());
+  // Choosing another entry is a change to apply.
   dialog->MediaPage().List().setCurrentRow(6);
+  EXPECT_TRUE(dialog->ApplyButton().isEnabled());
   dialog->OkButton().click();
   EXPECT_EQ(rig.core->KeyRecord(kF1Record), (KeyFunction{kFunctionMedia, 0, 6, 0, 0}));
 }
@@ -356,6 +374,125 @@ TEST_F(KeyFunctionDialogTest, TheOnScreenKeyboardStartsOrIsSaidToBeMissing) {
   QDir(folder).removeRecursively();
 }
 
+TEST_F(KeyFunctionDialogTest, KeysAreCaughtOnlyWhileTheDialogIsTheActiveWindow) {
+  OpenFor(kF1Button, kF1Record);
+  Tap(kA);
+  ASSERT_EQ(dialog->Session().Choice().SingleKey(), kA);
+  // The user works in another window with the dialog left open.
+  QLineEdit other;
+  other.show();
+  QApplication::setActiveWindow(&other);
+  other.setFocus();
+  QApplication::processEvents();
+  EXPECT_FALSE(dialog->CaptureActive());
+  EXPECT_TRUE(dialog->Capturing());
+  QKeyEvent typed(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, KeyCodeToEvdev(kB) + 8, 0, 0, "b");
+  QApplication::sendEvent(&other, &typed);
+  EXPECT_EQ(other.text(), "b");
+  EXPECT_EQ(dialog->Session().Choice().SingleKey(), kA);
+  // Back in the dialog.
+  QApplication::setActiveWindow(dialog.get());
+  QApplication::processEvents();
+  EXPECT_TRUE(dialog->CaptureActive());
+  Tap(kB);
+  EXPECT_EQ(dialog->Session().Choice().SingleKey(), kB);
+}
+
+TEST_F(KeyFunctionDialogTest, TheMacrosButtonEditsMacrosWithoutTouchingG9) {
+  const KeyFunction g9_mute{kFunctionMedia, 0x0309, 7, 0, 0};
+  {
+    std::lock_guard lock(rig.core->StoreLock());
+    rig.core->Store().Record(0, kG9Record) = g9_mute;
+    rig.core->Store().macros = {testing::MakeMacro(1, "first")};
+  }
+  dialog->OpenFor(kG9Button, static_cast<int>(kG9Record), KeyDialogMode::kMacroSet, QRect());
+  QApplication::setActiveWindow(dialog.get());
+  EXPECT_EQ(dialog->Caption().text().toStdString(), LookupText("MACRO_EDIT_TISHI"));
+  EXPECT_FALSE(dialog->NoPlaceNotice().isVisible());  // no key is being given a function
+  dialog->Macros().NameBox().setCurrentIndex(0);
+  Q_EMIT dialog->Macros().NameBox().entryChosen(0);
+  dialog->OkButton().click();
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(rig.core->KeyRecord(kG9Record), g9_mute);
+}
+
+TEST_F(KeyFunctionDialogTest, TheMacroPageEditsAsTheUserTypesAndClicks) {
+  constexpr KeyCode kF13 = 0x064, kH = 0x23, kJ = 0x24;
+  MacroRecord unlisted = testing::MakeMacro(1, "Copy line", kF13);
+  {
+    std::lock_guard lock(rig.core->StoreLock());
+    rig.core->Store().macros = {unlisted, testing::MakeMacro(2, "Other")};
+  }
+  OpenFor(kF1Button, kF1Record);
+  dialog->PageButton(KeyPage::kMacro).click();
+  MacroPage& page = dialog->Macros();
+  EXPECT_TRUE(page.RepeatLabel().isVisible());
+
+  // The repeat box: "5" typed over "1" is 5, and an emptied box shows 1
+  // again once the user leaves it.
+  QLineEdit& repeat = page.RepeatBox();
+  repeat.setFocus();
+  repeat.selectAll();
+  QTest::keyClick(&repeat, Qt::Key_Backspace);
+  EXPECT_EQ(repeat.text(), "");
+  QTest::keyClicks(&repeat, "5");
+  EXPECT_EQ(repeat.text(), "5");
+  EXPECT_EQ(dialog->Session().Editor().RepeatCount(), 5);
+  QTest::keyClick(&repeat, Qt::Key_Backspace);
+  EXPECT_EQ(repeat.text(), "");
+  Q_EMIT repeat.editingFinished();
+  EXPECT_EQ(repeat.text(), "1");
+
+  // An unlisted key's cell, opened by one click and left, keeps the key.
+  MacroActionList& list = page.ActionList();
+  const QModelIndex key = list.model()->index(0, kKeyColumn);
+  EXPECT_EQ(key.data(Qt::ToolTipRole).toString().toStdString(), KeyDisplayName(kF13));
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(key).center());
+  ASSERT_EQ(list.state(), QAbstractItemView::EditingState) << "one click opens the cell";
+  auto* keys = qobject_cast<QComboBox*>(list.indexWidget(key));
+  ASSERT_NE(keys, nullptr);
+  EXPECT_EQ(keys->count(), kPickListSize + 1);
+  EXPECT_EQ(keys->currentText().toStdString(), KeyDisplayName(kF13));
+  list.CommitOpenEditor();
+  EXPECT_EQ(dialog->Session().Editor().Rows()[0].keyCode, kF13);
+
+  // A release row given another key: both rows are marked, and OK asks.
+  dialog->Session().Editor().SetRowKey(0, kH);
+  dialog->Session().Editor().SetRowKey(1, kH);
+  page.ShowRows();
+  EXPECT_FALSE(list.model()->index(0, kKeyColumn).data(Qt::BackgroundRole).isValid());
+  const QModelIndex release = list.model()->index(1, kKeyColumn);
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(release).center());
+  keys = qobject_cast<QComboBox*>(list.indexWidget(release));
+  ASSERT_NE(keys, nullptr);
+  keys->setCurrentIndex(keys->findData(static_cast<int>(KeyCodeToPickIndex(kJ))));
+  list.CommitOpenEditor();
+  EXPECT_TRUE(list.model()->index(0, kDelayColumn).data(Qt::BackgroundRole).isValid());
+  EXPECT_TRUE(list.model()->index(1, kDirectionColumn).data(Qt::BackgroundRole).isValid());
+  const MacroSet before = rig.core->Store().macros;
+  rig.prompter.ScriptAnswers({false});
+  dialog->OkButton().click();
+  EXPECT_TRUE(dialog->isVisible()) << "a No leaves the dialog open";
+  EXPECT_EQ(rig.core->Store().macros, before);
+  EXPECT_EQ(rig.prompter.Keys(), std::vector<std::string>{"MACRO_UNBALANCED_CONFIRM"});
+
+  // Renaming to the beginning of another name keeps it; to the very same
+  // name shows the generated one in the box at once.
+  dialog->Session().Editor().SelectMacro(1);
+  page.ShowAll();
+  QLineEdit& name = *page.NameBox().lineEdit();
+  name.setFocus();
+  name.selectAll();
+  QTest::keyClicks(&name, "Copy");
+  EXPECT_EQ(dialog->Session().Editor().CurrentName(), u"Copy");
+  EXPECT_EQ(name.text(), "Copy");
+  QTest::keyClicks(&name, " line");
+  EXPECT_EQ(name.text().toStdU16String(), dialog->Session().Editor().CurrentName());
+  EXPECT_NE(name.text(), "Copy line");
+  EXPECT_EQ(page.NameBox().itemText(1), name.text());
+  dialog->CancelButton().click();
+}
+
 // Pictures of each page for people to look at (build/screenshots/).
 TEST_F(KeyFunctionDialogTest, Screenshots) {
   const QString folder = QString(ZARVEL_BINARY_DIR) + "/screenshots";
@@ -385,6 +522,23 @@ TEST_F(KeyFunctionDialogTest, Screenshots) {
   dialog->CancelButton().click();
   OpenFor(kG9Button, kG9Record, true);
   shoot("macro_editor");
+  // A release row given another key: the two rows that no longer pair up.
+  dialog->Session().Editor().SetRowKey(1, 0x24);
+  dialog->Macros().ShowRows();
+  shoot("macro_unbalanced");
+  dialog->CancelButton().click();
+  dialog->OpenFor(kG9Button, static_cast<int>(kG9Record), KeyDialogMode::kMacroSet, QRect());
+  QApplication::setActiveWindow(dialog.get());
+  shoot("macro_set");
+  dialog->CancelButton().click();
+  {
+    std::lock_guard lock(rig.core->StoreLock());
+    rig.core->Store().macros[0].actions[0].keyCode = 0x11C;  // Num Enter
+  }
+  OpenFor(kF1Button, 0x9C);
+  Tap(kEnter);
+  dialog->PageButton(KeyPage::kMacro).click();
+  shoot("num_enter_macro");
   dialog->CancelButton().click();
 }
 
