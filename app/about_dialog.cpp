@@ -11,6 +11,7 @@
 #include "core/version.h"
 #include "device/main_window_link.h"
 #include "skin/ini_file.h"
+#include "model/prompter.h"
 #include "skin/language.h"
 #include "skin/message_format.h"
 #include "skin/program_paths.h"
@@ -26,6 +27,13 @@ QString Text(std::string_view key) { return QString::fromStdString(LookupText(ke
 void OpenHelpPage() {
   const QString page = QString::fromStdString(ProgramFolder() + "Help/index.html");
   QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+}
+
+void OpenHelpOrSayWhere(Prompter& prompter, const std::function<bool(const QUrl&)>& open) {
+  const std::string path = ProgramFolder() + "Help/index.html";
+  const QUrl page = QUrl::fromLocalFile(QString::fromStdString(path));
+  const bool opened = open ? open(page) : QDesktopServices::openUrl(page);
+  if (!opened) prompter.ShowMessage("HELP_NOT_OPENED", FormatMessage(LookupText("HELP_NOT_OPENED"), {path}));
 }
 
 QString AboutDialog::LinkAddress() {

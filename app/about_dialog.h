@@ -5,11 +5,15 @@
 // the close button hide it, and the next request shows it again. F1 opens the
 // help page.
 #include <QDialog>
+#include <functional>
 
 class QLabel;
 class QPushButton;
+class QUrl;
 
 namespace zarvel {
+
+class Prompter;
 
 class AboutDialog : public QDialog {
   Q_OBJECT
@@ -38,5 +42,9 @@ class AboutDialog : public QDialog {
 // Opens the help page (Help/index.html in the program folder) in the
 // desktop's browser.
 void OpenHelpPage();
+// The same, but when nothing opens it (no browser set up) the user is told
+// where the help file is (HELP_NOT_OPENED). `open` opens a page and says
+// whether it did; the desktop's browser by default.
+void OpenHelpOrSayWhere(Prompter& prompter, const std::function<bool(const QUrl&)>& open = {});
 
 }  // namespace zarvel

@@ -149,6 +149,9 @@ LightingPanel::LightingPanel(QWidget& window, const CIniFile& mainSkin, KeyButto
       skin_(mainSkin),
       keys_(keys),
       controls_(std::make_unique<Controls>(window, mainSkin)) {
+  // A skin that wants the plain key colour frames says so; every other skin
+  // gets tinted keys, which read at a glance on a dark background.
+  if (skin_.ReadString("SCREEN", "KeyColourFrame", "").value_or("") == "thin") frame_style_ = FrameStyle::kThinFrame;
   ConnectControls();
   SetPanelVisibility(PanelVisibility{});
   ApplyLanguage();
@@ -261,11 +264,14 @@ void LightingPanel::SetPanelVisibility(const PanelVisibility& v) {
   c.groupB.SetVisible(e.colourGroupB);
   for (SkinPicture* choice : c.choices) choice->setVisible(e.colourChoice);
   c.userGroup.SetVisible(e.userGroup);
-  // The report rate and the colour number fields belong to no effect: they
-  // are shown whenever the panel is, or the report rate could never be set.
+  // The report rate belongs to no effect: it shows whenever the panel's
+  // controls do (the switch on, the profile read), where a click sets it.
   for (ImageButton* button : c.reportRate) button->setVisible(v.reportRate);
-  for (QWidget* w : std::initializer_list<QWidget*>{c.usbLabel, c.rgbLabel}) w->setVisible(v.reportRate);
-  for (QLineEdit* field : c.rgbFields) field->setVisible(v.reportRate);
+  c.usbLabel->setVisible(v.reportRate);
+  // No effect reads the colour number fields and nothing fills them: they
+  // would take numbers that change nothing, so they are never shown.
+  c.rgbLabel->setVisible(false);
+  for (QLineEdit* field : c.rgbFields) field->setVisible(false);
 }
 
 void LightingPanel::PlaceDirectionControls(const DirectionPlacementKeys& keys) {
@@ -330,7 +336,35 @@ void LightingPanel::ShowKeyFrames(const std::vector<ButtonFrame>& frames) {
 }
 
 void LightingPanel::ShowKeyFrame(const ButtonFrame& frame) {
-  if (ImageButton* button = keys_.KeyButton(frame.buttonId)) button->SetFrame(ToQColor(frame.colour));
+  if (ImageButton* button = keys_.KeyButton(frame.buttonId)) {
+    button->SetFrameStyle(frame_style_);
+    button->SetFrame(ToQColor(frame.colour));
+  }
+}
+
+void LightingPanel::ShowKeyNotes(const std::vector<ButtonNote>& notes) {
+  // Three lookups for all the buttons: each lookup reads the language file.
+  const QString noLight = Text(LookupText("LIGHT_KEY_NO_LIGHT"));
+  const QString colourOnly = Text(LookupText("LIGHT_KEY_COLOUR_ONLY"));
+  const QString userEffectOnly = Text(LookupText("LIGHT_KEY_USER_EFFECT_ONLY"));
+  for (int id : keys_.KeyButtonIds()) {
+    if (ImageButton* button = keys_.KeyButton(id)) {
+      button->SetNote({});
+      button->SetDimmed(false);
+    }
+  }
+  for (const ButtonNote& note : notes) {
+    ImageButton* button = keys_.KeyButton(note.buttonId);
+    if (button == nullptr) continue;
+    switch (note.note) {
+      case KeyNote::kNoLight:
+        button->SetNote(noLight);
+        button->SetDimmed(true);
+        break;
+      case KeyNote::kColourOnly: button->SetNote(colourOnly); break;
+      case KeyNote::kUserEffectOnly: button->SetNote(userEffectOnly); break;
+    }
+  }
 }
 
 void LightingPanel::ClearKeyFrames() {

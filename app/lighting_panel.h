@@ -16,6 +16,7 @@
 
 #include "core/lighting_view.h"
 #include "skin/ini_file.h"
+#include "skin/widgets/image_button.h"
 
 class QWidget;
 
@@ -53,6 +54,8 @@ class LightingPanel : public QObject, public LightingView {
   void ShowKeyFrames(const std::vector<ButtonFrame>& frames) override;
   void ShowKeyFrame(const ButtonFrame& frame) override;
   void ClearKeyFrames() override;
+  // A tooltip line on each noted button; keys without a light are dimmed.
+  void ShowKeyNotes(const std::vector<ButtonNote>& notes) override;
 
   // The values of the colour buttons that are never shown (the keyboard's
   // second and third colours), kept as read.
@@ -70,6 +73,7 @@ class LightingPanel : public QObject, public LightingView {
   KeyButtonAccess& keys_;
   AppCore* core_ = nullptr;
   std::unique_ptr<Controls> controls_;
+  FrameStyle frame_style_ = FrameStyle::kColouredKey;
 };
 
 }  // namespace zarvel

@@ -5,7 +5,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMenu>
+#include <algorithm>
 
+#include "app/about_dialog.h"
 #include "app/key_function_dialog.h"
 #include "app/main_window.h"
 #include "app/main_window_parts.h"
@@ -13,6 +15,7 @@
 #include "app/profile_manager_dialog.h"
 #include "core/app_core.h"
 #include "core/key_buttons.h"
+#include "core/lighting_controller.h"
 #include "model/key_function.h"
 #include "skin/language.h"
 #include "skin/message_format.h"
@@ -50,7 +53,16 @@ void MainWindow::RestoreCheckedState(int control_id) {
   // A click toggles a checkable button by itself; what it shows is the
   // core's to say (an assigned key, the keyboard's profile).
   auto it = parts_->checked.find(control_id);
-  if (it != parts_->checked.end()) parts_->buttons.at(control_id)->setChecked(it->second);
+  if (it == parts_->checked.end()) return;
+  ImageButton* button = parts_->buttons.at(control_id);
+  // While the lighting switch is on, key buttons show colours, not
+  // assignments (their marks were cleared): the click changes neither.
+  const std::vector<int> keys = KeyButtonIds();
+  if (core_ != nullptr && core_->Lighting().State().lightingSwitch &&
+      std::find(keys.begin(), keys.end(), control_id) != keys.end()) {
+    return;
+  }
+  button->setChecked(it->second);
 }
 
 void MainWindow::OnButton(int control_id) {
@@ -148,7 +160,13 @@ void MainWindow::FollowDeferredProfileChange() {
 }
 
 void MainWindow::OpenProfileManager() {
-  if (!parts_->profile_dialog) parts_->profile_dialog = new ProfileManagerDialog(*core_, settings_, this);
+  if (!parts_->profile_dialog) {
+    parts_->profile_dialog = new ProfileManagerDialog(*core_, settings_, this);
+    // Its Apply re-reads the keyboard beside the window, like Apply.
+    parts_->profile_dialog->SetWorkRunner([this](std::function<void()> work, std::function<void()> done) {
+      parts_->writes.Run(std::move(work), std::move(done));
+    });
+  }
   parts_->profile_dialog->Open();
 }
 
@@ -196,7 +214,14 @@ void MainWindow::BackUpToFile() {
     parts_->prompter.ShowMessage("MAIN_PROMPT_EXPORT", FormatMessage(LookupText("MAIN_PROMPT_EXPORT"), {path}));
 }
 
-void MainWindow::OpenHelp() { OpenUrl(QUrl::fromLocalFile(QString::fromStdString(ProgramFolder() + "Help/index.html"))); }
+void MainWindow::OpenHelp() {
+  if (parts_->open_url) {
+    OpenUrl(QUrl::fromLocalFile(QString::fromStdString(ProgramFolder() + "Help/index.html")));
+    return;
+  }
+  // Without a browser the user still learns where the help file is.
+  OpenHelpOrSayWhere(parts_->prompter);
+}
 
 void MainWindow::OpenUrl(const QUrl& url) {
   // A page that cannot be opened is not reported.

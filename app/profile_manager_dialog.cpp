@@ -3,39 +3,56 @@
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QUrl>
 
+#include "app/about_dialog.h"
 #include "app/profile_file_dialogs.h"
 #include "controls/dark_fields.h"
+#include "controls/skin_label.h"
 #include "core/app_core.h"
 #include "core/profile_manager.h"
+#include "skin/language.h"
 #include "skin/program_paths.h"
 #include "skin/skin_files.h"
+#include "skin/widgets/skin_fonts.h"
 #include "skin/widgets/skin_placement.h"
 
 namespace zarvel {
 
 namespace {
 
-// The manager's own texts are fixed; they are not looked up in the
-// language file.
-constexpr const char* kLoadText = "载入";
-constexpr const char* kAddText = "添加";
-constexpr const char* kDeleteText = "删除";
-constexpr const char* kOkText = "确定";
-constexpr const char* kCancelText = "取消";
-constexpr const char* kApplyText = "应用";
-constexpr const char* kActiveColumn = "激活";
-constexpr const char* kNameColumn = "名称";
-constexpr const char* kFolderColumn = "路径";
+// The manager's captions and column titles, by language key (section TEXT),
+// each with the text shown when a language file lacks the key.
+struct Caption {
+  const char* key;
+  const char* fallback;
+};
+constexpr Caption kTitleText = {"PROFILE_MANAGER_TITLE", "Profile files"};
+constexpr Caption kLoadText = {"PROFILE_MANAGER_LOAD", "载入"};
+constexpr Caption kAddText = {"PROFILE_MANAGER_ADD", "添加"};
+constexpr Caption kDeleteText = {"PROFILE_MANAGER_DELETE", "删除"};
+constexpr Caption kOkText = {"PROFILE_MANAGER_OK", "确定"};
+constexpr Caption kCancelText = {"PROFILE_MANAGER_CANCEL", "取消"};
+constexpr Caption kApplyText = {"PROFILE_MANAGER_APPLY", "应用"};
+constexpr Caption kColumnTexts[3] = {
+    {"PROFILE_MANAGER_ACTIVE", "激活"}, {"PROFILE_MANAGER_NAME", "名称"}, {"PROFILE_MANAGER_FOLDER", "路径"}};
+constexpr std::pair<const char*, const Caption*> kButtonCaptions[] = {
+    {"FUNC_LOAD", &kLoadText}, {"FUNC_ADD", &kAddText},           {"FUNC_DELETE", &kDeleteText},
+    {"CONTROL_OK", &kOkText},  {"CONTROL_CANCEL", &kCancelText}, {"CONTROL2_APPLY", &kApplyText}};
+
+QString CaptionText(const Caption& caption) {
+  const std::string text = LookupText(caption.key);
+  if (text.empty() || text == kMissingText) return QString::fromUtf8(caption.fallback);
+  return QString::fromStdString(text);
+}
+
+constexpr int kCaptionPoints = 10;
+
 // Column widths in dialog units: a quarter of an average character wide.
 constexpr int kColumnUnits[3] = {60, 120, 230};
-
-void OpenHelpPage() {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(ProgramFolder() + "Help/index.html")));
-}
 
 }  // namespace
 
@@ -43,26 +60,47 @@ ProfileManagerDialog::ProfileManagerDialog(AppCore& core, Settings& settings, QW
     : SkinnedDialog(kProfileSkinFile, parent),
       core_(core),
       settings_(settings),
-      model_(std::make_unique<ProfileManager>(core, settings)),
+      model_(std::make_shared<ProfileManager>(core, settings)),
       dialogs_(std::make_unique<QtProfileFileDialogs>()),
-      open_help_(OpenHelpPage) {
+      open_help_([this] { OpenHelpOrSayWhere(core_.Prompts()); }),
+      run_([](std::function<void()> work, std::function<void()> done) {
+        work();
+        if (done) done();
+      }) {
   LoadSkin();
   BuildControls();
-  // However the dialog ends, profile switches stop consulting it.
-  connect(this, &QDialog::finished, this, [this] { model_->Close(); });
+  ApplyLanguage();
+  // However the dialog ends, profile switches stop consulting it; during
+  // Apply the worker still uses the manager, so that waits for Apply's end.
+  connect(this, &QDialog::finished, this, [this] {
+    if (applying_) {
+      close_after_apply_ = true;
+    } else {
+      model_->Close();
+    }
+  });
 }
 
 ProfileManagerDialog::~ProfileManagerDialog() = default;
 
 void ProfileManagerDialog::SetFileDialogs(std::unique_ptr<ProfileFileDialogs> dialogs) { dialogs_ = std::move(dialogs); }
 void ProfileManagerDialog::SetHelpOpener(std::function<void()> openHelp) { open_help_ = std::move(openHelp); }
+void ProfileManagerDialog::SetWorkRunner(WorkRunner run) { run_ = std::move(run); }
+
+void ProfileManagerDialog::ApplyLanguage() {
+  setWindowTitle(CaptionText(kTitleText));
+  QStringList columns;
+  for (const Caption& column : kColumnTexts) columns << CaptionText(column);
+  list_->setHorizontalHeaderLabels(columns);
+  for (const auto& [key, caption] : kButtonCaptions) {
+    if (auto* button = findChild<ImageButton*>(key)) button->SetCaption(CaptionText(*caption));
+  }
+}
 
 void ProfileManagerDialog::BuildControls() {
   list_ = new QTableWidget(0, 3, this);
   list_->setObjectName("PROGRAM_LIST");
   PlaceControl(Skin(), "PROGRAM_LIST", *list_);
-  list_->setHorizontalHeaderLabels({QString::fromUtf8(kActiveColumn), QString::fromUtf8(kNameColumn),
-                                    QString::fromUtf8(kFolderColumn)});
   list_->verticalHeader()->setVisible(false);
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -78,24 +116,33 @@ void ProfileManagerDialog::BuildControls() {
 
   const StateImages images =
       LoadStateImages("Profile_normal.jpg", "Profile_over.jpg", "Profile_down.jpg", "Profile_down.jpg");
-  auto button = [&](const char* key, const char* text, void (ProfileManagerDialog::*action)()) {
+  auto button = [&](const char* key, void (ProfileManagerDialog::*action)()) {
     auto* b = new ImageButton(this);
     b->setObjectName(key);
-    // The skin's pictures show the caption; it still names the button.
-    b->SetCaption(QString::fromUtf8(text));
     PlaceImageButton(Skin(), key, *b, images);
+    // The skin's faces are blank: the caption is drawn in the user's language.
+    b->SetButtonFont(ButtonFont{std::string(kArialUnicode), kCaptionPoints, 0, false});
+    b->SetTextColour(ButtonState::kNormal, SkinTextColour());
+    for (ButtonState state : {ButtonState::kHovered, ButtonState::kPressed, ButtonState::kChecked})
+      b->SetTextColour(state, Qt::white);
+    b->SetTextColour(ButtonState::kDisabled, QColor(0x80, 0x80, 0x80));
     connect(b, &ImageButton::clicked, this, action);
     return b;
   };
-  button("FUNC_LOAD", kLoadText, &ProfileManagerDialog::Load);
-  button("FUNC_ADD", kAddText, &ProfileManagerDialog::Add);
-  button("FUNC_DELETE", kDeleteText, &ProfileManagerDialog::Delete);
-  button("CONTROL_OK", kOkText, &ProfileManagerDialog::Ok);
-  button("CONTROL_CANCEL", kCancelText, &ProfileManagerDialog::reject);
-  apply_ = button("CONTROL2_APPLY", kApplyText, &ProfileManagerDialog::ApplyList);
+  button("FUNC_LOAD", &ProfileManagerDialog::Load);
+  button("FUNC_ADD", &ProfileManagerDialog::Add);
+  button("FUNC_DELETE", &ProfileManagerDialog::Delete);
+  button("CONTROL_OK", &ProfileManagerDialog::Ok);
+  button("CONTROL_CANCEL", &ProfileManagerDialog::reject);
+  apply_ = button("CONTROL2_APPLY", &ProfileManagerDialog::ApplyList);
 }
 
 void ProfileManagerDialog::Open() {
+  // Opening during a running Apply of the last opening would share the
+  // manager with the worker; input is blocked then, so this is only a guard.
+  if (applying_) return;
+  close_after_apply_ = false;
+  ApplyLanguage();
   model_->Open();
   ShowModel();
   setWindowModality(Qt::WindowModal);
@@ -106,12 +153,17 @@ void ProfileManagerDialog::Open() {
 
 void ProfileManagerDialog::CloseCancelled() {
   if (isVisible()) reject();
-  model_->Close();
+  if (applying_) {
+    close_after_apply_ = true;
+  } else {
+    model_->Close();
+  }
 }
 
 void ProfileManagerDialog::OnProfileSwitched(int) {
-  // The core has already told the model; show what it holds now.
-  if (model_->IsOpen()) ShowModel();
+  // The core has already told the model; show what it holds now. During
+  // Apply the worker is changing it: Apply's end shows it.
+  if (!applying_ && model_->IsOpen()) ShowModel();
 }
 
 void ProfileManagerDialog::ShowModel() {
@@ -156,19 +208,37 @@ void ProfileManagerDialog::Delete() {
   ShowModel();
 }
 
-void ProfileManagerDialog::ApplyList() {
-  model_->Apply();
-  ShowModel();
-}
+void ProfileManagerDialog::ApplyList() { RunApply(false); }
 
-void ProfileManagerDialog::Ok() {
-  // A refused Apply (the user's edits could not be written) keeps the
-  // dialog open, so the list is not lost with it.
-  if (model_->Apply()) {
-    accept();
-  } else {
-    ShowModel();
-  }
+void ProfileManagerDialog::Ok() { RunApply(true); }
+
+void ProfileManagerDialog::RunApply(bool closeWhenApplied) {
+  if (applying_) return;
+  applying_ = true;
+  apply_->setEnabled(false);
+  // The re-read of the keyboard runs beside the window (which keeps painting
+  // its progress picture, with the user's input held back); the manager is
+  // the worker's until `done`, which runs on the window's thread.
+  auto applied = std::make_shared<bool>(false);
+  std::shared_ptr<ProfileManager> model = model_;
+  QPointer<ProfileManagerDialog> self(this);
+  run_([model, applied] { *applied = model->Apply(); },
+       [self, applied, closeWhenApplied] {
+         if (self == nullptr) return;
+         self->applying_ = false;
+         if (self->close_after_apply_) {
+           self->close_after_apply_ = false;
+           self->model_->Close();
+           return;
+         }
+         // A refused Apply (the user's edits could not be written) keeps the
+         // dialog open, so the list is not lost with it.
+         if (closeWhenApplied && *applied) {
+           self->accept();
+         } else {
+           self->ShowModel();
+         }
+       });
 }
 
 void ProfileManagerDialog::keyPressEvent(QKeyEvent* event) {

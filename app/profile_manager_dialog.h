@@ -43,6 +43,15 @@ class ProfileManagerDialog : public SkinnedDialog {
   // program's help page by default).
   void SetFileDialogs(std::unique_ptr<ProfileFileDialogs> dialogs);
   void SetHelpOpener(std::function<void()> openHelp);
+  // Runs Apply's work (the keyboard's re-read) and then `done` on the
+  // window's thread; the main window hands it to its keyboard-write worker.
+  // By default the work runs at once on the calling thread.
+  using WorkRunner = std::function<void(std::function<void()> work, std::function<void()> done)>;
+  void SetWorkRunner(WorkRunner run);
+  // The title, captions and column titles from the language file (section
+  // TEXT), each falling back to a fixed text when the file lacks its key.
+  void ApplyLanguage();
+  bool Applying() const { return applying_; }
 
   ProfileManager& Model() { return *model_; }
 
@@ -58,14 +67,19 @@ class ProfileManagerDialog : public SkinnedDialog {
   void Delete();
   void ApplyList();
   void Ok();
+  void RunApply(bool closeWhenApplied);
 
   AppCore& core_;
   Settings& settings_;
-  std::unique_ptr<ProfileManager> model_;
+  std::shared_ptr<ProfileManager> model_;
   std::unique_ptr<ProfileFileDialogs> dialogs_;
   std::function<void()> open_help_;
   QTableWidget* list_ = nullptr;
   ImageButton* apply_ = nullptr;
+  WorkRunner run_;
+  bool applying_ = false;
+  // The dialog ended during Apply: the manager closes when Apply is done.
+  bool close_after_apply_ = false;
 };
 
 }  // namespace zarvel

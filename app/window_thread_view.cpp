@@ -46,5 +46,8 @@ void WindowThreadLightingView::ShowKeyFrame(const ButtonFrame& frame) {
 void WindowThreadLightingView::ClearKeyFrames() {
   queue_.RunOrPost([this] { target_.ClearKeyFrames(); });
 }
+void WindowThreadLightingView::ShowKeyNotes(const std::vector<ButtonNote>& notes) {
+  queue_.RunOrPost([this, notes] { target_.ShowKeyNotes(notes); });
+}
 
 }  // namespace zarvel

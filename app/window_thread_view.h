@@ -31,6 +31,7 @@ class WindowThreadLightingView final : public LightingView {
   void ShowKeyFrames(const std::vector<ButtonFrame>& frames) override;
   void ShowKeyFrame(const ButtonFrame& frame) override;
   void ClearKeyFrames() override;
+  void ShowKeyNotes(const std::vector<ButtonNote>& notes) override;
 
  private:
   WindowThreadQueue& queue_;

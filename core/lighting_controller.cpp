@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/key_buttons.h"
 #include "device/device_info_record.h"
 #include "device/report_frame.h"
 #include "model/atomic_file.h"
@@ -60,6 +61,32 @@ std::string SlotFileFailure(const std::string& path, int savedErrno) {
   return path + ": " + std::strerror(savedErrno != 0 ? savedErrno : EIO);
 }
 
+// What a click on each key button fails to do in this state of the switch
+// and effect (see KeyNote). G6..G9 always open their key dialog, and every
+// other button not listed does what a click promises.
+std::vector<ButtonNote> KeyNotesFor(const LightingState& state, bool unread) {
+  std::vector<int> buttons;
+  for (const KeyButton& key : KeyButtons()) buttons.push_back(key.buttonId);
+  for (int special = 0; special < static_cast<int>(kSpecialButtonCount); ++special)
+    buttons.push_back(SpecialKeyButtonId(special));
+  buttons.push_back(kFnButtonId);
+  std::vector<ButtonNote> notes;
+  if (unread) return notes;  // the panel's notice says why nothing acts
+  for (int id : buttons) {
+    const int special = SpecialKeyOfButton(id);
+    if (special >= 5) continue;
+    const bool paintOnly = special >= 0 || id == kFnButtonId;
+    if (!state.lightingSwitch) {
+      if (paintOnly) notes.push_back({id, KeyNote::kColourOnly});
+    } else if (state.effect != kUserEffect) {
+      notes.push_back({id, KeyNote::kUserEffectOnly});
+    } else if (ColourIndexOfButton(id) < 0) {
+      notes.push_back({id, KeyNote::kNoLight});
+    }
+  }
+  return notes;
+}
+
 }  // namespace
 
 LightingController::LightingController(DeviceLink& link, LightingView& view, Prompter& prompter, LightingHost host,
@@ -102,11 +129,12 @@ int LightingController::ReadDeviceInformation() {
   return kResultDone;
 }
 
-int LightingController::ReadRecords() {
+int LightingController::ReadRecords() { return ReadRecordsThenEnd(link_.BeginTransfer()); }
+
+int LightingController::ReadRecordsThenEnd(int result) {
   // Read into a copy: a keyboard that goes away halfway must not leave some
   // profiles' records from this read and others from the last one.
   LightingArea area = state_.records;
-  int result = link_.BeginTransfer();
   for (int profile = 0; profile < kLightingProfileCount; ++profile) {
     std::array<std::uint8_t, kLightingReadLength> reply{};
     int read = link_.ReadLighting(reply, kLightingReadOffsets[static_cast<std::size_t>(profile)]);
@@ -129,17 +157,19 @@ int LightingController::ReadLightingArea() {
 
 int LightingController::LoadLighting() {
   if (ReadDeviceInformation() != kResultDone) return -1;
-  // The keyboard is sent two begins before the trigger byte, as it always has
-  // been on a full load; a second begin inside a bracket changes nothing.
+  // The full load opens an outer bracket that the trigger write's own bracket
+  // sits in; the slot colours go in a bracket of their own inside it, and the
+  // record reads close it. Every begin has its end: a keyboard that counts
+  // nested brackets is never left inside a transfer after a connection.
   int result = link_.BeginTransfer();
   Keep(result, SendAreaWrites(TriggerWrites()));
   if (KeyboardOffersUserEffect()) {
     FillSlotList();
     Keep(result, LoadUserSlot(true));
   }
-  // The records are read in a bracket of their own: the keyboard answers
-  // lighting reads only inside one, and the brackets above are closed.
-  if (ReadRecords() != kResultDone) return -1;
+  // A refused trigger or colour write is the load's result; the records are
+  // still taken when the reads are answered.
+  if (ReadRecordsThenEnd(kResultDone) != kResultDone) return -1;
   ApplyStoredSwitchOnLoad(state_, files_.ReadLightingSwitch());
   return result;
 }
@@ -153,7 +183,10 @@ void LightingController::ShowDirection() {
   view_.SetPicture(LightingPicture::kSecondArrow, arrows.second);
 }
 
+void LightingController::ShowKeyNotes() { view_.ShowKeyNotes(KeyNotesFor(state_, LightingUnread())); }
+
 void LightingController::ShowEffectControls() {
+  ShowKeyNotes();
   if (LightingUnread()) {
     PanelVisibility notice;
     notice.unreadNotice = true;
@@ -198,6 +231,7 @@ void LightingController::ShowSwitchAndPanel() {
     ShowEffectControls();
   } else {
     view_.SetPanelVisibility(PanelVisibility{});
+    ShowKeyNotes();
   }
 }
 
@@ -309,6 +343,7 @@ void LightingController::TurnLightingSwitchOff() {
   ClearKeyColours();
   if (host_.redrawKeyButtons) host_.redrawKeyButtons();
   view_.SetPanelVisibility(PanelVisibility{});
+  ShowKeyNotes();
 }
 
 int LightingController::ToggleLightingSwitch() {
@@ -319,7 +354,16 @@ int LightingController::ToggleLightingSwitch() {
     return kResultDone;
   }
   int active = host_.activeProfile ? host_.activeProfile() : -1;
-  if (!host_.switchProfile || !host_.switchProfile(active)) {
+  if (active < 0) {
+    // Without the keyboard's profile the panel could edit the wrong record.
+    zarvel::TurnLightingSwitchOff(state_);
+    prompter_.ShowMessage("LIGHT_SWITCH_NO_PROFILE", LookupText("LIGHT_SWITCH_NO_PROFILE"));
+    return 0;
+  }
+  // The window already shows the keyboard's profile: nothing is switched, so
+  // there is nothing to ask about and the user's unapplied edits stay.
+  const int shown = host_.currentProfile ? host_.currentProfile() : -1;
+  if (active != shown && (!host_.switchProfile || !host_.switchProfile(active))) {
     // The panel was not shown, so the switch must not claim to be on.
     zarvel::TurnLightingSwitchOff(state_);
     return 0;

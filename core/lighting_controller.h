@@ -94,9 +94,12 @@ class LightingController {
   int SetReportRate(int rate);           // 0..3 (button n gives n - 1)
 
   // The click on the lighting switch picture. Turning it on first selects the
-  // keyboard's active profile through the host; when that is refused the
-  // switch goes back off, nothing is shown and 0 is returned. Turned on
-  // while the lighting is unread, it tries the read once more.
+  // keyboard's active profile through the host, unless the window already
+  // shows it (then nothing is asked or reloaded); when that is refused the
+  // switch goes back off, nothing is shown and 0 is returned. With the active
+  // profile unknown the switch stays off and the user is told why
+  // (LIGHT_SWITCH_NO_PROFILE). Turned on while the lighting is unread, it
+  // tries the read once more.
   int ToggleLightingSwitch();
   // The switch off without inversion (profile buttons, reset notification).
   void TurnLightingSwitchOff();
@@ -152,11 +155,17 @@ class LightingController {
   int SendAreaWrites(const AreaWrites& writes);
   int SendColourWrites(int profile, const KeyColourWrites& writes);
   int ReadDeviceInformation();
+  // The four record reads in a bracket of their own.
   int ReadRecords();
+  // The four record reads and the end of a bracket the caller opened;
+  // `result` is the outcome of the begin that counts for these reads.
+  int ReadRecordsThenEnd(int result);
   void ShowValues();
   void ShowSwitchAndPanel();
   void ShowEffectControls();
   void ShowDirection();
+  // Tells the view which key buttons' clicks do nothing now, and why.
+  void ShowKeyNotes();
   void FillSlotListFor(int profile);
   int LoadUserSlotFor(int profile, bool send);
   // False after telling the user, when `lock` could not be taken.

@@ -60,6 +60,21 @@ struct EffectListEntry {
   bool operator==(const EffectListEntry&) const = default;
 };
 
+// Why a click on a key button does nothing now; the window tells it in the
+// button's tooltip, and draws the keys without a light dimmed while the user
+// colours are shown, so one sees at a glance which keys take a colour.
+enum class KeyNote {
+  kNoLight,         // user colours shown: the key has no light and takes no colour
+  kColourOnly,      // switch off: G1..G5 and Fn cannot be reassigned, only painted
+  kUserEffectOnly,  // switch on, another effect: a click paints only in the user effect
+};
+
+struct ButtonNote {
+  int buttonId = 0;
+  KeyNote note = KeyNote::kNoLight;
+  bool operator==(const ButtonNote&) const = default;
+};
+
 class LightingView {
  public:
   virtual ~LightingView() = default;
@@ -90,6 +105,10 @@ class LightingView {
   virtual void ShowKeyFrames(const std::vector<ButtonFrame>& frames) = 0;
   virtual void ShowKeyFrame(const ButtonFrame& frame) = 0;
   virtual void ClearKeyFrames() = 0;
+
+  // Every key button's note: the listed ones get theirs, every other button
+  // none. Views without key buttons ignore it.
+  virtual void ShowKeyNotes(const std::vector<ButtonNote>& /*notes*/) {}
 };
 
 // A view that shows nothing, for callers without a window.

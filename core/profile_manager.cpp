@@ -114,6 +114,8 @@ bool ProfileManager::Apply() {
   }
   // Answered No: the re-read below replaces the store and its edits.
   applying_ = true;
+  // The re-read takes hundreds of reports: the progress picture turns.
+  core_.View().ShowBusy(true);
   WriteList();
   int profile = checked_;
   if (profile >= kStoreFileRows) profile = 0;
@@ -121,6 +123,7 @@ bool ProfileManager::Apply() {
   core_.ReadAllFromKeyboard(/*keep_flag=*/false);
   core_.FollowActiveProfile();
   core_.BuildProfileMenu();
+  core_.View().ShowBusy(false);
   applying_ = false;
   apply_enabled_ = false;
   core_.SetUnappliedChanges(false);

@@ -149,7 +149,6 @@ KeyColourWrites LoadUserSlot(KeyColourState& state, int profile, int slot, const
   state.slot.paintColour = settings.paintColour;
   for (std::size_t i = 0; i < kColourButtons.size(); ++i) {
     const LitButton& button = kColourButtons[i];
-    if (button.kind == Kind::kSpecial) continue;
     KeyColourEntry entry = readEntry ? readEntry(button.colourIndex) : KeyColourEntry{};
     StoreColour(state, profile, button.colourIndex, entry.colour);
     state.marks[static_cast<std::size_t>(profile)][i] = entry.mark;

@@ -110,8 +110,9 @@ KeyColourWrites SendKeyColours(const KeyColourState& state, int profile);
 // Reads the entry of one key of the slot being loaded.
 using KeyEntryReader = std::function<KeyColourEntry(int colourIndex)>;
 // Loads a slot of `profile`: the slot state takes `slot` and `settings`, and
-// every key button with a light and Fn takes its entry's colour and mark. The
-// G buttons keep their colours. Returns SendKeyColours when `send`.
+// every lit button (keys, G buttons and Fn) takes its entry's colour and
+// mark: a G button painted in a slot keeps its colour across a restart.
+// Returns SendKeyColours when `send`.
 KeyColourWrites LoadUserSlot(KeyColourState& state, int profile, int slot, const SlotSettings& settings,
                              const KeyEntryReader& readEntry, bool send);
 

@@ -266,6 +266,24 @@ TEST(AppCoreSwitchTest, UnappliedChangesAskFirst) {
   EXPECT_EQ(rig.core->Store().Record(1, kF1Record), KeyTo(kKeyB));
 }
 
+// Turning the lighting switch on while the window shows the keyboard's
+// profile switches nothing: no question about the unapplied edits, no
+// reload, and the edits stay pending for Apply.
+TEST(AppCoreSwitchTest, LightingSwitchOnForTheShownProfileKeepsUnappliedEdits) {
+  CoreRig rig;
+  ASSERT_TRUE(rig.Connect());
+  rig.core->AssignKey(kF1Record, KeyTo(kKeyB));
+  ASSERT_TRUE(rig.core->UnappliedChanges());
+  rig.keyboard.ClearExchanges();
+  EXPECT_EQ(rig.core->Lighting().ToggleLightingSwitch(), 1);
+  EXPECT_TRUE(rig.core->Lighting().State().lightingSwitch);
+  EXPECT_TRUE(rig.prompter.Keys().empty());
+  EXPECT_TRUE(rig.core->UnappliedChanges());
+  EXPECT_EQ(rig.core->KeyRecord(kF1Record), KeyTo(kKeyB));
+  EXPECT_EQ(CountCommand(rig, kWriteInfo), 0);
+  EXPECT_EQ(CountCommand(rig, kWriteMatrix), 0);
+}
+
 TEST(AppCoreSwitchTest, RefusedWhileTheKeyDialogIsOpenOrTheKeyboardIsGone) {
   CoreRig rig;
   ASSERT_TRUE(rig.Connect());

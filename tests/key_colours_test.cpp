@@ -98,10 +98,13 @@ TEST(SendKeyColours, EightChunksOf54BytesFromTheProfilesBlock) {
   EXPECT_TRUE(SendKeyColours(state, 4).empty());
 }
 
-TEST(LoadUserSlot, KeysAndFnLoadGButtonsKeepTheirColours) {
+// G1..G5 are painted into the slot file like every key; a load that skipped
+// them sent them black at every connection.
+TEST(LoadUserSlot, EveryLitButtonIncludingTheGButtonsLoadsItsEntry) {
   KeyColourState state;
-  state.colours[3 * 39] = 0x77;  // G1 in profile 0
-  std::map<int, KeyColourEntry> file = {{0, {{12, 34, 56}, false}}, {85, {{9, 8, 7}, true}}};
+  state.colours[3 * 39] = 0x77;  // G1 in profile 0, from before the load
+  std::map<int, KeyColourEntry> file = {
+      {0, {{12, 34, 56}, false}}, {85, {{9, 8, 7}, true}}, {39, {{1, 2, 3}, false}}, {125, {{4, 5, 6}, false}}};
   std::vector<int> asked;
   KeyEntryReader reader = [&](int index) {
     asked.push_back(index);
@@ -111,7 +114,7 @@ TEST(LoadUserSlot, KeysAndFnLoadGButtonsKeepTheirColours) {
   SlotSettings settings{1, {4, 5, 6}, {7, 8, 9}};
   KeyColourWrites writes = LoadUserSlot(state, 0, 3, settings, reader, false);
   EXPECT_TRUE(writes.empty());
-  EXPECT_EQ(asked.size(), 48u + 1u);
+  EXPECT_EQ(asked.size(), LitButtons().size());
   EXPECT_EQ(state.slot.currentSlot, 3);
   EXPECT_EQ(state.slot.Settings(), settings);
   EXPECT_EQ(ColourAt(state, 0, 0), (SlotColour{12, 34, 56}));
@@ -119,7 +122,11 @@ TEST(LoadUserSlot, KeysAndFnLoadGButtonsKeepTheirColours) {
   EXPECT_EQ(ColourAt(state, 0, 85), (SlotColour{9, 8, 7}));
   EXPECT_EQ(ColourAt(state, 0, 1), (SlotColour{255, 0, 0}));  // missing entry: red, marked
   EXPECT_TRUE(BaseMark(state, 0, 1029));
-  EXPECT_EQ(state.colours[3 * 39], 0x77);
+  EXPECT_EQ(ColourAt(state, 0, 39), (SlotColour{1, 2, 3}));    // G1
+  EXPECT_FALSE(BaseMark(state, 0, 1000));
+  EXPECT_EQ(ColourAt(state, 0, 125), (SlotColour{4, 5, 6}));   // the light G6..G9 share
+  EXPECT_EQ(ColourAt(state, 0, 7), (SlotColour{255, 0, 0}));   // G2 without an entry
+  EXPECT_TRUE(BaseMark(state, 0, 1001));
 
   EXPECT_EQ(LoadUserSlot(state, 2, 0, settings, reader, true).size(), 8u);
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,8 +44,11 @@ struct LightingRig {
     ReadConnectionData(link, context);
     LightingHost host;
     host.currentProfile = [this] { return current; };
-    host.activeProfile = [this] { return current; };
-    host.switchProfile = [this](int) { return switchAllowed; };
+    host.activeProfile = [this] { return active.value_or(current); };
+    host.switchProfile = [this](int) {
+      ++switches;
+      return switchAllowed;
+    };
     host.redrawKeyButtons = [this] { ++redraws; };
     controller = std::make_unique<LightingController>(link, view, prompter, host, files);
     keyboard.ClearExchanges();
@@ -82,7 +86,9 @@ struct LightingRig {
   std::string SlotFile() const { return files.LightingFilePath(current); }
 
   int current;
+  std::optional<int> active;  // the keyboard's active profile; the current one when unset
   bool switchAllowed = true;
+  int switches = 0;
   int redraws = 0;
   fs::path folder;
   UserLightingFiles files;
@@ -126,7 +132,7 @@ TEST(LightingLoad, FullLoadSetsTheTriggerAndReadsEveryRecordInsideABracket) {
     ASSERT_EQ(rig.controller->LoadLighting(), 1);
     EXPECT_EQ(rig.Traffic(), Join({{"03", "01", "01", "06 @19 #1 01", "02"},
                                    SendColoursTraffic(profile),
-                                   {"01", "05 @0 #56", "05 @42 #56", "05 @84 #56", "05 @126 #56", "02"}}));
+                                   {"05 @0 #56", "05 @42 #56", "05 @84 #56", "05 @126 #56", "02"}}));
     EXPECT_EQ(rig.keyboard.Area(KeyboardArea::kLighting).at(19), 1);
     const LightingState& state = rig.controller->State();
     EXPECT_EQ(state.profile, profile);
@@ -134,6 +140,71 @@ TEST(LightingLoad, FullLoadSetsTheTriggerAndReadsEveryRecordInsideABracket) {
     EXPECT_EQ(state.brightness, 3);
     EXPECT_EQ(state.direction, 0xFF);
     EXPECT_EQ(state.colour, (LightingColour{10, 20, 30}));
+  }
+}
+
+// With effect 20 selected and the tool on the paint colour.
+void PrepareUserEffect(LightingRig& rig, SlotColour paint) {
+  ASSERT_EQ(rig.controller->LoadLighting(), 1);
+  ASSERT_EQ(rig.controller->SelectEffect(rig.controller->State().effects.PositionOf(kUserEffect)), 1);
+  ASSERT_TRUE(rig.controller->SetTool(0));
+  rig.controller->SetPaintColour(paint);
+  rig.keyboard.ClearExchanges();
+}
+
+// Every begin the lighting sends is matched by an end, and no end comes
+// before its begin: a keyboard that counts nested brackets must never be left
+// inside a transfer, whichever sequence ran and whichever keyboard it was.
+TEST(LightingBrackets, EverySequenceClosesEveryBracketItOpens) {
+  struct Sequence {
+    const char* name;
+    std::function<int(LightingController&)> run;
+  };
+  const std::vector<Sequence> sequences = {
+      {"full load", [](LightingController& c) { return c.LoadLighting(); }},
+      {"connection", [](LightingController& c) { return c.OnConnected(); }},
+      {"read", [](LightingController& c) { return c.ReadLightingArea(); }},
+      {"profile selected", [](LightingController& c) { return c.OnProfileSelected(); }},
+      {"profile notification", [](LightingController& c) { return c.OnProfileNotification(); }},
+      {"effect change", [](LightingController& c) { return c.SelectEffect(0); }},
+      {"brightness", [](LightingController& c) { return c.SetBrightness(1); }},
+      {"colour", [](LightingController& c) { return c.SetColour({1, 2, 3}); }},
+      {"report rate", [](LightingController& c) { return c.SetReportRate(2); }},
+      {"switch on", [](LightingController& c) { return c.ToggleLightingSwitch(); }},
+      {"paint", [](LightingController& c) { return c.PaintKey(kEscButton); }},
+      {"send colours", [](LightingController& c) { return c.SendKeyColours(); }},
+      {"slot", [](LightingController& c) { return c.SelectUserSlot(3); }},
+      {"base colour", [](LightingController& c) { return c.SetBaseColour({0, 0, 99}); }},
+      {"reset", [](LightingController& c) { return c.ResetLighting(); }},
+  };
+  for (bool userEffect : {true, false}) {
+    for (const Sequence& sequence : sequences) {
+      SCOPED_TRACE(std::string(sequence.name) + (userEffect ? "" : " without the user effect"));
+      LightingRig rig;
+      if (!userEffect) {
+        // Effects 1..5 only: no effect 20 in the device information's list.
+        std::vector<std::uint8_t> list(32, 0);
+        for (std::uint8_t e = 1; e <= 5; ++e) list[e - 1u] = e;
+        rig.keyboard.SetArea(KeyboardArea::kDeviceInfo, 12, list);
+        ASSERT_EQ(rig.controller->LoadLighting(), 1);
+      } else {
+        PrepareUserEffect(rig, {1, 2, 3});
+      }
+      ASSERT_EQ(rig.controller->KeyboardOffersUserEffect(), userEffect);
+      rig.keyboard.ClearExchanges();
+      // Without the user effect a key click has nothing to paint.
+      const bool nothingToDo = !userEffect && std::string(sequence.name) == "paint";
+      EXPECT_EQ(sequence.run(*rig.controller), nothingToDo ? 0 : 1);
+      int depth = 0;
+      for (const std::string& line : rig.Traffic()) {
+        if (line == "01") ++depth;
+        if (line == "02") {
+          --depth;
+          EXPECT_GE(depth, 0) << "an end without its begin";
+        }
+      }
+      EXPECT_EQ(depth, 0) << "brackets left open";
+    }
   }
 }
 
@@ -164,6 +235,7 @@ TEST(LightingLoad, ReadShowsTheStoredValuesAndTheSwitchDecidesTheVisiblePanel) {
 TEST(LightingSwitch, RefusedProfileSwitchLeavesTheSwitchOffAndTheFileAlone) {
   LightingRig rig;
   ASSERT_EQ(rig.controller->ReadLightingArea(), 1);
+  rig.active = 2;  // the keyboard moved on; the window still shows profile 0
   rig.switchAllowed = false;
   EXPECT_EQ(rig.controller->ToggleLightingSwitch(), 0);
   EXPECT_FALSE(rig.controller->State().lightingSwitch);
@@ -176,6 +248,67 @@ TEST(LightingSwitch, RefusedProfileSwitchLeavesTheSwitchOffAndTheFileAlone) {
   EXPECT_EQ(rig.redraws, 1);
   EXPECT_EQ(rig.view.visibility, PanelVisibility{});
   EXPECT_EQ(ReadProfileString(rig.files.SettingsFilePath(), "KEYCOLOR", "DengCheck", "", 8), "0");
+  EXPECT_EQ(rig.switches, 2);
+}
+
+// The window already shows the keyboard's profile: turning the switch on
+// selects nothing (no question about unapplied edits, no reload); with the
+// keyboard's profile unknown the switch stays off and says why.
+TEST(LightingSwitch, OnForTheShownProfileSwitchesNothingAndAnUnknownProfileIsTold) {
+  LightingRig rig(1);
+  ASSERT_EQ(rig.controller->ReadLightingArea(), 1);
+  rig.switchAllowed = false;  // would refuse if it were asked
+  ASSERT_EQ(rig.controller->ToggleLightingSwitch(), 1);
+  EXPECT_TRUE(rig.controller->State().lightingSwitch);
+  EXPECT_EQ(rig.switches, 0);
+  EXPECT_TRUE(rig.view.visibility.effectList);
+  ASSERT_EQ(rig.controller->ToggleLightingSwitch(), 1);  // off
+
+  rig.active = -1;
+  rig.keyboard.ClearExchanges();
+  EXPECT_EQ(rig.controller->ToggleLightingSwitch(), 0);
+  EXPECT_FALSE(rig.controller->State().lightingSwitch);
+  EXPECT_EQ(rig.switches, 0);
+  EXPECT_EQ(rig.prompter.Keys(), std::vector<std::string>{"LIGHT_SWITCH_NO_PROFILE"});
+  EXPECT_EQ(rig.view.visibility, PanelVisibility{});
+  EXPECT_TRUE(rig.Traffic().empty());
+}
+
+// Each key button whose click would do nothing says why: G1..G5 and Fn with
+// the switch off, every key but G6..G9 while another effect than the user
+// effect is on, and the keys without a light while the user colours show.
+TEST(LightingSwitch, KeyNotesFollowTheSwitchAndTheEffect) {
+  constexpr int kG1 = 1000;
+  constexpr int kG6 = 1140;
+  LightingRig rig;
+  ASSERT_EQ(rig.controller->LoadLighting(), 1);
+  rig.controller->RefreshLightingPanel();
+  EXPECT_EQ(rig.view.notes.size(), 6u);
+  EXPECT_EQ(rig.view.notes.at(kG1), KeyNote::kColourOnly);
+  EXPECT_EQ(rig.view.notes.at(kFnButtonId), KeyNote::kColourOnly);
+  EXPECT_FALSE(rig.view.notes.contains(kEscButton));
+
+  ASSERT_EQ(rig.controller->ToggleLightingSwitch(), 1);
+  ASSERT_EQ(rig.controller->SelectEffect(rig.controller->State().effects.PositionOf(1)), 1);
+  EXPECT_EQ(rig.view.notes.at(kEscButton), KeyNote::kUserEffectOnly);
+  EXPECT_EQ(rig.view.notes.at(kG1), KeyNote::kUserEffectOnly);
+  EXPECT_FALSE(rig.view.notes.contains(kG6));
+
+  ASSERT_EQ(rig.controller->SelectEffect(rig.controller->State().effects.PositionOf(kUserEffect)), 1);
+  EXPECT_EQ(rig.view.notes.at(kF5Button), KeyNote::kNoLight);
+  EXPECT_FALSE(rig.view.notes.contains(kEscButton));
+  EXPECT_FALSE(rig.view.notes.contains(kG1));
+  EXPECT_FALSE(rig.view.notes.contains(kG6));
+  // Exactly the keys a click cannot paint are noted.
+  for (const auto& [id, note] : rig.view.notes) {
+    rig.keyboard.ClearExchanges();
+    EXPECT_EQ(rig.controller->PaintKey(id), 0) << id;
+  }
+  EXPECT_EQ(rig.controller->PaintKey(kEscButton), 1);
+
+  ASSERT_EQ(rig.controller->ToggleLightingSwitch(), 1);  // off again
+  EXPECT_EQ(rig.view.notes.at(kG1), KeyNote::kColourOnly);
+  EXPECT_FALSE(rig.view.notes.contains(kF5Button));
 }
 
 TEST(LightingEdits, DefaultResetWritesThe35ByteRecordAtTheProfilesOffsetOnly) {
@@ -204,15 +337,6 @@ TEST(LightingEdits, DefaultResetWritesThe35ByteRecordAtTheProfilesOffsetOnly) {
   // The panel shows what the keyboard now holds.
   EXPECT_EQ(rig.controller->State().brightness, 5);
   EXPECT_EQ(rig.view.sliders[LightingSlider::kSpeed], 1);
-}
-
-// With effect 20 selected and the tool on the paint colour.
-void PrepareUserEffect(LightingRig& rig, SlotColour paint) {
-  ASSERT_EQ(rig.controller->LoadLighting(), 1);
-  ASSERT_EQ(rig.controller->SelectEffect(rig.controller->State().effects.PositionOf(kUserEffect)), 1);
-  ASSERT_TRUE(rig.controller->SetTool(0));
-  rig.controller->SetPaintColour(paint);
-  rig.keyboard.ClearExchanges();
 }
 
 TEST(KeyColours, PaintingEscInProfile2SendsThreeBytesAt0x400AndStoresTheEntry) {
@@ -439,6 +563,32 @@ TEST(KeyColoursConcurrent, EveryPaintedKeyKeepsItsEntryInTheSlotFile) {
   for (std::size_t i = 0; i < indexes.size(); ++i) {
     EXPECT_EQ(entries[i], (KeyColourEntry{{7, 8, 9}, false})) << "colour index " << indexes[i];
   }
+}
+
+// G1 painted in one run of the program is sent with its colour when the
+// program starts again and the keyboard connects (the keyboard keeps no
+// colours of its own; the slot file is the only record).
+TEST(KeyColours, AGButtonPaintedBeforeARestartIsSentWithItsColourAtConnection) {
+  constexpr int kG1 = 1000;
+  constexpr std::size_t kG1Byte = 3 * 39;
+  LightingRig rig;
+  PrepareUserEffect(rig, {11, 22, 33});
+  ASSERT_EQ(rig.controller->PaintKey(kG1), 1);
+
+  // The program ends; a new one starts on the same files, and the keyboard
+  // has lost the colours it was sent.
+  const std::vector<std::uint8_t> blank(kKeyColourAreaSize, 0);
+  ASSERT_TRUE(rig.keyboard.SetArea(KeyboardArea::kKeyColours, 0, blank));
+  testing::RecordingLightingView view;
+  LightingHost host;
+  host.currentProfile = [] { return 0; };
+  host.activeProfile = [] { return 0; };
+  LightingController restarted(rig.link, view, rig.prompter, host, rig.files);
+  ASSERT_EQ(restarted.OnConnected(), 1);
+  const auto sent = rig.keyboard.Area(KeyboardArea::kKeyColours);
+  EXPECT_EQ(std::vector<std::uint8_t>(sent.begin() + kG1Byte, sent.begin() + kG1Byte + 3),
+            (std::vector<std::uint8_t>{11, 22, 33}));
+  EXPECT_EQ(ColourAt(restarted.Colours(), 0, 39), (SlotColour{11, 22, 33}));
 }
 
 }  // namespace

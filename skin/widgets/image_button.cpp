@@ -87,6 +87,50 @@ void ImageButton::ClearFrame() {
   update();
 }
 
+void ImageButton::SetFrameStyle(FrameStyle style) {
+  frame_style_ = style;
+  update();
+}
+
+void ImageButton::SetDimmed(bool dimmed) {
+  if (dimmed_ == dimmed) return;
+  dimmed_ = dimmed;
+  update();
+}
+
+void ImageButton::SetNote(const QString& note) { note_ = note; }
+
+QString ImageButton::ShownTooltip() const {
+  if (note_.isEmpty()) return toolTip();
+  if (toolTip().isEmpty()) return note_;
+  return toolTip() + '\n' + note_;
+}
+
+void ImageButton::PaintColouredKey(QPainter& painter, ButtonState state) {
+  const QColor colour = *frame_;
+  const QPixmap& image = images_.For(state);
+  if (!image.isNull()) {
+    const qreal ratio = image.devicePixelRatio();
+    const QRectF source((origin_.x() - 1) * ratio, (origin_.y() - 1) * ratio, width() * ratio, height() * ratio);
+    painter.drawPixmap(QRectF(rect()), image, source);
+  }
+  // The key cap takes the colour, with enough of the legend left to read.
+  QColor tint = colour;
+  tint.setAlpha(170);
+  painter.fillRect(rect(), tint);
+  const int w = kColouredKeyFrameWidth;
+  painter.fillRect(QRect(0, 0, width(), w), colour);
+  painter.fillRect(QRect(0, height() - w, width(), w), colour);
+  painter.fillRect(QRect(0, w, w, height() - 2 * w), colour);
+  painter.fillRect(QRect(width() - w, w, w, height() - 2 * w), colour);
+  // A line of the opposite lightness inside the frame: black, navy or dark
+  // red keys still stand out from the dark key caps around them.
+  const QColor contrast = colour.lightnessF() < 0.5 ? QColor(255, 255, 255, 200) : QColor(0, 0, 0, 200);
+  painter.setPen(QPen(contrast, 1));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(QRect(w, w, width() - 2 * w - 1, height() - 2 * w - 1));
+}
+
 void ImageButton::SetDrawCallback(DrawCallback callback) {
   draw_callback_ = std::move(callback);
   update();
@@ -105,7 +149,9 @@ void ImageButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const ButtonState state = CurrentState();
   bool normalShown = false;
-  if (frame_) {
+  if (frame_ && frame_style_ == FrameStyle::kColouredKey) {
+    PaintColouredKey(painter, state);
+  } else if (frame_) {
     // Only the frame: the key under it (the window's background) stays
     // visible, framed in the colour it is painted with.
     const int w = kFrameWidth;
@@ -152,13 +198,18 @@ void ImageButton::paintEvent(QPaintEvent*) {
     }
   }
 
+  if (dimmed_) {
+    painter.fillRect(rect(), QColor(0, 0, 0, 150));
+    painter.fillRect(rect(), QBrush(QColor(150, 150, 150, 120), Qt::BDiagPattern));
+  }
+
   if (draw_callback_) draw_callback_(*this, painter, normalShown);
 }
 
 void ImageButton::enterEvent(QEnterEvent* event) {
   hovered_ = true;
   update();
-  if (!toolTip().isEmpty()) tooltip_timer_.start();
+  if (!ShownTooltip().isEmpty()) tooltip_timer_.start();
   QAbstractButton::enterEvent(event);
 }
 
@@ -191,8 +242,8 @@ bool ImageButton::event(QEvent* event) {
 }
 
 void ImageButton::ShowTooltipNow() {
-  if (!hovered_ || toolTip().isEmpty()) return;
-  QToolTip::showText(QCursor::pos(), toolTip(), this, rect());
+  if (!hovered_ || ShownTooltip().isEmpty()) return;
+  QToolTip::showText(QCursor::pos(), ShownTooltip(), this, rect());
 }
 
 void ImageButton::NameForScreenReaders(const QString& name) {

@@ -8,9 +8,13 @@
 // state is chosen in this order, first match wins: disabled, pressed,
 // hovered, checked, normal.
 //
-// Text is drawn only when a font is set. In frame mode the button shows a
-// 2-pixel rectangle in the frame colour instead of its image: the key colour
-// frames of per-key painting. A double click counts as a second click. The
+// Text is drawn only when a font is set. In frame mode the button shows the
+// key colour of per-key painting: by default a 2-pixel rectangle in the frame
+// colour instead of its image; with FrameStyle::kColouredKey the key itself is
+// tinted in the colour under a thicker frame with a contrasting inner line, so
+// a dark colour stays visible on a dark skin. A dimmed button is drawn
+// darkened and hatched (a key that takes no colour). A note is a second
+// tooltip line the window adds to what the tooltip says. A double click counts as a second click. The
 // tooltip shows 300 ms after the pointer arrives.
 //
 // Signals: clicked() (QAbstractButton's) comes from the user only;
@@ -55,6 +59,12 @@ struct ButtonFont {
 
 inline constexpr int kTooltipDelayMs = 300;
 inline constexpr int kFrameWidth = 2;
+inline constexpr int kColouredKeyFrameWidth = 3;
+
+enum class FrameStyle {
+  kThinFrame,    // the frame only, over the window's background
+  kColouredKey,  // the key tinted in the colour, a thick frame and a contrast line
+};
 
 class ImageButton : public QAbstractButton {
   Q_OBJECT
@@ -77,6 +87,17 @@ class ImageButton : public QAbstractButton {
   void ClearFrame();
   bool InFrameMode() const { return frame_.has_value(); }
   QColor FrameColour() const { return frame_.value_or(QColor()); }
+  void SetFrameStyle(FrameStyle style);
+  FrameStyle CurrentFrameStyle() const { return frame_style_; }
+
+  // Dimmed: darkened and hatched over whatever the button shows.
+  void SetDimmed(bool dimmed);
+  bool Dimmed() const { return dimmed_; }
+  // A line added below the tooltip; empty for none.
+  void SetNote(const QString& note);
+  QString Note() const { return note_; }
+  // What the tooltip shows: the tooltip and the note, one per line.
+  QString ShownTooltip() const;
 
   // Called after every drawing with the button and whether the normal image
   // was shown.
@@ -106,6 +127,7 @@ class ImageButton : public QAbstractButton {
 
  private:
   void ShowTooltipNow();
+  void PaintColouredKey(QPainter& painter, ButtonState state);
   void NameForScreenReaders(const QString& name);
 
   StateImages images_;
@@ -115,6 +137,9 @@ class ImageButton : public QAbstractButton {
   QMargins text_margins_;
   Qt::Alignment text_alignment_ = Qt::AlignCenter;
   std::optional<QColor> frame_;
+  FrameStyle frame_style_ = FrameStyle::kThinFrame;
+  bool dimmed_ = false;
+  QString note_;
   DrawCallback draw_callback_;
   bool hovered_ = false;
   QTimer tooltip_timer_;

@@ -13,10 +13,12 @@
 #include "controls/bitmap_slider.h"
 #include "controls/colour_button.h"
 #include "controls/edit_combo.h"
+#include "controls/skin_label.h"
 #include "controls/skin_picture.h"
 #include "gui/support/panel_rig.h"
 #include "model/lighting_panel.h"
 #include "skin/ini_file.h"
+#include "skin/language.h"
 
 namespace zarvel {
 namespace {
@@ -89,8 +91,9 @@ TEST(LightingPanelControls, EveryControlSendsExactlyTheControllersWrites) {
     };
   };
   const std::vector<ControlCase> cases = {
+      // On the profile the window already shows, the switch sends nothing.
       {"lighting switch", 0, [](PanelRig& r) { Click(r.Find("CONTROL_DengStaPic")); },
-       [](LightingController& l) { l.ToggleLightingSwitch(); }},
+       [](LightingController& l) { l.ToggleLightingSwitch(); }, false},
       {"effect list", 1, [](PanelRig& r) { ChooseEntry(r.Find<QComboBox>("CONTROL_XGcombox"), PositionOf(r.Lighting(), 5)); },
        [](LightingController& l) { l.SelectEffect(PositionOf(l, 5)); }},
       {"brightness", 1, slider("CONTROL_LightSlider"),
@@ -166,8 +169,30 @@ constexpr ShownControl kEffectControls[] = {
     {"CONTROL_USERysButton", &EffectControls::userGroup}, {"CONTROL_USERjsButton", &EffectControls::userGroup},
     {"CONTROL_USERgjStaPic1", &EffectControls::userGroup}, {"CONTROL_USERgjStaPic2", &EffectControls::userGroup},
 };
-constexpr const char* kAlwaysShown[] = {"CONTROL_XGcombox", "FUNC_REPORT1", "FUNC_REPORT4", "CONTROL_UsbStatic",
-                                        "COLOR_R", "COLOR_B", "CONTROL_RGBStatic"};
+constexpr const char* kAlwaysShown[] = {"CONTROL_XGcombox", "FUNC_REPORT1", "FUNC_REPORT4", "CONTROL_UsbStatic"};
+// The colour number fields change nothing whatever is typed: never shown.
+constexpr const char* kNeverShown[] = {"COLOR_R", "COLOR_G", "COLOR_B", "CONTROL_RGBStatic"};
+// The panel's controls that act (the ones EveryControlSendsExactlyTheControllersWrites
+// clicks); every other visible panel widget is a label.
+constexpr const char* kActingControls[] = {
+    "CONTROL_DengStaPic", "CONTROL_XGcombox", "CONTROL_LightSlider", "CONTROL_SpeedSlider", "CONTROL_BLFXLStaPic",
+    "CONTROL_BLFXRStaPic", "CONTROL_HXysButton", "CONTROL_FYYSButton", "CONTROL_HXsjsStaPic", "CONTROL_FYSJSStaPic",
+    "CONTROL_HONGPIC", "CONTROL_HUANGPIC", "CONTROL_LVPIC", "CONTROL_LANPIC", "FUNC_REPORT1", "FUNC_REPORT2",
+    "FUNC_REPORT3", "FUNC_REPORT4", "CONTROL_umCombo", "CONTROL_USERysButton", "CONTROL_USERjsButton",
+    "CONTROL_USERgjStaPic1", "CONTROL_USERgjStaPic2"};
+
+// Every visible widget of the panel that takes input is one whose click
+// reaches the keyboard's record or the view.
+void ExpectOnlyActingControlsShown(PanelRig& rig) {
+  for (QWidget* widget : rig.window->findChildren<QWidget*>()) {
+    const std::string name = widget->objectName().toStdString();
+    if (!widget->isVisible() || widget->parentWidget() != rig.window.get()) continue;
+    if (!(name.rfind("CONTROL_", 0) == 0 || name.rfind("FUNC_", 0) == 0 || name.rfind("COLOR_", 0) == 0)) continue;
+    if (qobject_cast<SkinLabel*>(widget) != nullptr) continue;
+    EXPECT_NE(std::find(std::begin(kActingControls), std::end(kActingControls), name), std::end(kActingControls))
+        << name << " is shown but acts on nothing";
+  }
+}
 
 TEST(LightingPanelVisibility, EveryEffectShowsExactlyItsControls) {
   PanelRig rig;
@@ -185,13 +210,17 @@ TEST(LightingPanelVisibility, EveryEffectShowsExactlyItsControls) {
       EXPECT_EQ(rig.Find(control.name)->isVisible(), shown.*control.flag) << control.name;
     }
     for (const char* name : kAlwaysShown) EXPECT_TRUE(rig.Find(name)->isVisible()) << name;
+    for (const char* name : kNeverShown) EXPECT_FALSE(rig.Find(name)->isVisible()) << name;
     EXPECT_FALSE(rig.Find("LIGHT_READ_ERROR")->isVisible());
+    ExpectOnlyActingControlsShown(rig);
   }
   // Switched off, nothing of the panel but the switch shows.
   Click(rig.Find("CONTROL_DengStaPic"));
   for (const ShownControl& control : kEffectControls) EXPECT_FALSE(rig.Find(control.name)->isVisible()) << control.name;
   for (const char* name : kAlwaysShown) EXPECT_FALSE(rig.Find(name)->isVisible()) << name;
+  for (const char* name : kNeverShown) EXPECT_FALSE(rig.Find(name)->isVisible()) << name;
   EXPECT_TRUE(rig.Find("CONTROL_DengStaPic")->isVisible());
+  ExpectOnlyActingControlsShown(rig);
 }
 
 TEST(LightingPanelPainting, PaintingEscFramesItAndSendsThreeBytes) {
@@ -302,19 +331,25 @@ TEST(LightingPanelRefresh, ARefreshSendsNothingAndRenamesNoSlot) {
   EXPECT_EQ(withPanel, withoutPanel);
 }
 
-TEST(LightingPanelFields, ColourFieldsTakeDigitsOnlyAndStopAt255) {
+// The buttons whose click does nothing in the current state say why in
+// their tooltip: G1..G5 and Fn while the switch is off, and every key while
+// another effect than the user effect is on.
+TEST(LightingPanelNotes, ButtonsThatCannotActSayWhyInTheirTooltip) {
+  constexpr int kG1 = 1000;
   PanelRig rig;
   ASSERT_TRUE(rig.Connect());
+  ImageButton* g1 = rig.keys->KeyButton(kG1);
+  ImageButton* esc = rig.keys->KeyButton(kEscButton);
+  EXPECT_EQ(g1->Note().toStdString(), LookupText("LIGHT_KEY_COLOUR_ONLY"));
+  EXPECT_TRUE(g1->ShownTooltip().endsWith(g1->Note()));
+  EXPECT_TRUE(esc->Note().isEmpty());
+
   Prepare(rig.Lighting(), 1);
-  auto* red = rig.Find<QLineEdit>("COLOR_R");
-  ASSERT_NE(red, nullptr);
-  rig.keyboard.ClearExchanges();
-  red->setFocus();
-  QTest::keyClicks(red, "3a0");
-  EXPECT_EQ(red->text(), "30");
-  QTest::keyClicks(red, "0");
-  EXPECT_EQ(red->text(), "255");
-  EXPECT_TRUE(rig.keyboard.Exchanges().empty());
+  EXPECT_EQ(esc->Note().toStdString(), LookupText("LIGHT_KEY_USER_EFFECT_ONLY"));
+  Prepare(rig.Lighting(), 20);
+  EXPECT_TRUE(esc->Note().isEmpty());
+  EXPECT_TRUE(g1->Note().isEmpty());
+  EXPECT_FALSE(esc->Dimmed());
 }
 
 // After a failed re-read the panel offers nothing and shows why.

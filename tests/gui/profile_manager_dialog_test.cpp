@@ -6,20 +6,30 @@
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QTest>
+#include <chrono>
 #include <deque>
+#include <fstream>
 
+#include "app/about_dialog.h"
 #include "app/profile_file_dialogs.h"
+#include "app/progress_animation.h"
 #include "app/profile_manager_dialog.h"
 #include "core/profile_manager.h"
+#include "skin/language.h"
+#include "skin/program_paths.h"
 #include "skin/widgets/image_button.h"
 #include "skin/widgets/skin_image_cache.h"
 #include "support/core_rig.h"
+#include "support/main_window_rig.h"
 
 namespace zarvel {
 namespace {
 
 using testing::CoreRig;
 using testing::KeyTo;
+using testing::MainWindowRig;
+
+constexpr int kProfilesButton = 1005;  // the main window's profiles button
 
 // File dialogs answered from a script; every question is recorded.
 class ScriptedDialogs final : public ProfileFileDialogs {
@@ -85,12 +95,13 @@ struct DialogRig {
 TEST(ProfileManagerWindow, OpensWithTheStoreFileFourTimesAndItsFixedTexts) {
   DialogRig d;
   ASSERT_NE(d.list, nullptr);
-  const std::pair<const char*, const char*> captions[] = {{"FUNC_LOAD", "载入"},      {"FUNC_ADD", "添加"},
-                                                          {"FUNC_DELETE", "删除"},    {"CONTROL_OK", "确定"},
-                                                          {"CONTROL_CANCEL", "取消"}, {"CONTROL2_APPLY", "应用"}};
+  const std::pair<const char*, const char*> captions[] = {{"FUNC_LOAD", "Load"},     {"FUNC_ADD", "Add"},
+                                                          {"FUNC_DELETE", "Delete"}, {"CONTROL_OK", "OK"},
+                                                          {"CONTROL_CANCEL", "Cancel"}, {"CONTROL2_APPLY", "Apply"}};
   for (const auto& [key, caption] : captions) EXPECT_EQ(d.Button(key)->text(), QString::fromUtf8(caption)) << key;
-  const char* columns[] = {"激活", "名称", "路径"};
+  const char* columns[] = {"Active", "Name", "Folder"};
   for (int c = 0; c < 3; ++c) EXPECT_EQ(d.list->horizontalHeaderItem(c)->text(), QString::fromUtf8(columns[c]));
+  EXPECT_EQ(d.dialog->windowTitle(), "Profile files");
   ASSERT_EQ(d.list->rowCount(), 4);
   for (int row = 0; row < 4; ++row) {
     EXPECT_EQ(d.list->item(row, 1)->text(), "$Profile0");
@@ -105,6 +116,91 @@ TEST(ProfileManagerWindow, OpensWithTheStoreFileFourTimesAndItsFixedTexts) {
 
   QTest::keyClick(d.dialog.get(), Qt::Key_F1);
   EXPECT_EQ(d.helps, 1);
+}
+
+// A language file from before the manager's keys existed: the captions fall
+// back to their fixed texts rather than "#Error".
+TEST(ProfileManagerWindow, ALanguageFileWithoutTheManagersKeysShowsTheFixedTexts) {
+  DialogRig d;
+  const std::filesystem::path shipped = LanguageFilePath(GetLanguageIndex());
+  const std::filesystem::path folder = d.rig.folders.root / "old-program";
+  std::filesystem::create_directories(folder);
+  {
+    std::ifstream in(shipped);
+    std::ofstream out(folder / shipped.filename());
+    for (std::string line; std::getline(in, line);) {
+      if (line.rfind("PROFILE_MANAGER_", 0) != 0) out << line << '\n';
+    }
+  }
+  SetProgramFolder(folder.string() + "/");
+  d.dialog->ApplyLanguage();
+  SetProgramFolder(ZARVEL_PROGRAM_DIR);
+  EXPECT_EQ(d.Button("FUNC_LOAD")->text(), QString::fromUtf8("载入"));
+  EXPECT_EQ(d.Button("CONTROL2_APPLY")->text(), QString::fromUtf8("应用"));
+  EXPECT_EQ(d.list->horizontalHeaderItem(2)->text(), QString::fromUtf8("路径"));
+  EXPECT_EQ(d.dialog->windowTitle(), "Profile files");
+  d.dialog->ApplyLanguage();
+  EXPECT_EQ(d.Button("FUNC_LOAD")->text(), "Load");
+}
+
+// Help with no browser to show it says where the help file is.
+TEST(ProfileManagerWindow, HelpWithoutABrowserSaysWhereTheHelpFileIs) {
+  DialogRig d;
+  QUrl asked;
+  OpenHelpOrSayWhere(d.rig.prompter, [&](const QUrl& url) {
+    asked = url;
+    return false;
+  });
+  EXPECT_TRUE(asked.toLocalFile().endsWith("Help/index.html"));
+  ASSERT_EQ(d.rig.prompter.Keys(), std::vector<std::string>{"HELP_NOT_OPENED"});
+  EXPECT_NE(d.rig.prompter.Prompts()[0].text.find(asked.toLocalFile().toStdString()), std::string::npos);
+  d.rig.prompter.Clear();
+  OpenHelpOrSayWhere(d.rig.prompter, [](const QUrl&) { return true; });
+  EXPECT_TRUE(d.rig.prompter.Keys().empty());
+}
+
+// From the main window, the manager's Apply re-reads the keyboard beside the
+// window: the progress picture turns while it runs, and the window's input
+// is held back until it ends.
+TEST(ProfileManagerWindow, ApplyFromTheMainWindowRunsWhileTheWindowPaints) {
+  MainWindowRig rig;
+  ASSERT_TRUE(rig.Connect());
+  rig.window->ShowRequest();
+  ASSERT_TRUE(rig.WaitFor([&] { return rig.window->isVisible(); }));
+  rig.Click(kProfilesButton);
+  auto* dialog = rig.window->findChild<ProfileManagerDialog*>();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(rig.WaitFor([&] { return dialog->isVisible(); }));
+  auto* list = dialog->findChild<QTableWidget*>("PROGRAM_LIST");
+  list->item(2, 0)->setCheckState(Qt::Checked);
+  rig.keyboard.SetTransferLatency(std::chrono::microseconds(1000));
+
+  using Clock = std::chrono::steady_clock;
+  std::vector<Clock::time_point> frames;
+  QObject::connect(&rig.window->Progress(), &ProgressAnimation::frameShown, [&] { frames.push_back(Clock::now()); });
+  auto* apply = dialog->findChild<ImageButton*>("CONTROL2_APPLY");
+  ASSERT_TRUE(apply->isEnabled());
+  apply->click();
+  EXPECT_TRUE(rig.window->Writes().Running());
+  EXPECT_TRUE(dialog->Applying());
+  // A click on Cancel now is swallowed: the dialog stays while its Apply runs.
+  QTest::mouseClick(dialog->findChild<ImageButton*>("CONTROL_CANCEL"), Qt::LeftButton);
+  ASSERT_TRUE(rig.WaitIdle());
+  const Clock::time_point end = Clock::now();
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_FALSE(dialog->Applying());
+  EXPECT_EQ(rig.keyboard.Area(KeyboardArea::kDeviceInfo).at(device_info_offset::kActiveProfile), 2);
+  EXPECT_FALSE(apply->isEnabled());
+
+  ASSERT_GE(frames.size(), 3u) << "the progress picture did not turn";
+  frames.push_back(end);
+  double maxGapMs = 0;
+  for (std::size_t i = 1; i < frames.size(); ++i)
+    maxGapMs = std::max(maxGapMs, std::chrono::duration<double, std::milli>(frames[i] - frames[i - 1]).count());
+  // Frames change every 50 ms; a loaded machine may stretch that, a frozen
+  // window would show none at all.
+  EXPECT_LT(maxGapMs, 1000.0);
+  rig.keyboard.SetTransferLatency(std::chrono::microseconds(0));
 }
 
 TEST(ProfileManagerWindow, ApplyWithUnappliedKeyEditsAsksFirstThenSwitches) {

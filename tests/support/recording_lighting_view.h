@@ -37,6 +37,11 @@ class RecordingLightingView : public LightingView {
     ++framesCleared;
   }
 
+  void ShowKeyNotes(const std::vector<ButtonNote>& shown) override {
+    notes.clear();
+    for (const ButtonNote& note : shown) notes[note.buttonId] = note.note;
+  }
+
   std::string Picture(LightingPicture picture) const {
     auto found = pictures.find(picture);
     return found == pictures.end() ? std::string() : found->second;
@@ -54,6 +59,7 @@ class RecordingLightingView : public LightingView {
   int selectedSlot = -1;
   std::map<int, SlotColour> frames;
   int framesCleared = 0;
+  std::map<int, KeyNote> notes;
 };
 
 }  // namespace zarvel::testing

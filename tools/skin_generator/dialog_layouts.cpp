@@ -152,15 +152,15 @@ WindowLayout ProfileManagerLayout() {
   layout.mask = "profile_mask.png";
   layout.size = QSize(kProfileWidth, kProfileHeight);
   layout.items.push_back(Make("PROGRAM_LIST", QRect(20, 62, kProfileWidth - 40, 256), Kind::kArea));
-  // These buttons carry their captions in the pictures: the manager's own
-  // fixed texts, which no language file changes.
+  // Blank button faces: the manager draws its captions in the user's
+  // language over them.
   const int top = 338;
-  layout.items.push_back(Make("FUNC_LOAD", QRect(20, top, 88, 34), Kind::kButton, QStringLiteral("载入"), Glyph::kFolder));
-  layout.items.push_back(Make("FUNC_ADD", QRect(116, top, 88, 34), Kind::kButton, QStringLiteral("添加"), Glyph::kPlus));
-  layout.items.push_back(Make("FUNC_DELETE", QRect(212, top, 88, 34), Kind::kButton, QStringLiteral("删除"), Glyph::kMinus));
-  layout.items.push_back(Make("CONTROL2_APPLY", QRect(320, top, 88, 34), Kind::kButton, QStringLiteral("应用")));
-  layout.items.push_back(Make("CONTROL_OK", QRect(416, top, 88, 34), Kind::kButton, QStringLiteral("确定")));
-  layout.items.push_back(Make("CONTROL_CANCEL", QRect(512, top, 88, 34), Kind::kButton, QStringLiteral("取消")));
+  layout.items.push_back(Make("FUNC_LOAD", QRect(20, top, 88, 34), Kind::kButton));
+  layout.items.push_back(Make("FUNC_ADD", QRect(116, top, 88, 34), Kind::kButton));
+  layout.items.push_back(Make("FUNC_DELETE", QRect(212, top, 88, 34), Kind::kButton));
+  layout.items.push_back(Make("CONTROL2_APPLY", QRect(320, top, 88, 34), Kind::kButton));
+  layout.items.push_back(Make("CONTROL_OK", QRect(416, top, 88, 34), Kind::kButton));
+  layout.items.push_back(Make("CONTROL_CANCEL", QRect(512, top, 88, 34), Kind::kButton));
   layout.backdrop = DrawProfileBackdrop;
   return layout;
 }
