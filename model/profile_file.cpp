@@ -25,7 +25,6 @@ namespace {
 constexpr std::uint16_t kFormatValue = 3;
 constexpr std::uint16_t kVersionValue = 1;
 constexpr std::uint8_t kMaxFlag = 1;
-constexpr std::uint64_t kMaxFileSize = 0xFFFFFFFFull;
 
 // The descriptor words carry no meaning for this program; every writer puts
 // the same constants there: a tag, the size of descriptor and key area (32800),
@@ -40,9 +39,8 @@ std::uint64_t ExpectedSize(std::uint64_t macroCount, std::uint64_t stringAreaSiz
 }  // namespace
 
 bool WriteHeader(std::span<std::uint8_t> file, std::uint16_t macroCount, std::uint32_t stringAreaSize) {
-  if (file.size() < kProfileHeaderSize || macroCount > kMaxMacros) return false;
-  std::uint64_t total = ExpectedSize(macroCount, stringAreaSize);
-  if (total > kMaxFileSize) return false;
+  if (file.size() < kProfileHeaderSize || macroCount > kMaxMacros || stringAreaSize > kMaxStringAreaSize) return false;
+  const std::uint64_t total = ExpectedSize(macroCount, stringAreaSize);
   ByteWriter out(file);
   for (std::size_t i = 0; i < kProfileHeaderSize; ++i) out.U8(i, 0);
   out.U16(hl::kMagic, kProfileMagic);
@@ -80,7 +78,8 @@ bool ProfileHeaderIsValid(std::span<const std::uint8_t> file) {
   return in.U16(hl::kMagic) == kProfileMagic && in.U16(hl::kHeaderSize) == kProfileHeaderSize &&
          in.U16(hl::kFormat) == kFormatValue && in.U16(hl::kVersion) == kVersionValue &&
          header.totalSize >= kProfileImageSize && in.U16(hl::kRecordCount) == kKeyAreaRecords &&
-         header.macroCount <= kMaxMacros && in.U8(hl::kFlag) <= kMaxFlag &&
+         header.macroCount <= kMaxMacros && header.stringAreaSize <= kMaxStringAreaSize &&
+         in.U8(hl::kFlag) <= kMaxFlag &&
          header.totalSize == ExpectedSize(header.macroCount, header.stringAreaSize) &&
          in.U8(hl::kChecksum) == ByteSum(file.first(hl::kChecksum));
 }
@@ -111,7 +110,9 @@ int ReadProfileFileBytes(const std::string& path, std::vector<std::uint8_t>& out
     return -2;
   }
   const auto size = static_cast<std::uint64_t>(info.st_size);
-  if (size > kMaxFileSize) {
+  // Larger than any file the header check can pass: refused unread, so a
+  // huge (or sparse) file costs neither time nor memory.
+  if (size > kLargestProfileFile) {
     ::close(fd);
     return 0;
   }

@@ -28,6 +28,15 @@ inline constexpr std::size_t kKeyAreaOffset = 64;
 inline constexpr std::size_t kProfileImageSize = 32832;  // header, descriptor and key area
 inline constexpr std::size_t kProfileMacrosOffset = kProfileImageSize;
 inline constexpr std::uint16_t kProfileMagic = 0x4446;
+// The texts of launch and text-block keys are short (paths, phrases); 16 KiB
+// for each of the 2048 records is far beyond any real file, and bounds what a
+// reader ever reads: a header promising gigabytes is refused before the rest
+// of the file is touched.
+inline constexpr std::uint32_t kMaxStringAreaSize = 32u * 1024u * 1024u;
+// The largest file that can pass the header check (100 macros and the
+// largest string area).
+inline constexpr std::uint64_t kLargestProfileFile =
+    kProfileImageSize + static_cast<std::uint64_t>(kMaxMacros) * kMacroRecordSize + kMaxStringAreaSize;
 
 namespace profile_header_layout {
 inline constexpr std::size_t kMagic = 0;
@@ -49,8 +58,8 @@ struct ProfileHeader {
 };
 
 // Fills bytes 0..31 of `file` for n macros and a string area of S bytes, the
-// checksum last. False (nothing written) when n is above 100, the total size
-// does not fit 32 bits, or `file` is shorter than a header.
+// checksum last. False (nothing written) when n is above 100, S is above
+// kMaxStringAreaSize, or `file` is shorter than a header.
 bool WriteHeader(std::span<std::uint8_t> file, std::uint16_t macroCount, std::uint32_t stringAreaSize);
 // Fills bytes 32..63 with the layout descriptor constants.
 void WriteDescriptor(std::span<std::uint8_t> file);

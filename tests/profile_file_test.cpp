@@ -121,6 +121,7 @@ TEST_F(ProfileFileTest, BadFieldsWithAFixedChecksumAreRefused) {
       {"version", 6, 2, 2},          {"record count", 12, 2047, 2}, {"flag byte", 30, 2, 1},
       {"101 macros", 14, 101, 2},    // with the total below matching them
       {"wrapped total", 16, 0xFFFFFFFFu - 32512u * 100 + 1, 4},  // 100 macros + S == 0 mod 2^32
+      {"string area past the limit", 16, 32u * 1024u * 1024u + 2, 4},  // total below made to match
   };
   for (const Case& c : cases) {
     std::vector<std::uint8_t> file = File(0, 0);
@@ -129,13 +130,40 @@ TEST_F(ProfileFileTest, BadFieldsWithAFixedChecksumAreRefused) {
     if (c.width == 2) out.U16(c.offset, static_cast<std::uint16_t>(c.value));
     if (c.width == 4) out.U32(c.offset, c.value);
     if (c.offset == 14) out.U32(8, 32832 + 101 * 32512);
-    if (c.offset == 16) out.U16(14, 100);
+    if (c.offset == 16 && c.value > kMaxStringAreaSize && c.value < 0x80000000u) out.U32(8, 32832 + c.value);
+    else if (c.offset == 16) out.U16(14, 100);
     FixChecksum(file);
     EXPECT_EQ(Validate(file), 0) << c.what;
   }
   ASSERT_EQ(prompter_.shown.size(), std::size(cases));
   EXPECT_EQ(prompter_.shown.back().first, "PROFILE_FORMAT_ERROR");
   EXPECT_NE(prompter_.shown.back().second.find(dir_ + "/test.zvl"), std::string::npos);
+}
+
+// A sparse 4 GB file whose header promises exactly its size: refused from its
+// size alone, before a byte past the header is read (it once took seconds and
+// gigabytes of memory), and nothing is written with a string area that large.
+TEST_F(ProfileFileTest, AHugeFileIsRefusedUnread) {
+  const std::string path = dir_ + "/huge.zvl";
+  std::vector<std::uint8_t> file = File(0, 0);
+  const std::uint64_t huge = 0xFFFF0000ull;
+  ByteWriter out(file);
+  out.U32(8, static_cast<std::uint32_t>(huge));
+  out.U32(16, static_cast<std::uint32_t>(huge - 32832));
+  FixChecksum(file);
+  ASSERT_TRUE(WriteFileAtomically(path, file));
+  ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(huge)), 0);
+
+  std::vector<std::uint8_t> bytes;
+  EXPECT_EQ(ReadProfileFileBytes(path, bytes), 0);
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_EQ(bytes.capacity(), 0u);
+  EXPECT_EQ(ValidateProfileFile(path, prompter_), 0);
+
+  std::vector<std::uint8_t> header(kProfileHeaderSize);
+  EXPECT_FALSE(WriteHeader(header, 0, kMaxStringAreaSize + 2));
+  EXPECT_TRUE(WriteHeader(header, 100, kMaxStringAreaSize));
+  EXPECT_EQ(ReadProfileHeader(header).totalSize, kLargestProfileFile);
 }
 
 TEST_F(ProfileFileTest, MissingSmallAndUnreadableFilesShowNothing) {
