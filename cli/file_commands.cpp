@@ -103,7 +103,16 @@ int CheckFile(CommandContext& c, const std::string& path, int& result) {
     c.err << "zarvelctl: cannot open " << path << '\n';
     return kExitUsage;
   }
-  if (result == -3) c.err << "zarvelctl: not enough memory to read " << path << '\n';
+  if (result == -3) {
+    c.err << "zarvelctl: not enough memory to read " << path << '\n';
+  } else if (struct stat info {}; ::stat(path.c_str(), &info) == 0 &&
+             (static_cast<std::uint64_t>(info.st_size) < kProfileImageSize ||
+              static_cast<std::uint64_t>(info.st_size) > kLargestProfileFile)) {
+    // Refused on its size alone, before any header message: say why.
+    c.err << "zarvelctl: " << path << " is not a profile file: " << info.st_size << " bytes is "
+          << (static_cast<std::uint64_t>(info.st_size) < kProfileImageSize ? "smaller" : "larger")
+          << " than any profile file\n";
+  }
   return kExitFailed;
 }
 
@@ -119,7 +128,7 @@ bool ReadableProfileFileOrSay(CommandContext& c, const std::string& path) {
 int RunNewFile(CommandContext& c) {
   const std::string& path = c.options.operands[0];
   if (!NewProfileFile(path)) {
-    c.err << "zarvelctl: cannot write " << path << '\n';
+    c.err << "zarvelctl: cannot write " << path << ": " << std::strerror(errno != 0 ? errno : EIO) << '\n';
     return kExitFailed;
   }
   if (c.options.json) {

@@ -1,7 +1,9 @@
 // Commands that talk to the keyboard: list, info, profile, read, write.
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -127,6 +129,9 @@ int RunInfo(CommandContext& c) {
   std::vector<int> effects;
   for (std::uint8_t e : info.effects)
     if (e != 0) effects.push_back(e);
+  // A byte past the four profiles (0xFF from a keyboard that lost track) is
+  // no profile: shown as unknown, and as null in JSON.
+  const bool profile_known = info.active_profile < kProfileCount;
   auto effect_name = [](int e) {
     const std::string name = LookupEffectName(e);
     return name == kMissingText ? std::string() : name;
@@ -139,8 +144,13 @@ int RunInfo(CommandContext& c) {
         .Member("product_id", Hex4(variant->product_id))
         .Member("firmware", static_cast<int>(info.firmware_version))
         .Member("firmware_update_needed", update)
-        .Member("active_profile", info.active_profile + 1)
-        .Member("macro_capacity", static_cast<std::int64_t>(info.MacroCapacityBytes()))
+        .Key("active_profile");
+    if (profile_known) {
+      json.Number(info.active_profile + 1);
+    } else {
+      json.Null();
+    }
+    json.Member("macro_capacity", static_cast<std::int64_t>(info.MacroCapacityBytes()))
         .Key("effects")
         .BeginArray();
     for (int e : effects) json.BeginObject().Member("number", e).Member("name", effect_name(e)).EndObject();
@@ -152,7 +162,8 @@ int RunInfo(CommandContext& c) {
         << (session.IsSimulated() ? ", simulated" : "") << '\n';
   c.out << "Firmware:        0x" << Hex4(info.firmware_version)
         << (update ? " (too old: please update the keyboard's firmware)" : "") << '\n';
-  c.out << "Active profile:  " << info.active_profile + 1 << '\n';
+  c.out << "Active profile:  " << (profile_known ? std::to_string(info.active_profile + 1) : std::string("unknown"))
+        << '\n';
   c.out << "Macro capacity:  " << info.MacroCapacityBytes() << " bytes\n";
   c.out << "Effects:\n";
   for (int e : effects) {
@@ -207,8 +218,15 @@ int RunRead(CommandContext& c) {
   const std::string& path = c.options.operands[0];
   KeyboardSession session(c);
   if (const int status = OpenKeyboard(c, session); status != kExitOk) return status;
-  if (!session.Sync().ReadKeyboardToFile(path)) {
-    c.err << "zarvelctl: the keyboard's profiles could not be read into " << path << '\n';
+  int save_error = 0;
+  std::vector<std::uint8_t> read;
+  if (!session.Sync().ReadKeyboardToFile(path, &save_error, &read)) {
+    // Read whole but not saved: the file is at fault (a full disk, a folder
+    // that may not be written), not the keyboard.
+    if (!read.empty())
+      c.err << "zarvelctl: cannot write " << path << ": " << std::strerror(save_error != 0 ? save_error : EIO) << '\n';
+    else
+      c.err << "zarvelctl: the keyboard's profiles could not be read into " << path << '\n';
     return kExitFailed;
   }
   std::vector<std::uint8_t> bytes;

@@ -113,7 +113,7 @@ void AppCore::ReadAllFromKeyboard(bool keep_flag) {
   // goes away half way leaves the previous store file whole.
   last_read_ = KeyboardRead{};
   std::vector<std::uint8_t> read;
-  if (active >= 0 && sync_.ReadKeyboardToFile(StoreFile(), &last_read_.error, &read)) {
+  if (active >= 0 && sync_.ReadKeyboardToFile(StoreFile(), &last_read_.error, &read, /*keep_texts=*/true)) {
     last_read_.saved = true;
     ReloadStoreFile();
     ShowNotice({});

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <type_traits>
 #include <vector>
 
@@ -43,7 +44,8 @@ bool ProfileSync::SetActiveProfile(int profile) {
   return written;
 }
 
-bool ProfileSync::ReadKeyboardToFile(const std::string& path, int* save_error, std::vector<std::uint8_t>* read_bytes) {
+bool ProfileSync::ReadKeyboardToFile(const std::string& path, int* save_error, std::vector<std::uint8_t>* read_bytes,
+                                     bool keep_texts) {
   if (GetActiveProfile() < 0) return false;
 
   std::vector<DefaultMatrix> matrices(kProfileCount);
@@ -72,7 +74,28 @@ bool ProfileSync::ReadKeyboardToFile(const std::string& path, int* save_error, s
   MacroSet macros;
   DecodeMacroArea(image, macros);
 
-  const std::vector<std::uint8_t> file = ProfileFileBytes(area, macros, {});
+  // Launch and text-block keys live only in the store: the keyboard holds them
+  // as no function. Such a key of the store file is kept, text and all, while
+  // the keyboard still holds exactly what it was written as; if the keyboard
+  // was given something else meanwhile, the keyboard wins.
+  auto result = std::make_unique<ProfileStore>();
+  result->image = area;
+  result->macros = macros;
+  auto previous = std::make_unique<ProfileStore>();
+  if (keep_texts && LoadStoreFile(*previous, path)) {
+    for (std::size_t p = 0; p < kProfileCount; ++p) {
+      for (std::size_t r = 0; r < kRecordsPerProfile; ++r) {
+        const KeyFunction& kept = previous->image[p][r];
+        if (kept.type != kFunctionLaunch && kept.type != kFunctionText) continue;
+        if (!KeyboardHoldsRecord(matrices[p], defaults, r, kept, macros)) continue;
+        const std::size_t global = p * kRecordsPerProfile + r;
+        result->image[p][r] = kept;
+        result->strings.Set(global, previous->strings.Entry(global).text);
+      }
+    }
+  }
+  const std::vector<std::uint8_t> strings = PackStrings(*result);
+  const std::vector<std::uint8_t> file = ProfileFileBytes(result->image, result->macros, strings);
   if (file.empty()) return false;
   if (read_bytes != nullptr) *read_bytes = file;
   // A reconnection usually finds the keyboard holding what the store file

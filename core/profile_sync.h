@@ -44,8 +44,12 @@ class ProfileSync {
   // leaves an existing file as it was. False on any failure. When every
   // read succeeded, `read_bytes` (when given) receives the file's bytes even
   // if the file could not be written, so the caller can still show them.
+  // With `keep_texts` (the store file), launch and text-block keys of the
+  // file at `path` are kept, text and all, where the keyboard still holds
+  // exactly what they were written as; otherwise the keyboard's entry wins.
   bool ReadKeyboardToFile(const std::string& path, int* save_error = nullptr,
-                          std::vector<std::uint8_t>* read_bytes = nullptr);
+                          std::vector<std::uint8_t>* read_bytes = nullptr,
+                          bool keep_texts = false);
 
  private:
   DeviceLink& link_;

@@ -195,6 +195,18 @@ std::vector<std::uint8_t> EncodeKeyMatrix(const ProfileBlock& block, const Defau
   return matrix;
 }
 
+bool KeyboardHoldsRecord(std::span<const std::uint8_t> matrix, const DefaultMatrix& defaults,
+                         std::size_t recordIndex, const KeyFunction& record, const MacroSet& macros) {
+  for (std::size_t p = 0; p < kMatrixPositions; ++p) {
+    if ((p + 1) * kMatrixEntrySize > matrix.size()) break;  // not read: says nothing
+    const MatrixEntry f = MatrixEntryAt(defaults, p);
+    const KeyCode k = EntryToKeyCode(f);
+    if (k == kNoKey || KeyCodeToRecordIndex(k) != recordIndex) continue;
+    if (!SameEntry(MatrixEntryAt(matrix, p), EncodeKeyFunction(record, f, macros))) return false;
+  }
+  return true;
+}
+
 bool MatrixHasPlaceFor(const DefaultMatrix& defaults, std::size_t recordIndex) {
   for (std::size_t p = 0; p < kMatrixPositions; ++p) {
     const KeyCode k = EntryToKeyCode(MatrixEntryAt(defaults, p));

@@ -65,6 +65,16 @@ std::vector<std::uint8_t> EncodeKeyMatrix(const ProfileBlock& block, const Defau
 // at all. Special keys G1..G9 have no place in the usual factory matrix.
 bool MatrixHasPlaceFor(const DefaultMatrix& defaults, std::size_t recordIndex);
 
+// Whether the keyboard, holding `matrix`, does exactly what `record` would be
+// written as for the key of `recordIndex`: every position (that the read
+// reached) whose factory entry names that key holds the record's entry. True
+// for a key with no place in the matrix. Lets a record the keyboard cannot
+// carry itself (a launch or text-block key, written as no function) survive a
+// read of the keyboard as long as the keyboard still holds what it was
+// written as.
+bool KeyboardHoldsRecord(std::span<const std::uint8_t> matrix, const DefaultMatrix& defaults,
+                         std::size_t recordIndex, const KeyFunction& record, const MacroSet& macros);
+
 // The entry one record writes at a position whose default entry is `defaultEntry`.
 MatrixEntry EncodeKeyFunction(const KeyFunction& record, const MatrixEntry& defaultEntry, const MacroSet& macros);
 

@@ -245,6 +245,60 @@ TEST(ReadKeyboardToFileTest, WriteThenReadBackGivesTheSameRecordsAndMacros) {
   }
 }
 
+// Launch and text-block keys exist only in the store: the keyboard is told
+// "no function" for them. Reading the keyboard back into the store keeps such
+// a key, text and all, while the keyboard still holds exactly that; once the
+// keyboard was given something else for the key, the keyboard wins.
+TEST(ReadKeyboardToFileTest, TextKeysSurviveAReadOnlyWhileTheKeyboardStillHoldsThem) {
+  constexpr KeyCode kKeyF2 = 0x3C;
+  const std::size_t f2 = KeyCodeToRecordIndex(kKeyF2);
+  const std::size_t a = KeyCodeToRecordIndex(kKeyA);
+  for (const bool keyboard_changed : {false, true}) {
+    SyncRig rig;
+    rig.context.SetActiveProfileCache(0);
+    FillStore(*rig.store);
+    rig.store->Record(0, f2) = KeyFunction{kFunctionText, 0, 0, 0, 0};
+    rig.store->strings.Set(f2, u"hello");
+    rig.store->Record(2, a) = KeyFunction{kFunctionLaunch, 0, 0, 0, 0};
+    rig.store->strings.Set(2 * kRecordsPerProfile + a, u"/usr/bin/true");
+    {
+      std::lock_guard lock(rig.store_lock);
+      ASSERT_TRUE(rig.writer.WriteToKeyboard(*rig.store, true));
+    }
+    const std::string path = rig.File("store.zvl");
+    const std::vector<std::uint8_t> strings = PackStrings(*rig.store);
+    ASSERT_TRUE(WriteFileAtomically(path, ProfileFileBytes(rig.store->image, rig.store->macros, strings)));
+    if (keyboard_changed) {
+      // Another program gave F2 of profile 1 the B key; nothing else changed.
+      auto other = std::make_unique<ProfileStore>(*rig.store);
+      other->Record(0, f2) = KeyFunction{kFunctionKey, 0, kKeyB, 0, 0};
+      other->strings.Clear(f2);
+      std::lock_guard lock(rig.store_lock);
+      ASSERT_TRUE(rig.writer.WriteToKeyboard(*other, true));
+    }
+
+    ASSERT_TRUE(rig.sync.ReadKeyboardToFile(path, nullptr, nullptr, /*keep_texts=*/true));
+    ProfileStore back;
+    ASSERT_TRUE(LoadStoreFile(back, path));
+    if (keyboard_changed) {
+      EXPECT_EQ(back.Record(0, f2), (KeyFunction{kFunctionKey, 0, kKeyB, 0, 0}));
+      EXPECT_EQ(back.strings.Entry(f2).size, 0u);
+    } else {
+      EXPECT_EQ(back.Record(0, f2).type, kFunctionText);
+      EXPECT_EQ(back.strings.Entry(f2).text, u"hello");
+      EXPECT_EQ(back.Record(0, a), rig.store->Record(0, a));
+    }
+    // Profile 3's launch key is untouched either way.
+    EXPECT_EQ(back.Record(2, a).type, kFunctionLaunch);
+    EXPECT_EQ(back.strings.Entry(2 * kRecordsPerProfile + a).text, u"/usr/bin/true");
+
+    // Without keep_texts (zarvelctl read FILE) the file is the keyboard alone.
+    ASSERT_TRUE(rig.sync.ReadKeyboardToFile(path));
+    ASSERT_TRUE(LoadStoreFile(back, path));
+    EXPECT_NE(back.Record(0, f2).type, kFunctionText);
+  }
+}
+
 TEST(ReadKeyboardToFileTest, AFailedReadLeavesTheFileAlone) {
   SyncRig rig;
   const std::string path = rig.File("keep.zvl");

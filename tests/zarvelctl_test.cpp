@@ -323,6 +323,50 @@ TEST_F(ZarvelctlTest, SimulatedStateFileKeepsTheActiveProfileBetweenRuns) {
   EXPECT_EQ(Run({"--simulate", "--json", "profile"}).out, "{\"active_profile\":1}\n");
 }
 
+// Each failure says in one line what went wrong and with which file, instead
+// of blaming the keyboard or saying nothing.
+TEST_F(ZarvelctlTest, MessagesNameTheFileAndTheRealReason) {
+  const std::string state = File("keyboard.state");
+  // A file that cannot be written is the file's fault, not the keyboard's.
+  RunResult r = Run({"--simulate=" + state, "read", File("no-such-folder/back.zvl")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write " + File("no-such-folder/back.zvl") + ": No such file or directory"),
+            std::string::npos)
+      << r.err;
+  r = Run({"new-file", File("no-such-folder/new.zvl")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(": No such file or directory"), std::string::npos) << r.err;
+
+  // Too small (an empty /proc file reads as 0 bytes) to be a profile file.
+  const std::string empty = File("empty.zvl");
+  ASSERT_TRUE(WriteFileAtomically(empty, std::string()));
+  for (const char* command : {"dump", "validate"}) {
+    r = Run({command, empty});
+    EXPECT_EQ(r.status, 1) << command;
+    EXPECT_NE(r.err.find(empty + " is not a profile file: 0 bytes is smaller than any profile file"),
+              std::string::npos)
+        << command << ": " << r.err;
+  }
+
+  // A keyboard whose active-profile byte is 0xFF names no profile.
+  ASSERT_EQ(Run({"--simulate=" + state, "profile", "2"}).status, 0);
+  std::string text = Slurp(state);
+  const std::size_t section = text.find("[device_info]");
+  ASSERT_NE(section, std::string::npos);
+  const std::size_t row = text.find("0000:", section);
+  ASSERT_NE(row, std::string::npos);
+  // Byte 10 of the first row: "0000:" then " xx" per byte.
+  const std::size_t byte10 = row + 5 + 10 * 3 + 1;
+  ASSERT_EQ(text.substr(byte10, 2), "01");
+  text.replace(byte10, 2, "ff");
+  ASSERT_TRUE(WriteFileAtomically(state, text));
+  r = Run({"--simulate=" + state, "info"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Active profile:  unknown\n"), std::string::npos) << r.out;
+  r = Run({"--simulate=" + state, "--json", "info"});
+  EXPECT_NE(r.out.find("\"active_profile\":null"), std::string::npos) << r.out;
+}
+
 TEST_F(ZarvelctlTest, WithoutAKeyboardTheRealBackendSaysSo) {
   if (fs::exists("/dev/hidraw0")) GTEST_SKIP() << "this machine has HID devices";
   const RunResult r = Run({"info"});
