@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,6 +25,16 @@ int FileLock::Take(const std::string& path, std::chrono::milliseconds wait) {
   Release();
   // O_NONBLOCK: a FIFO put where the lock file belongs must not stop us.
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0600);
+  if (fd < 0 && errno == ELOOP) {
+    // A symbolic link where the lock file belongs (dangling, or aimed at some
+    // other file) is never followed; left there it would make every process
+    // run without the lock. The lock file holds nothing, so the link is
+    // replaced by a fresh one, and only while it is still a link: a process
+    // that replaced it a moment earlier keeps its file.
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) ::unlink(path.c_str());
+    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0600);
+  }
   if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
   if (fd < 0) return kFileLockNoFile;
   const auto deadline = std::chrono::steady_clock::now() + wait;

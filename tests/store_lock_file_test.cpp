@@ -4,10 +4,13 @@
 #include "core/store_lock_file.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -82,6 +85,39 @@ TEST(StoreLockConcurrentTest, StepsInsideAFailedSequenceFailAtOnceAndStaySilent)
   EXPECT_TRUE(StoreLockFile(50ms).TellBusy());
   other_process.Release();
   EXPECT_TRUE(StoreLockFile(0ms).Held());
+}
+
+// A symbolic link where the lock file belongs, dangling or aimed at another
+// file, once let every process run without the lock: it is replaced by a lock
+// file of its own, its target untouched, and the lock then works between two
+// holders as always.
+TEST(FileLockTest, ASymbolicLinkInPlaceOfTheLockFileIsReplacedNotFollowed) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / ("zarvel-lock-link-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const std::string lock = (folder / "zarvel.lock").string();
+  const fs::path target = folder / "precious.txt";
+  for (const bool dangling : {true, false}) {
+    fs::remove(lock);
+    fs::remove(target);
+    if (!dangling) std::ofstream(target) << "keep me";
+    fs::create_symlink(target, lock);
+
+    FileLock first;
+    EXPECT_EQ(first.Take(lock, 0ms), kFileLockTaken) << (dangling ? "dangling" : "to a file");
+    EXPECT_FALSE(fs::is_symlink(lock));
+    EXPECT_TRUE(fs::is_regular_file(lock));
+    FileLock second;
+    EXPECT_EQ(second.Take(lock, 0ms), kFileLockBusy);
+    if (!dangling) {
+      std::ifstream in(target);
+      std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      EXPECT_EQ(content, "keep me");
+    } else {
+      EXPECT_FALSE(fs::exists(target));
+    }
+  }
+  fs::remove_all(folder);
 }
 
 }  // namespace
