@@ -21,6 +21,12 @@ int CoreSession::Open(StoreSource source) {
   std::ostringstream quiet;
   const int status = keyboard_.Connect(source == StoreSource::kStoreFileOnly ? quiet : context_.err, prompter_);
   connected_ = status == kExitOk;
+  if (!connected_ && keyboard_.StateFileRefused()) {
+    // A state file that cannot be used is an error for every command, export
+    // included: it is not the same as "no keyboard plugged in".
+    if (source == StoreSource::kStoreFileOnly) context_.err << quiet.str();
+    return kExitFailed;
+  }
   if (!connected_ && source != StoreSource::kStoreFileOnly) return status;
   // Stopped while connecting: what was read is incomplete, and nothing more
   // may be started.

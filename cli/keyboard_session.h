@@ -56,6 +56,9 @@ class KeyboardSession {
   ConnectionContext& Context() { return context_; }
   ProfileSync& Sync() { return sync_; }
   bool IsSimulated() const { return keyboard_.IsSimulated(); }
+  // Connect() refused the simulated keyboard's state file (unreadable, the
+  // other variant, in use): no command may go on as if there were no keyboard.
+  bool StateFileRefused() const { return state_error_reported_; }
 
  private:
   // Keyboard paths whose node exists but may not be opened by this user.

@@ -348,6 +348,18 @@ TEST_F(ZarvelctlTest, MessagesNameTheFileAndTheRealReason) {
         << command << ": " << r.err;
   }
 
+  // A state file that cannot be used fails export as it fails every command.
+  const std::string folder_state = File("state-folder");
+  std::filesystem::create_directory(folder_state);
+  for (const std::vector<std::string>& command : {std::vector<std::string>{"info"}, {"export", File("out.zvl")}}) {
+    std::vector<std::string> args{"--simulate=" + folder_state};
+    args.insert(args.end(), command.begin(), command.end());
+    r = Run(args);
+    EXPECT_EQ(r.status, 1) << command[0];
+    EXPECT_NE(r.err.find(folder_state), std::string::npos) << command[0] << ": " << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(File("out.zvl")));
+
   // A keyboard whose active-profile byte is 0xFF names no profile.
   ASSERT_EQ(Run({"--simulate=" + state, "profile", "2"}).status, 0);
   std::string text = Slurp(state);
