@@ -43,7 +43,23 @@ int ImportProfileSequence(const std::string& path, ProfileStore& store, std::rec
     prompter.ShowMessage("MAIN_PROMPT_INPORT", LookupText("MAIN_PROMPT_INPORT"));
     return kImportRefused;
   };
-  if (ValidateProfileFile(path, prompter) <= 0) return refuse();
+  // A header the check turns down is told once, by the check's own message
+  // ("not a valid profile file"); the general "could not be loaded" follows
+  // only where nothing was said yet (missing, unreadable, too short).
+  class Counting final : public Prompter {
+   public:
+    explicit Counting(Prompter& inner) : inner_(inner) {}
+    void ShowMessage(const std::string& key, const std::string& text) override {
+      ++shown;
+      inner_.ShowMessage(key, text);
+    }
+    bool AskYesNo(const std::string& key, const std::string& text) override { return inner_.AskYesNo(key, text); }
+    int shown = 0;
+
+   private:
+    Prompter& inner_;
+  } checking(prompter);
+  if (ValidateProfileFile(path, checking) <= 0) return checking.shown > 0 ? kImportRefused : refuse();
 
   // The file is loaded and checked beside the store: the store, with any
   // edits the user has not applied yet, changes only once the file has been
