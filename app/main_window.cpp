@@ -345,8 +345,11 @@ bool MainWindow::ConfirmUserExit() {
                          return;
                        }
                        // Ending now would drop what the keyboard did not take.
-                       parts_->prompter.ShowMessage("MAIN_PROMPT_EXIT_NOT_APPLIED",
-                                                    LookupText("MAIN_PROMPT_EXIT_NOT_APPLIED"));
+                       // The box does not wait: a connection queued behind
+                       // this write must not wait for the user.
+                       parts_->prompter.ShowMessageLater("MAIN_PROMPT_EXIT_NOT_APPLIED",
+                                                         LookupText("MAIN_PROMPT_EXIT_NOT_APPLIED"),
+                                                         LookupText("MAIN_CAPTION"));
                      });
   return false;
 }

@@ -56,7 +56,14 @@ TEST(MainWindowTest, AConnectionShowsTheKeyboardsKeysAndActiveProfile) {
   ASSERT_TRUE(rig.WaitIdle());
   rig.keyboard.Unplug();
   ASSERT_TRUE(rig.WaitFor([&] { return rig.context.State() == 0; }));
-  rig.core->AssignKey(kRecordA, KeyFunction{});  // forgotten locally
+  {
+    // Forgotten locally, without an edit: a user's unapplied edit would be
+    // kept over the reconnection.
+    std::lock_guard lock(rig.core->StoreLock());
+    rig.core->Store().Record(2, kRecordA) = KeyFunction{};
+  }
+  rig.core->RefreshKeyDescriptions();
+  ASSERT_FALSE(rig.Button(kKeyA)->isChecked());
   rig.keyboard.PlugIn();
   ASSERT_TRUE(rig.WaitFor([&] { return rig.context.State() == 1; }));
   ASSERT_TRUE(rig.WaitFor([&] { return rig.Button(kKeyA)->isChecked(); }));
