@@ -103,6 +103,20 @@ TEST_F(LateKeyboardCliTest, EveryStopSignalEndsAWriteWithTheTransferClosedAndThe
   EXPECT_EQ(Run(With({"sync"})).status, 0);
 }
 
+TEST_F(LateKeyboardCliTest, AWriteTheKeyboardDidNotTakeLeavesTheSavedStoreFileAsItWas) {
+  ASSERT_EQ(Run(With({"sync"})).status, 0);
+  const std::vector<std::uint8_t> before = Bytes(StoreFile());
+  ProfileStore store;
+  store.Record(0, 0x3C) = testing::KeyTo(0x30);
+  const std::string path = File("keys.zvl");
+  ASSERT_TRUE(SaveImageToFile(store, path));
+  // Gone in the middle of the key matrices, after the store file was saved.
+  const RunResult r = Run(With({"--save-store", "write", path}, "unplug-after=14"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("did not take every part"), std::string::npos) << r.err;
+  EXPECT_EQ(Bytes(StoreFile()), before);
+}
+
 TEST_F(LateKeyboardCliTest, TraceFilesThatAreNotFilesAreRefusedAtOnce) {
   const std::string fifo = File("trace.fifo");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
