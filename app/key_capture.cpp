@@ -35,7 +35,9 @@ void KeyCaptureGuard::FollowActivation() {
   if (active == active_) return;
   active_ = active;
   if (active) {
-    system_keys_ = std::make_unique<SystemKeyGrab>(*window_);
+    system_keys_ = std::make_unique<SystemKeyGrab>(*window_, [this](unsigned native, bool press) {
+      if (active_) handler_(NativeScanCodeToKeyCode(native), press ? kPress : kRelease, false);
+    });
     return;
   }
   // Given back before anything else happens: the user is on their way to

@@ -1,9 +1,11 @@
 #include "app/key_capture_system_keys.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QWidget>
 #include <array>
 #include <set>
+#include <utility>
 
 #include "model/evdev_keys.h"
 #include "model/key_code.h"
@@ -46,7 +48,7 @@ bool GrabKey(xcb_connection_t* connection, xcb_window_t root, std::uint8_t keyco
 
 bool SystemKeyGrab::Supported() { return QtConnection() != nullptr; }
 
-SystemKeyGrab::SystemKeyGrab(QWidget& window) {
+SystemKeyGrab::SystemKeyGrab(QWidget& window, Keys keys) : keys_(std::move(keys)) {
   xcb_connection_t* connection = QtConnection();
   if (connection == nullptr) return;
   xcb_query_tree_reply_t* tree =
@@ -71,6 +73,22 @@ SystemKeyGrab::SystemKeyGrab(QWidget& window) {
     for (const std::uint16_t modifiers : {std::uint16_t{0}, kLock, kNumLock, std::uint16_t(kLock | kNumLock)})
       if (GrabKey(connection, root_, keycode, modifiers)) grabs_.push_back({keycode, modifiers});
   }
+  if (!grabs_.empty()) QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+bool SystemKeyGrab::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
+  if (type != "xcb_generic_event_t" || message == nullptr) return false;
+  auto* event = static_cast<xcb_generic_event_t*>(message);
+  const std::uint8_t kind = event->response_type & 0x7F;
+  if (kind != XCB_KEY_PRESS && kind != XCB_KEY_RELEASE) return false;
+  // Press and release events share one layout.
+  auto* key = static_cast<xcb_key_press_event_t*>(message);
+  if (key->event != root_) return false;
+  bool ours = false;
+  for (const Grab& grab : grabs_) ours = ours || grab.keycode == key->detail;
+  if (!ours) return false;
+  if (keys_) keys_(key->detail, kind == XCB_KEY_PRESS);
+  return true;
 }
 
 SystemKeyGrab::~SystemKeyGrab() {
@@ -78,7 +96,9 @@ SystemKeyGrab::~SystemKeyGrab() {
   // Qt closes its connection only after the last window is gone; a guard
   // outliving the application has nothing left to release (X drops a
   // closed connection's grabs itself).
-  if (connection == nullptr || grabs_.empty() || QtConnection() != connection) return;
+  if (connection == nullptr || grabs_.empty()) return;
+  if (QCoreApplication::instance() != nullptr) QCoreApplication::instance()->removeNativeEventFilter(this);
+  if (QtConnection() != connection) return;
   for (const Grab& grab : grabs_) xcb_ungrab_key(connection, grab.keycode, root_, grab.modifiers);
   xcb_flush(connection);
 }
@@ -86,8 +106,9 @@ SystemKeyGrab::~SystemKeyGrab() {
 #else
 
 bool SystemKeyGrab::Supported() { return false; }
-SystemKeyGrab::SystemKeyGrab(QWidget&) {}
+SystemKeyGrab::SystemKeyGrab(QWidget&, Keys keys) : keys_(std::move(keys)) {}
 SystemKeyGrab::~SystemKeyGrab() = default;
+bool SystemKeyGrab::nativeEventFilter(const QByteArray&, void*, qintptr*) { return false; }
 
 #endif
 

@@ -4,11 +4,14 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QImage>
+#include <QPalette>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <array>
+#include <vector>
 
 #include "app/key_capture.h"
 #include "app/key_dialog_pages.h"
@@ -65,6 +68,10 @@ struct KeyFunctionDialog::Parts {
   ListPage* media = nullptr;
   ListPage* functions = nullptr;
 
+  // Over the other pages' buttons and Clear in the macro modes: the
+  // window's picture draws every button's frame, and a frame that does
+  // nothing would look like a broken button.
+  std::vector<QWidget*> covers;
   std::unique_ptr<KeyCaptureGuard> capture;
   bool prompting = false;
   int button_id = -1;
@@ -153,6 +160,24 @@ void KeyFunctionDialog::BuildControls() {
                           p.ok->height() + 8);
   p.no_place->hide();
 
+  const QImage background = Background().toImage();
+  auto cover = [&](const QWidget& button) {
+    auto* c = new QWidget(this);
+    c->setGeometry(button.geometry().adjusted(-1, -1, 1, 1));
+    // The colour beside the button, where the window's picture shows no frame.
+    const QPoint beside(std::max(0, button.geometry().left() - 3), button.geometry().center().y());
+    QPalette palette = c->palette();
+    if (background.valid(beside)) palette.setColor(QPalette::Window, background.pixelColor(beside));
+    c->setPalette(palette);
+    c->setAutoFillBackground(true);
+    c->setAttribute(Qt::WA_TransparentForMouseEvents);
+    c->hide();
+    p.covers.push_back(c);
+  };
+  for (std::size_t i = 0; i < kPages.size(); ++i)
+    if (kPages[i] != KeyPage::kMacro) cover(*p.page_buttons[i]);
+  cover(*p.clear);
+
   p.single = new SingleKeyPage(*this, Skin());
   p.macro = new MacroPage(*this, Skin(), p.macro_images, p.session);
   p.media = new ListPage(*this, Skin(), ListPage::Kind::kMedia);
@@ -227,6 +252,7 @@ void KeyFunctionDialog::ShowMode() {
   p.clear->SetStateImages(macro_only ? p.macro2_images : p.key_images, p.clear->ImageOrigin());
   p.clear->setEnabled(!macro_only);
   p.clear->setVisible(!macro_only);
+  for (QWidget* cover : p.covers) cover->setVisible(macro_only);
   p.title->SetStateImages(macro_only ? p.macro2_images : p.key_images, p.title->ImageOrigin());
 }
 

@@ -448,7 +448,7 @@ TEST_F(KeyFunctionDialogTest, TheMacroPageEditsAsTheUserTypesAndClicks) {
   const QModelIndex key = list.model()->index(0, kKeyColumn);
   EXPECT_EQ(key.data(Qt::ToolTipRole).toString().toStdString(), KeyDisplayName(kF13));
   QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(key).center());
-  ASSERT_EQ(list.state(), QAbstractItemView::EditingState) << "one click opens the cell";
+  ASSERT_NE(list.indexWidget(key), nullptr) << "one click opens the cell";
   auto* keys = qobject_cast<QComboBox*>(list.indexWidget(key));
   ASSERT_NE(keys, nullptr);
   EXPECT_EQ(keys->count(), kPickListSize + 1);

@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "app/key_capture_system_keys.h"
@@ -75,6 +76,9 @@ bool WaitFor(const std::function<bool()>& condition, int ms = 5000) {
   }
   return true;
 }
+
+// Super, Right Super and Menu are grabbed where the build has xcb.
+int SystemKeysOfThisBuild() { return SystemKeyGrab::Supported() ? 3 : 0; }
 
 int Xdotool(const QStringList& args) { return QProcess::execute("xdotool", args); }
 
@@ -155,8 +159,12 @@ TEST(KeyDialogUnderXTest, TheDesktopKeepsItsKeyboardWhileTheDialogIsOpen) {
   ASSERT_TRUE(up) << "Xvfb did not start on " << display.toStdString();
   EXPECT_EQ(result, 0) << output.toStdString();
   // A child that skipped would exit 0 too.
-  for (const char* name : {"KeysTypedIntoAnotherProgramStayThere", "MediaKeysKeepTheDesktopsBinding",
-                           "EveryWayOutLeavesTheKeyboardToOtherPrograms"})
+  std::vector<const char*> names = {"KeysTypedIntoAnotherProgramStayThere",
+                                    "EveryWayOutLeavesTheKeyboardToOtherPrograms"};
+#ifdef ZARVEL_HAVE_XCB
+  names.push_back("MediaKeysKeepTheDesktopsBinding");  // its hotkey program needs xcb
+#endif
+  for (const char* name : names)
     EXPECT_TRUE(output.contains(QString("[       OK ] KeyDialogUnderXChild.") + name)) << name << "\n"
                                                                                        << output.toStdString();
 }
@@ -180,14 +188,20 @@ class KeyDialogUnderXChild : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     Activate();
   }
+  // As a click on it would (no window manager runs to do it).
   void Activate() {
-    dialog->activateWindow();
-    ASSERT_TRUE(WaitFor([&] { return dialog->CaptureActive(); })) << "the dialog never became active";
+    ASSERT_EQ(Xdotool({"windowfocus", QString::number(dialog->winId())}), 0);
+    ASSERT_TRUE(WaitFor([&] { return dialog->isActiveWindow(); })) << "the dialog never became active";
+    // Capture follows at once where the page captures.
+    if (dialog->Capturing()) {
+      EXPECT_TRUE(dialog->CaptureActive());
+    }
   }
   void StartRecording() {
     dialog->Macros().AddButton().click();
     dialog->Macros().RecordButton().click();
     ASSERT_TRUE(dialog->Session().Recorder().Recording());
+    ASSERT_TRUE(dialog->CaptureActive());
   }
   // The other program takes the focus, as a click into it would.
   void ListenerTakesTheFocus() {
@@ -198,6 +212,7 @@ class KeyDialogUnderXChild : public ::testing::Test {
     listener->Forget();
     listener->Send("focus");
     ASSERT_TRUE(listener->Saw("active"));
+    ASSERT_TRUE(WaitFor([&] { return !dialog || !dialog->CaptureActive(); }));
   }
   // A key typed now reaches the other program.
   void ExpectListenerGets(const char* key, unsigned x_keycode) {
@@ -213,8 +228,7 @@ class KeyDialogUnderXChild : public ::testing::Test {
 
 TEST_F(KeyDialogUnderXChild, KeysTypedIntoAnotherProgramStayThere) {
   OpenActive(kF1Button, kF1Record);
-  ASSERT_TRUE(SystemKeyGrab::Supported());
-  EXPECT_EQ(dialog->SystemKeysHeld(), 3);
+  EXPECT_EQ(dialog->SystemKeysHeld(), SystemKeysOfThisBuild());
   // Super goes to the dialog, through its own grab, not to the desktop.
   ASSERT_EQ(Xdotool({"key", "Super_L"}), 0);
   EXPECT_TRUE(WaitFor([&] { return dialog->Session().Choice().SingleKey() == kWin; }));
@@ -231,7 +245,7 @@ TEST_F(KeyDialogUnderXChild, KeysTypedIntoAnotherProgramStayThere) {
 
   // Back in the dialog, capture resumes.
   Activate();
-  EXPECT_EQ(dialog->SystemKeysHeld(), 3);
+  EXPECT_EQ(dialog->SystemKeysHeld(), SystemKeysOfThisBuild());
   ASSERT_EQ(Xdotool({"key", "a"}), 0);
   EXPECT_TRUE(WaitFor([&] { return dialog->Session().Choice().SingleKey() == kA; }));
   dialog->CancelButton().click();
@@ -280,7 +294,7 @@ TEST_F(KeyDialogUnderXChild, EveryWayOutLeavesTheKeyboardToOtherPrograms) {
       } else {
         OpenActive(kF1Button, kF1Record);
       }
-      ASSERT_EQ(dialog->SystemKeysHeld(), 3);
+      ASSERT_EQ(dialog->SystemKeysHeld(), SystemKeysOfThisBuild());
       close(*dialog);
       EXPECT_FALSE(dialog->Capturing());
       ListenerTakesTheFocus();
@@ -290,7 +304,7 @@ TEST_F(KeyDialogUnderXChild, EveryWayOutLeavesTheKeyboardToOtherPrograms) {
   }
   // The dialog destroyed while active (its window's owner went away).
   OpenActive(kF1Button, kF1Record);
-  ASSERT_EQ(dialog->SystemKeysHeld(), 3);
+  ASSERT_EQ(dialog->SystemKeysHeld(), SystemKeysOfThisBuild());
   dialog.reset();
   ListenerTakesTheFocus();
   ExpectListenerGets("Super_L", kXKeySuper);
@@ -350,11 +364,12 @@ TEST(KeyDialogUnderXRole, Listen) {
       return;
     }
     if (std::string(line).find("focus") != std::string::npos) {
+      // As a click into it would (no window manager runs to do it).
+      QProcess::execute("xdotool", {"windowfocus", QString::number(window.winId())});
       if (window.isActiveWindow()) {
         std::printf("active\n");
         std::fflush(stdout);
       }
-      window.activateWindow();
     }
   });
   std::printf("ready\n");
