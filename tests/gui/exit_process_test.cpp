@@ -44,7 +44,13 @@ constexpr const char* kRoleVariable = "ZARVEL_EXIT_ROLE";
 constexpr const char* kRuntimeVariable = "ZARVEL_EXIT_RUNTIME";
 constexpr const char* kTraceVariable = "ZARVEL_EXIT_TRACE";
 constexpr const char* kLatencyVariable = "ZARVEL_EXIT_LATENCY";
+// What a user may wait; the sanitizer builds run everything several times
+// slower, the way out included.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr milliseconds kExitLimit{4000};
+#else
 constexpr milliseconds kExitLimit{2000};
+#endif
 
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
