@@ -64,7 +64,7 @@ inline constexpr int kHousekeepingTimer = 1052;
 // How long the way out waits for a running keyboard write, from the exit
 // request; then the link is closed as after an unplug and the write gets
 // kAbandonWait more. Together under the 2 s a desktop's logout allows.
-inline constexpr std::chrono::milliseconds kWriteWait{1200};
+inline constexpr std::chrono::milliseconds kWriteWait{1000};
 inline constexpr std::chrono::milliseconds kAbandonWait{300};
 
 class Application : public QObject {

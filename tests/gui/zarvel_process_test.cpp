@@ -283,7 +283,8 @@ TEST_F(ZarvelProcessTest, KillWithoutADisplayEndsTheRunningCopy) {
   ASSERT_TRUE(help.WaitForExit(kExitTimeout));
   EXPECT_EQ(help.ExitCode(), 0);
   EXPECT_TRUE(help.Output().contains(QStringLiteral("/Kill")));
-  EXPECT_TRUE(QDir(world_.RuntimeFolder()).isEmpty(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot));
+  EXPECT_TRUE(
+      QDir(world_.RuntimeFolder()).isEmpty(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
 // The lock of a killed copy goes with it: the next start takes over at once.
