@@ -30,7 +30,7 @@ struct Caption {
   const char* key;
   const char* fallback;
 };
-constexpr Caption kTitleText = {"PROFILE_MANAGER_TITLE", "Profile files"};
+constexpr Caption kTitleText = {"PROFILE_MANAGER_TITLE", "Profiles"};
 constexpr Caption kLoadText = {"PROFILE_MANAGER_LOAD", "载入"};
 constexpr Caption kAddText = {"PROFILE_MANAGER_ADD", "添加"};
 constexpr Caption kDeleteText = {"PROFILE_MANAGER_DELETE", "删除"};

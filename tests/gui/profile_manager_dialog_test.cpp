@@ -101,7 +101,7 @@ TEST(ProfileManagerWindow, OpensWithTheStoreFileFourTimesAndItsFixedTexts) {
   for (const auto& [key, caption] : captions) EXPECT_EQ(d.Button(key)->text(), QString::fromUtf8(caption)) << key;
   const char* columns[] = {"Active", "Name", "Folder"};
   for (int c = 0; c < 3; ++c) EXPECT_EQ(d.list->horizontalHeaderItem(c)->text(), QString::fromUtf8(columns[c]));
-  EXPECT_EQ(d.dialog->windowTitle(), "Profile files");
+  EXPECT_EQ(d.dialog->windowTitle(), "Profiles");
   ASSERT_EQ(d.list->rowCount(), 4);
   for (int row = 0; row < 4; ++row) {
     EXPECT_EQ(d.list->item(row, 1)->text(), "$Profile0");
@@ -138,7 +138,7 @@ TEST(ProfileManagerWindow, ALanguageFileWithoutTheManagersKeysShowsTheFixedTexts
   EXPECT_EQ(d.Button("FUNC_LOAD")->text(), QString::fromUtf8("载入"));
   EXPECT_EQ(d.Button("CONTROL2_APPLY")->text(), QString::fromUtf8("应用"));
   EXPECT_EQ(d.list->horizontalHeaderItem(2)->text(), QString::fromUtf8("路径"));
-  EXPECT_EQ(d.dialog->windowTitle(), "Profile files");
+  EXPECT_EQ(d.dialog->windowTitle(), "Profiles");
   d.dialog->ApplyLanguage();
   EXPECT_EQ(d.Button("FUNC_LOAD")->text(), "Load");
 }
