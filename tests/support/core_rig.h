@@ -90,11 +90,18 @@ struct CoreRig {
   }
   // The keyboard's four profiles and macros, read as a profile file (the
   // way a connection reads them), without touching the core.
+  // What a connection would make of the keyboard's memory: the keyboard's
+  // keys and macros, with the store file's launch and text-block keys kept
+  // where the keyboard still holds what they were written as.
   std::vector<std::uint8_t> KeyboardAsFile() {
     const std::string path = folders.Path("keyboard.zvl");
+    std::vector<std::uint8_t> store_file;
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    if (ReadWholeFile(core->StoreFile(), store_file)) WriteFileAtomically(path, store_file);
     ConnectionContext fresh(context.DefaultMatrix());
     ProfileSync sync(link, fresh);
-    if (!sync.ReadKeyboardToFile(path)) return {};
+    if (!sync.ReadKeyboardToFile(path, nullptr, nullptr, /*keep_texts=*/true)) return {};
     std::vector<std::uint8_t> bytes;
     ReadWholeFile(path, bytes);
     return bytes;
