@@ -29,7 +29,8 @@
 // the core and the window go, the lock is released. A write that still does
 // not return is left: the process ends at once, with its socket, semaphores
 // and lock already gone. Nothing is written to the keyboard or to files on
-// the way out; unapplied changes are lost.
+// the way out; unapplied changes are lost (the user's own Close and tray Exit
+// ask about them first, in MainWindow::ExitByUser, before ever getting here).
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
