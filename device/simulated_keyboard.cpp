@@ -206,12 +206,7 @@ class SimulatedHandle : public HidHandle {
         if (queue_->gone) return HidTransfer::kFailed;
         const auto now = Clock::now();
         if (!queue_->queue.empty() && queue_->queue.front().ready <= now) {
-          const std::vector<std::uint8_t> bytes = std::move(queue_->queue.front().bytes);
-          queue_->queue.pop_front();
-          const std::size_t n = std::min(bytes.size(), buffer.size());
-          std::copy_n(bytes.begin(), n, buffer.begin());
-          bytes_read = n;
-          return HidTransfer::kDone;
+          return TakeFrontReply(buffer, bytes_read);
         }
         if (timeout_ms >= 0 && now >= deadline) return HidTransfer::kTimeout;
         if (timeout_ms >= 0) wake_at = deadline;
@@ -298,6 +293,12 @@ class SimulatedHandle : public HidHandle {
       return HidTransfer::kTimeout;
     }
     core_->virtual_now = std::max(core_->virtual_now, queue_->queue.front().ready);
+    return TakeFrontReply(buffer, bytes_read);
+  }
+
+  // Called with the keyboard's lock held and a reply queued: hands the first
+  // one over, cut to the caller's buffer.
+  HidTransfer TakeFrontReply(std::span<std::uint8_t> buffer, std::size_t& bytes_read) {
     const std::vector<std::uint8_t> bytes = std::move(queue_->queue.front().bytes);
     queue_->queue.pop_front();
     const std::size_t n = std::min(bytes.size(), buffer.size());
