@@ -16,8 +16,11 @@ PACKAGES      := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmar
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 # ccache (wired in CMakeLists.txt) rewrites paths inside this checkout to
-# relative ones, so every clone and build folder on the machine shares hits.
+# relative ones, so every clone and build folder on the machine shares hits;
+# the debug builds' working folder is left out of the hash for the same reason
+# (debug info then names paths relative to the build folder).
 export CCACHE_BASEDIR ?= $(CURDIR)
+export CCACHE_NOHASHDIR ?= 1
 
 # CI builds with warnings as errors.
 ifdef CI
