@@ -137,7 +137,8 @@ int Application::StartUp() {
   device_ = std::make_unique<DeviceSide>(options_.keyboard);
   if (!options_.keyboard.trace_file.empty()) {
     if (!device_->trace.Open(options_.keyboard.trace_file)) {
-      std::fprintf(stderr, "zarvel: cannot open the trace file %s\n", options_.keyboard.trace_file.c_str());
+      std::fprintf(stderr, "zarvel: cannot open the trace file %s: %s\n", options_.keyboard.trace_file.c_str(),
+                   device_->trace.OpenFailure().c_str());
       return kExitBadCommandLine;
     }
     device_->trace.Attach(device_->link);

@@ -204,6 +204,20 @@ TEST_F(ZarvelProcessTest, BadFaultSpecIsAUsageError) {
   EXPECT_TRUE(copy.Errors().contains(QStringLiteral("unplug-after"))) << copy.Errors().toStdString();
 }
 
+// A trace file that cannot be opened ends the start with the reason, the
+// way zarvelctl says it, before any socket exists.
+TEST_F(ZarvelProcessTest, UnopenableTraceFileSaysWhy) {
+  const QString folder = world_.Root() + QStringLiteral("/trace-folder");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  ZarvelProcess copy;
+  copy.Start({QStringLiteral("--simulate"), QStringLiteral("--trace=") + folder}, Env());
+  ASSERT_TRUE(copy.WaitForExit(kExitTimeout));
+  EXPECT_EQ(copy.ExitCode(), 2);
+  EXPECT_TRUE(copy.Errors().contains(QStringLiteral("cannot open the trace file ") + folder + QStringLiteral(": ")))
+      << copy.Errors().toStdString();
+  EXPECT_FALSE(QFileInfo::exists(world_.SocketPath()));
+}
+
 // A state file that cannot be read (here a folder) is never taken for a
 // fresh keyboard: the program says so on its terminal and in the window, runs
 // on a memory it does not keep, and leaves the file alone.
