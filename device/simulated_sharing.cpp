@@ -45,6 +45,9 @@ class RemoteHandle : public HidHandle {
   HidTransfer Read(std::span<std::uint8_t> buffer, std::size_t& bytes_read, int timeout_ms,
                    int cancel_fd) override {
     bytes_read = 0;
+    // One request at a time on the connection: a write arriving while the
+    // serving process waits for a report would end that wait out of step.
+    std::lock_guard lock(mutex_);
     if (fd_ < 0) return HidTransfer::kFailed;
     const Packet request = Packet(ShareOp::kRead).U32(static_cast<std::uint32_t>(timeout_ms)).U32(
         static_cast<std::uint32_t>(buffer.size()));
@@ -75,6 +78,7 @@ class RemoteHandle : public HidHandle {
 
   HidTransfer Write(std::span<const std::uint8_t> report, std::size_t& bytes_written, int, int) override {
     bytes_written = 0;
+    std::lock_guard lock(mutex_);
     if (fd_ < 0) return HidTransfer::kFailed;
     std::vector<std::uint8_t> reply;
     if (!SendPacket(fd_, Packet(ShareOp::kWrite).Bytes(report.data(), report.size()).Data()) ||
@@ -87,6 +91,7 @@ class RemoteHandle : public HidHandle {
   }
 
   std::size_t DiscardQueuedInput() override {
+    std::lock_guard lock(mutex_);
     std::vector<std::uint8_t> reply;
     if (fd_ < 0 || !SendPacket(fd_, Packet(ShareOp::kDiscard).Data()) || !ReceivePacket(fd_, reply, -1)) {
       Gone();
@@ -104,6 +109,7 @@ class RemoteHandle : public HidHandle {
     return HidTransfer::kFailed;
   }
 
+  std::mutex mutex_;
   int fd_;
   HidInterfaceFacts facts_;
 };
