@@ -1,5 +1,6 @@
 #include "core/app_core.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -581,12 +582,16 @@ void AppCore::OnReloadNotification() {
 
 // ---- other processes ----
 
-bool AppCore::LightingFilesChanged() {
+int AppCore::LightingFilesChanged() {
   const UserLightingFiles files;
   std::vector<FileStamp> now;
   for (int p = 0; p < kLightingFileProfiles; ++p) now.push_back(StampOf(files.LightingFilePath(p)));
   now.push_back(StampOf(files.SettingsFilePath()));
-  const bool changed = !lighting_stamps_.empty() && now != lighting_stamps_;
+  int changed = 0;
+  if (lighting_stamps_.size() == now.size()) {
+    if (!std::equal(now.begin(), now.end() - 1, lighting_stamps_.begin())) changed |= kSlotFilesChanged;
+    if (now.back() != lighting_stamps_.back()) changed |= kSwitchFileChanged;
+  }
   lighting_stamps_ = std::move(now);
   return changed;
 }
@@ -616,14 +621,16 @@ int AppCore::TakeOtherProcessChanges() {
   // files: shown again as they are now. Reading the keyboard changes nothing
   // on it.
   const bool keyboard_lighting = KeyboardChangedElsewhere(change_mark_seen_);
-  const bool lighting_files = LightingFilesChanged();
-  if (keyboard_lighting && lighting_->ReadLightingArea() == kResultDone) result = kOtherChangesReloaded;
-  if (lighting_files && lighting_->KeyboardOffersUserEffect()) {
+  const int lighting_files = LightingFilesChanged();
+  // The lighting switch (qnkb.ini) is taken with the lighting's read.
+  if ((keyboard_lighting || (lighting_files & kSwitchFileChanged)) && lighting_->ReadLightingArea() == kResultDone)
+    result = kOtherChangesReloaded;
+  if ((lighting_files & kSlotFilesChanged) && lighting_->KeyboardOffersUserEffect()) {
     lighting_->FillSlotList();
     lighting_->LoadUserSlot(/*send=*/false);
     result = kOtherChangesReloaded;
   }
-  if (keyboard_lighting || lighting_files) lighting_->RefreshLightingPanel();
+  if (keyboard_lighting || lighting_files != 0) lighting_->RefreshLightingPanel();
 
   const FileStamp now = StampOf(StoreFile());
   if (now == store_stamp_) return result;

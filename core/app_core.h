@@ -241,7 +241,10 @@ class AppCore {
   // The store now matches the store file: both become the base of the
   // window's edits. Call with the store lock held.
   void RememberStoreFile();
-  bool LightingFilesChanged();
+  // Which of the user lighting files changed since the last call (bits).
+  static constexpr int kSlotFilesChanged = 1;
+  static constexpr int kSwitchFileChanged = 2;
+  int LightingFilesChanged();
   // Display names of `refs`, comma-separated (profile numbers added for
   // records outside the edited profile).
   std::string RecordNames(const std::vector<StoreRecordRef>& refs);

@@ -165,6 +165,14 @@ TEST_F(OtherProcessTest, ApplyMeetingAHeldLockSaysSoAndWorksOnceItIsFree) {
   std::vector<std::uint8_t> after;
   ReadRegularFile(StoreFilePath(), after, 1 << 20);
   EXPECT_EQ(after, before) << "nothing half-written";
+  // A panel edit meeting the held lock says the same and sends nothing.
+  rig.prompts.clear();
+  const int effect = rig.core->Lighting().State().effect;
+  rig.keyboard.ClearExchanges();
+  EXPECT_EQ(rig.core->Lighting().SelectEffect(1), 0);
+  EXPECT_TRUE(rig.PromptedWith("STORE_BUSY_PROMPT"));
+  EXPECT_TRUE(rig.keyboard.Exchanges().empty());
+  EXPECT_EQ(rig.core->Lighting().State().effect, effect);
   ASSERT_TRUE(holder.waitForFinished(10000));
   rig.Click(kApply);
   ASSERT_TRUE(rig.WaitIdle());
