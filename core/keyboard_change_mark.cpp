@@ -1,5 +1,6 @@
 #include "core/keyboard_change_mark.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -20,7 +21,16 @@ std::string Own() { return std::to_string(::getpid()) + " "; }
 void MarkKeyboardChanged() {
   static std::atomic<unsigned> count{0};
   const std::string text = Own() + std::to_string(++count) + "\n";
-  WriteFileAtomically(MarkPath(), std::vector<std::uint8_t>(text.begin(), text.end()));
+  // Renamed into place so a reader never sees half of it, but not synced to
+  // the disk: the mark is news for a window running now, not a record, and
+  // every panel edit writes it.
+  const std::string path = MarkPath();
+  const std::string temporary = path + "." + std::to_string(::getpid()) + ".tmp";
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return;
+  const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  ::close(fd);
+  if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) ::unlink(temporary.c_str());
 }
 
 bool KeyboardChangedElsewhere(std::string& last_seen) {

@@ -10,7 +10,7 @@ namespace zarvel {
 
 inline constexpr const char* kKeyboardChangeMarkName = "zarvel.changed";
 
-// Rewrites the mark (atomically). Failures are ignored: the mark only saves
+// Rewrites the mark (renamed into place). Failures are ignored: the mark only saves
 // the window a stale panel, and the keyboard already took the change.
 void MarkKeyboardChanged();
 
