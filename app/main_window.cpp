@@ -11,6 +11,7 @@
 #include "app/main_window_parts.h"
 #include "app/modal_closer.h"
 #include "app/profile_manager_dialog.h"
+#include "app/user_folder_watcher.h"
 #include "core/app_core.h"
 #include "core/profile_menu.h"
 #include "core/lighting_controller.h"
@@ -83,6 +84,20 @@ MainWindow::~MainWindow() {
 void MainWindow::AttachCore(AppCore& core) {
   core_ = &core;
   parts_->panel->Connect(core);
+  // Another process's change to the per-user files (zarvelctl, a script) is
+  // taken between keyboard writes, never in the middle of one.
+  if (findChild<UserFolderWatcher*>() == nullptr) {
+    auto* watcher = new UserFolderWatcher(this);
+    connect(watcher, &UserFolderWatcher::changed, this, [this] {
+      parts_->writes.WhenIdle(
+          [this] {
+            if (core_ == nullptr) return;
+            AppCore* core = core_;
+            RunKeyboardWork([core] { core->TakeOtherProcessChanges(); });
+          },
+          kOtherProcessCheckKey);
+    });
+  }
 }
 
 void MainWindow::DetachCore() {

@@ -97,6 +97,13 @@ Commands:
 
 Profiles are numbered 1 to 4, as on the keyboard's profile buttons.
 
+While the window runs, zarvelctl and the window take turns on the keyboard and
+the profile store (each waits up to 10 s, or ZARVEL_LOCK_WAIT seconds, for the
+other). The window shows what zarvelctl changed at once; its own unapplied
+changes are kept on top, its change wins a key both changed, and it names such
+keys. With --simulate=STATE_FILE both use one simulated keyboard: the first
+program on STATE_FILE serves it to the others through STATE_FILE.sock.
+
 Options:
 )" + KeyboardOptionsHelp() + R"(  --json                   print results as JSON
   --save-store             write: also save the loaded profiles into the

@@ -1,5 +1,6 @@
 #include "core/app_core.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "core/key_buttons.h"
+#include "core/keyboard_change_mark.h"
 #include "core/lighting_controller.h"
 #include "core/profile_import.h"
 #include "core/profile_manager.h"
@@ -19,6 +21,7 @@
 #include "model/atomic_file.h"
 #include "model/key_description.h"
 #include "model/key_matrix.h"
+#include "model/key_table.h"
 #include "model/profile_file.h"
 #include "model/user_lighting_file.h"
 #include "skin/language.h"
@@ -58,7 +61,11 @@ int AppCore::Start() {
     std::lock_guard lock(store_lock_);
     CreateStore(store_);
     store_holds_profiles_ = false;
+    // Until a store file is loaded, edits are edits of a fresh image.
+    edits_.SetBase(store_);
   }
+  LightingFilesChanged();
+  KeyboardChangedElsewhere(change_mark_seen_);
   const std::int64_t flip = settings_.GetInt(kFlipSection, kFlipKey, 0);
   flip_ = flip == 1 ? 1 : 0;
   view_.ShowFlip(flip_);
@@ -92,6 +99,12 @@ void AppCore::ReloadStoreFile() {
   // fresh image rather than whatever was there, so the store always has one.
   store_holds_profiles_ = LoadStoreFile(store_, StoreFile());
   if (!store_holds_profiles_) CreateStore(store_);
+  RememberStoreFile();
+}
+
+void AppCore::RememberStoreFile() {
+  store_stamp_ = StampOf(StoreFile());
+  edits_.SetBase(store_);
 }
 
 // ---- profile synchronisation ----
@@ -143,7 +156,10 @@ void AppCore::TakeStoreFileIfReadable() {
   std::lock_guard lock(store_lock_);
   // All or nothing: without a readable store file the store keeps what it
   // holds, which is never less than a fresh image.
-  if (LoadStoreFile(store_, StoreFile())) store_holds_profiles_ = true;
+  if (LoadStoreFile(store_, StoreFile())) {
+    store_holds_profiles_ = true;
+    RememberStoreFile();
+  }
 }
 
 void AppCore::ShowNotice(std::string_view key, const std::string& text) {
@@ -170,7 +186,10 @@ bool AppCore::ResumeFromStoreFile() {
   {
     std::lock_guard lock(store_lock_);
     loaded = LoadStoreFile(store_, StoreFile());
-    if (loaded) store_holds_profiles_ = true;
+    if (loaded) {
+      store_holds_profiles_ = true;
+      RememberStoreFile();
+    }
   }
   const int active = sync_.GetActiveProfile();
   if (active >= 0) {
@@ -194,6 +213,10 @@ bool AppCore::Apply() {
     TellIfBusy(other_processes, prompter_);
     return false;
   }
+  // Another process may have changed the store file since the window last
+  // looked: its changes are taken and the window's edits laid over them, so
+  // the save below loses neither.
+  TakeOtherProcessChanges();
   // The picture shows before the write starts; the view hides it 100 ms
   // after the write ended, so a quick write still shows it.
   view_.ShowBusy(true);
@@ -234,11 +257,13 @@ bool AppCore::Apply() {
     last_write_.keyboard_took = written;
     last_write_.file_saved = saved.ok;
     last_write_.file_error = saved.error;
+    if (saved.ok) RememberStoreFile();
     if (saved.ok && written) {
       SetUnappliedChanges(false);
       // The keyboard and the store file now hold the store: whatever a
-      // notice said about either is past.
-      ShowNotice({});
+      // notice said about either is past, except which keys another program
+      // changed too, which the user may not have read yet.
+      if (notice_key_ != kChangedBothNotice) ShowNotice({});
     }
   }
   view_.ShowBusy(false);
@@ -348,6 +373,10 @@ int AppCore::ImportProfileFile(const std::string& path) {
   }
   last_write_.keyboard_took = result == kImportDone;
   last_write_.file_saved = saved;
+  if (saved) {
+    std::lock_guard lock(store_lock_);
+    RememberStoreFile();
+  }
   // The keyboard may hold some of the file's profiles and not others: the
   // Apply that tries again writes all four, as the import would have.
   if (result != kImportDone) writer_.MarkWriteAllProfiles();
@@ -549,6 +578,90 @@ void AppCore::OnReloadNotification() {
   lighting_->ReadLightingArea();
   lighting_->RefreshLightingPanel();
   ProfileButton(1);
+}
+
+// ---- other processes ----
+
+int AppCore::LightingFilesChanged() {
+  const UserLightingFiles files;
+  std::vector<FileStamp> now;
+  for (int p = 0; p < kLightingFileProfiles; ++p) now.push_back(StampOf(files.LightingFilePath(p)));
+  now.push_back(StampOf(files.SettingsFilePath()));
+  int changed = 0;
+  if (lighting_stamps_.size() == now.size()) {
+    if (!std::equal(now.begin(), now.end() - 1, lighting_stamps_.begin())) changed |= kSlotFilesChanged;
+    if (now.back() != lighting_stamps_.back()) changed |= kSwitchFileChanged;
+  }
+  lighting_stamps_ = std::move(now);
+  return changed;
+}
+
+std::string AppCore::RecordNames(const std::vector<StoreRecordRef>& refs) {
+  const int edited = EditedProfile();
+  std::string names;
+  for (const StoreRecordRef& ref : refs) {
+    std::string name;
+    if (ref.record >= kFirstSpecialRecord && ref.record < kFirstSpecialRecord + kSpecialButtonCount) {
+      name = "G" + std::to_string(ref.record - kFirstSpecialRecord + 1);
+    } else {
+      for (const KeyButton& button : KeyButtons())
+        if (KeyCodeToRecordIndex(button.key) == ref.record) name = KeyDisplayName(button.key);
+      if (name.empty()) name = "#" + std::to_string(ref.record);
+    }
+    if (static_cast<int>(ref.profile) != edited) name += " (" + std::to_string(ref.profile + 1) + ")";
+    if (!names.empty()) names += ", ";
+    names += name;
+  }
+  return names;
+}
+
+int AppCore::TakeOtherProcessChanges() {
+  int result = kOtherChangesNone;
+  // The keyboard's lighting (another process's mark) and the user lighting
+  // files: shown again as they are now. Reading the keyboard changes nothing
+  // on it.
+  const bool keyboard_lighting = KeyboardChangedElsewhere(change_mark_seen_);
+  const int lighting_files = LightingFilesChanged();
+  // The lighting switch (qnkb.ini) is taken with the lighting's read.
+  if ((keyboard_lighting || (lighting_files & kSwitchFileChanged)) && lighting_->ReadLightingArea() == kResultDone)
+    result = kOtherChangesReloaded;
+  if ((lighting_files & kSlotFilesChanged) && lighting_->KeyboardOffersUserEffect()) {
+    lighting_->FillSlotList();
+    lighting_->LoadUserSlot(/*send=*/false);
+    result = kOtherChangesReloaded;
+  }
+  if (keyboard_lighting || lighting_files != 0) lighting_->RefreshLightingPanel();
+
+  const FileStamp now = StampOf(StoreFile());
+  if (now == store_stamp_) return result;
+  auto theirs = std::make_unique<ProfileStore>();
+  // A store file that cannot be loaded (another program's damage) leaves the
+  // window's store as it is; the next Apply saves over it.
+  if (!LoadStoreFile(*theirs, StoreFile())) {
+    store_stamp_ = now;
+    return result;
+  }
+  std::lock_guard lock(store_lock_);
+  store_stamp_ = now;
+  store_holds_profiles_ = true;
+  if (!unapplied_ || !edits_.AnyEdits(store_)) {
+    store_ = std::move(*theirs);
+    edits_.SetBase(store_);
+    RefreshKeyDescriptions();
+    return kOtherChangesReloaded;
+  }
+  ProfileStore merged = *theirs;
+  const StoreMergeReport report = edits_.LayOver(store_, merged);
+  edits_.SetBase(*theirs);
+  store_ = std::move(merged);
+  last_conflicts_ = report.conflicting_records;
+  RefreshKeyDescriptions();
+  if (report.conflicting_records.empty())
+    ShowNotice(kChangedElsewhereNotice, LookupText(kChangedElsewhereNotice));
+  else
+    ShowNotice(kChangedBothNotice,
+               FormatMessage(LookupText(kChangedBothNotice), {RecordNames(report.conflicting_records)}));
+  return kOtherChangesMerged;
 }
 
 }  // namespace zarvel

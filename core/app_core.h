@@ -26,9 +26,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/file_stamp.h"
 #include "core/keyboard_writer.h"
 #include "core/main_view.h"
 #include "core/profile_sync.h"
+#include "core/store_merge.h"
 #include "device/connection_context.h"
 #include "device/device_link.h"
 #include "model/key_code.h"
@@ -55,6 +57,14 @@ inline constexpr std::string_view kFlipKey = "Flip";
 
 // The notice of a connection that kept the user's unapplied edits.
 inline constexpr const char* kChangesKeptNotice = "MAIN_PROMPT_CHANGES_KEPT";
+// The notices of a store file another process changed under unapplied edits.
+inline constexpr const char* kChangedElsewhereNotice = "MAIN_PROMPT_CHANGED_ELSEWHERE";
+inline constexpr const char* kChangedBothNotice = "MAIN_PROMPT_CHANGED_BOTH";
+
+// TakeOtherProcessChanges results.
+inline constexpr int kOtherChangesNone = 0;
+inline constexpr int kOtherChangesReloaded = 1;  // shown as the files and keyboard hold them now
+inline constexpr int kOtherChangesMerged = 2;    // the store file's, with the unapplied edits laid over
 
 class AppCore {
  public:
@@ -181,6 +191,21 @@ class AppCore {
   // Timer 1053: the keyboard reset itself.
   void OnReloadNotification();
 
+  // ---- other processes ----
+
+  // Another process (zarvelctl, a script) may have replaced the store file,
+  // the user lighting files or qnkb.ini, or changed the keyboard's lighting,
+  // since this window last loaded or saved them. Without unapplied edits the
+  // window shows what they hold now (keys, macros, panel) without writing the
+  // keyboard. With unapplied edits the store file's profiles are taken and the
+  // edits laid over them (PendingStoreEdits): the window's edit wins a record
+  // both changed, the user is told once (a notice naming those keys), and
+  // Apply stays to write the merged store. Called when the per-user folder
+  // changes and by Apply under the store lock.
+  int TakeOtherProcessChanges();
+  // The keys of the last merge's records changed both here and elsewhere.
+  const std::vector<StoreRecordRef>& LastConflicts() const { return last_conflicts_; }
+
   // ---- state ----
 
   int CurrentProfile() const { return current_profile_; }
@@ -213,6 +238,16 @@ class AppCore {
   // The store file's profiles when it can be read; the store as it is when not.
   void TakeStoreFileIfReadable();
   void KeepEditsOverConnection();
+  // The store now matches the store file: both become the base of the
+  // window's edits. Call with the store lock held.
+  void RememberStoreFile();
+  // Which of the user lighting files changed since the last call (bits).
+  static constexpr int kSlotFilesChanged = 1;
+  static constexpr int kSwitchFileChanged = 2;
+  int LightingFilesChanged();
+  // Display names of `refs`, comma-separated (profile numbers added for
+  // records outside the edited profile).
+  std::string RecordNames(const std::vector<StoreRecordRef>& refs);
   // The window's notice line (empty `text`: none).
   void ShowNotice(std::string_view key, const std::string& text = {});
   // The store as the store file's bytes; empty when there is no store file
@@ -243,6 +278,11 @@ class AppCore {
   WriteOutcome last_write_;
   KeyboardRead last_read_;
   int flip_ = 0;
+  PendingStoreEdits edits_;
+  FileStamp store_stamp_;
+  std::vector<FileStamp> lighting_stamps_;
+  std::string change_mark_seen_;
+  std::vector<StoreRecordRef> last_conflicts_;
 };
 
 }  // namespace zarvel

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/key_buttons.h"
+#include "core/keyboard_change_mark.h"
 #include "device/device_info_record.h"
 #include "device/report_frame.h"
 #include "model/atomic_file.h"
@@ -105,6 +106,8 @@ int LightingController::SendAreaWrites(const AreaWrites& writes) {
   int result = link_.BeginTransfer();
   for (const AreaWrite& write : writes) Keep(result, link_.WriteLighting(write.bytes, write.offset));
   Keep(result, link_.EndTransfer());
+  // A window of another process shows the keyboard's lighting: it reads it again.
+  MarkKeyboardChanged();
   return result;
 }
 
@@ -115,6 +118,7 @@ int LightingController::SendColourWrites(int profile, const KeyColourWrites& wri
     Keep(result, link_.WriteKeyColours(profile, write.bytes, write.firstColourIndex));
   }
   Keep(result, link_.EndTransfer());
+  MarkKeyboardChanged();
   return result;
 }
 

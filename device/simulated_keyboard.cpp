@@ -11,7 +11,9 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <thread>
 
+#include "device/simulated_sharing.h"
 #include "model/atomic_file.h"
 #include "model/file_lock.h"
 
@@ -144,6 +146,36 @@ struct SimulatedKeyboard::Core {
       }
     }
     queues.clear();
+  }
+
+  // Takes the memory from `path` (creating the file when missing). False with
+  // state_error set when the file cannot be kept; the memory is then the
+  // factory's and nothing is written.
+  bool LoadStateFile(std::string path) {
+    std::vector<std::uint8_t> bytes;
+    const int reason = ReadRegularFile(path, bytes, kMaxStateFileBytes);
+    if (reason == ENOENT) {
+      // A new keyboard: its memory is kept from the start, so a file that
+      // cannot be made (missing folder, read-only or full disk) shows now.
+      firmware.ResetToFactory();
+      state_file = std::move(path);
+      SaveLocked();
+      if (!state_error.empty()) state_file.clear();
+      return state_error.empty();
+    }
+    // A file that exists but cannot be read is never taken for a factory-fresh
+    // keyboard: saving over it would lose what it holds.
+    if (reason != 0) {
+      state_error = "cannot read the state file " + path + ": " + ReadFailureText(reason, kMaxStateFileBytes);
+      return false;
+    }
+    if (!firmware.LoadText(std::string(bytes.begin(), bytes.end()))) {
+      // A file of the other variant is left alone rather than overwritten.
+      state_error = "the state file " + path + " belongs to the other keyboard variant (see --variant)";
+      return false;
+    }
+    state_file = std::move(path);
+    return true;
   }
 
   bool SaveLocked() {
@@ -315,48 +347,121 @@ class SimulatedHandle : public HidHandle {
 }  // namespace
 
 SimulatedKeyboard::SimulatedKeyboard(const DeviceVariant& variant, std::string state_file)
-    : core_(std::make_shared<Core>(variant)) {
+    : core_(std::make_shared<Core>(variant)), sharing_(std::make_unique<Sharing>()) {
   if (state_file.empty()) return;
+  sharing_->state_file = state_file;
+  sharing_->socket_name = ShareSocketName(state_file);
+  std::lock_guard lock(sharing_->mutex);
+  if (!Attach(DefaultLockWait())) {
+    // Nothing answers on the socket while the lock stays held: a process
+    // that holds the file without sharing it (or is stopped).
+    std::lock_guard core_lock(core_->mutex);
+    if (core_->state_error.empty())
+      core_->state_error = "another process is using the simulated keyboard's state file " + state_file +
+                           " and does not answer";
+    sharing_->serving = true;
+  }
+}
+
+bool SimulatedKeyboard::Attach(std::chrono::milliseconds wait) const {
+  Sharing& s = *sharing_;
   Core& core = *core_;
-  // One process at a time uses a keyboard's memory, as one program at a time
-  // holds the real keyboard: two would each save their own copy over the other's.
-  if (core.state_lock.Take(state_file + ".lock", DefaultLockWait()) == kFileLockBusy) {
-    core.state_error = "another process is using the simulated keyboard's state file " + state_file;
-    return;
+  const auto deadline = Clock::now() + wait;
+  for (;;) {
+    // Whoever holds the lock keeps the memory and serves it; a folder
+    // without locks leaves nothing to share, and the file is used alone.
+    if (core.state_lock.Take(s.state_file + ".lock", std::chrono::milliseconds(0)) != kFileLockBusy) {
+      std::lock_guard core_lock(core.mutex);
+      s.serving = true;
+      core.plugged = true;
+      if (!core.LoadStateFile(s.state_file)) return true;  // kept in memory only; StateFileError says why
+      std::string error;
+      const int fd = ListenOnShareSocket(s.socket_name, error);
+      // Without a socket the keyboard still works for this process; others
+      // then find the lock held and nobody answering, and say so.
+      // The server calls back into this object, which stays alive (and
+      // serving) until the server is stopped in the destructor.
+      if (fd >= 0)
+        s.server = std::make_unique<SimulatedKeyboardServer>(const_cast<SimulatedKeyboard&>(*this), s.socket_name,
+                                                             fd);
+      return true;
+    }
+    const int fd = ConnectToShareSocket(s.socket_name);
+    if (fd >= 0) {
+      const DeviceVariant& v = core.firmware.Variant();
+      std::vector<std::uint8_t> reply;
+      if (SendPacket(fd, Packet(ShareOp::kHello).U16(v.vendor_id).U16(v.product_id).Data()) &&
+          ReceivePacket(fd, reply, 5000) && !reply.empty()) {
+        if (reply[0] == 1) {
+          s.control_fd = fd;
+          s.serving = false;
+          return true;
+        }
+        ::close(fd);
+        std::lock_guard core_lock(core.mutex);
+        core.state_error = "the state file " + s.state_file + " belongs to the other keyboard variant (see --variant)";
+        s.serving = true;
+        return true;
+      }
+      ::close(fd);
+    }
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  std::vector<std::uint8_t> bytes;
-  const int reason = ReadRegularFile(state_file, bytes, kMaxStateFileBytes);
-  if (reason == ENOENT) {
-    // A new keyboard: its memory is kept from the start, so a file that
-    // cannot be made (missing folder, read-only or full disk) shows now.
-    core.state_file = std::move(state_file);
-    core.SaveLocked();
-    if (!core.state_error.empty()) core.state_file.clear();
-    return;
+}
+
+bool SimulatedKeyboard::Forward(const std::vector<std::uint8_t>& request, std::vector<std::uint8_t>& reply) const {
+  Sharing& s = *sharing_;
+  std::lock_guard lock(s.mutex);
+  reply.clear();
+  if (s.serving) return false;
+  if (s.control_fd < 0) {
+    // The serving process ended: take the keyboard over, or reach the
+    // process that did. Meanwhile the keyboard looks unplugged.
+    if (!Attach(std::chrono::milliseconds(1000))) return true;
+    if (s.serving) return false;
   }
-  // A file that exists but cannot be read is never taken for a factory-fresh
-  // keyboard: saving over it would lose what it holds.
-  if (reason != 0) {
-    core.state_error = "cannot read the state file " + state_file + ": " + ReadFailureText(reason, kMaxStateFileBytes);
-    return;
+  if (!SendPacket(s.control_fd, request) || !ReceivePacket(s.control_fd, reply, 10000)) {
+    ::close(s.control_fd);
+    s.control_fd = -1;
+    reply.clear();
   }
-  if (!core.firmware.LoadText(std::string(bytes.begin(), bytes.end()))) {
-    // A file of the other variant is left alone rather than overwritten.
-    core.state_error = "the state file " + state_file + " belongs to the other keyboard variant (see --variant)";
-    return;
-  }
-  core.state_file = std::move(state_file);
+  return true;
+}
+
+bool SimulatedKeyboard::Serves() const {
+  std::lock_guard lock(sharing_->mutex);
+  return sharing_->serving;
 }
 
 std::string SimulatedKeyboard::StateFileError() const {
-  std::lock_guard lock(core_->mutex);
-  return core_->state_error;
+  {
+    std::lock_guard lock(core_->mutex);
+    if (!core_->state_error.empty()) return core_->state_error;
+  }
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kStateError).Data(), reply))
+    return reply.empty() ? std::string() : std::string(reply.begin() + 1, reply.end());
+  return {};
 }
 
 SimulatedKeyboard::~SimulatedKeyboard() {
-  std::lock_guard lock(core_->mutex);
-  if (core_->firmware.Changed()) core_->SaveLocked();
-  core_->UnplugLocked();
+  std::unique_ptr<SimulatedKeyboardServer> server;
+  {
+    std::lock_guard lock(sharing_->mutex);
+    server = std::move(sharing_->server);
+    if (sharing_->control_fd >= 0) ::close(sharing_->control_fd);
+    sharing_->control_fd = -1;
+  }
+  {
+    std::lock_guard lock(core_->mutex);
+    if (core_->firmware.Changed()) core_->SaveLocked();
+    core_->UnplugLocked();
+  }
+  // The memory is saved before the connected processes see the keyboard go
+  // and before the lock lets one of them load it.
+  server.reset();
+  core_->state_lock.Release();
 }
 
 const DeviceVariant& SimulatedKeyboard::Variant() const { return core_->firmware.Variant(); }
@@ -370,79 +475,124 @@ std::span<const std::uint8_t> SimulatedKeyboard::ReportDescriptor(SimulatedInter
   return kNotificationDescriptor;
 }
 
+namespace {
+
+bool Flag(const std::vector<std::uint8_t>& reply) { return !reply.empty() && reply[0] != 0; }
+
+}  // namespace
+
 std::vector<std::uint8_t> SimulatedKeyboard::Area(KeyboardArea area) const {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kArea).U8(static_cast<std::uint8_t>(area)).Data(), reply))
+    return reply.empty() ? reply : std::vector<std::uint8_t>(reply.begin() + 1, reply.end());
   std::lock_guard lock(core_->mutex);
   return core_->firmware.Area(area);
 }
 
 bool SimulatedKeyboard::SetArea(KeyboardArea area, std::size_t offset, std::span<const std::uint8_t> bytes) {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kSetArea)
+                  .U8(static_cast<std::uint8_t>(area))
+                  .U32(static_cast<std::uint32_t>(offset))
+                  .Bytes(bytes.data(), bytes.size())
+                  .Data(),
+              reply))
+    return Flag(reply);
   std::lock_guard lock(core_->mutex);
   return core_->firmware.SetArea(area, offset, bytes);
 }
 
 bool SimulatedKeyboard::InBracket() const {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kInBracket).Data(), reply)) return Flag(reply);
   std::lock_guard lock(core_->mutex);
   return core_->firmware.InBracket();
 }
 
 bool SimulatedKeyboard::SaveStateIfChanged() {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kSaveIfChanged).Data(), reply)) return Flag(reply);
   std::lock_guard lock(core_->mutex);
   if (core_->state_file.empty() || !core_->firmware.Changed()) return true;
   return core_->SaveLocked();
 }
 
 bool SimulatedKeyboard::SaveState() {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kSave).Data(), reply)) return Flag(reply);
   std::lock_guard lock(core_->mutex);
   return core_->SaveLocked();
 }
 
 bool SimulatedKeyboard::IsPluggedIn() const {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kIsPlugged).Data(), reply)) return Flag(reply);
   std::lock_guard lock(core_->mutex);
   return core_->plugged;
 }
 
 void SimulatedKeyboard::Unplug() {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kUnplug).Data(), reply)) return;
   std::lock_guard lock(core_->mutex);
   core_->UnplugLocked();
 }
 
 void SimulatedKeyboard::PlugIn() {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kPlugIn).Data(), reply)) return;
   std::lock_guard lock(core_->mutex);
   core_->plugged = true;
 }
 
+// Faults belong to the keyboard: set in a connected process, they act on the
+// shared keyboard, for every process's requests.
 void SimulatedKeyboard::UnplugAfter(int exchanges) {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kUnplugAfter).U32(static_cast<std::uint32_t>(exchanges)).Data(), reply)) return;
   std::lock_guard lock(core_->mutex);
   core_->unplug_after = exchanges < 0 ? -1 : exchanges;
 }
 
 void SimulatedKeyboard::LoseNextReplies(int count) {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kLose).U32(static_cast<std::uint32_t>(count)).Data(), reply)) return;
   std::lock_guard lock(core_->mutex);
   core_->lose_next = std::max(count, 0);
 }
 
 void SimulatedKeyboard::SetReplyDelay(std::chrono::milliseconds delay) {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kDelay).I64(delay.count()).Data(), reply)) return;
   std::lock_guard lock(core_->mutex);
   core_->reply_delay = delay;
 }
 
 void SimulatedKeyboard::RefuseNextCommands(int count, std::uint8_t status) {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kRefuse).U32(static_cast<std::uint32_t>(count)).U8(status).Data(), reply)) return;
   std::lock_guard lock(core_->mutex);
   core_->refuse_next = std::max(count, 0);
   core_->refuse_status = status;
 }
 
 void SimulatedKeyboard::SetTransferLatency(std::chrono::microseconds per_report) {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kLatency).I64(per_report.count()).Data(), reply)) return;
   std::lock_guard lock(core_->mutex);
   core_->latency = per_report;
 }
 
 void SimulatedKeyboard::SetEchoesRequests(bool echoes) {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kEchoes).U8(echoes ? 1 : 0).Data(), reply)) return;
   std::lock_guard lock(core_->mutex);
   core_->echoes = echoes;
 }
 
 void SimulatedKeyboard::UseVirtualClock(bool on) {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kVirtualClock).U8(on ? 1 : 0).Data(), reply)) return;
   std::lock_guard lock(core_->mutex);
   if (on == core_->virtual_clock) return;
   core_->virtual_clock = on;
@@ -452,12 +602,19 @@ void SimulatedKeyboard::UseVirtualClock(bool on) {
 }
 
 std::chrono::milliseconds SimulatedKeyboard::VirtualTimePassed() const {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kVirtualPassed).Data(), reply)) {
+    Unpacker in(reply, 1);
+    return std::chrono::milliseconds(in.I64());
+  }
   std::lock_guard lock(core_->mutex);
   if (!core_->virtual_clock) return std::chrono::milliseconds(0);
   return std::chrono::duration_cast<std::chrono::milliseconds>(core_->virtual_now - core_->virtual_start);
 }
 
 void SimulatedKeyboard::SendNotification(std::uint16_t usage) {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kNotify).U16(usage).Data(), reply)) return;
   std::lock_guard lock(core_->mutex);
   if (!core_->plugged) return;
   const auto now = Clock::now();
@@ -467,6 +624,8 @@ void SimulatedKeyboard::SendNotification(std::uint16_t usage) {
 }
 
 void SimulatedKeyboard::ChangeProfileOnKeyboard(int profile) {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kChangeProfile).U32(static_cast<std::uint32_t>(profile)).Data(), reply)) return;
   {
     std::lock_guard lock(core_->mutex);
     const std::uint8_t p = static_cast<std::uint8_t>(std::clamp(profile, 0, 3));
@@ -487,20 +646,34 @@ void SimulatedKeyboard::ClearExchanges() {
 }
 
 std::unique_ptr<HidHandle> SimulatedKeyboard::OpenInterface(SimulatedInterface which) {
+  HidInterfaceFacts facts;
+  facts.vendor_id = Variant().vendor_id;
+  facts.product_id = Variant().product_id;
+  facts.version = kSimulatedFirmwareVersion;
+  const auto descriptor = ReportDescriptor(which);
+  facts.report_descriptor.assign(descriptor.begin(), descriptor.end());
+  {
+    std::lock_guard lock(sharing_->mutex);
+    if (!sharing_->serving) {
+      // Not attached (the serving process ended and nobody took over yet):
+      // gone, as at an unplug; the next presence probe attaches again.
+      if (sharing_->control_fd < 0) return nullptr;
+      return OpenRemoteInterface(sharing_->socket_name, which, std::move(facts));
+    }
+  }
   std::lock_guard lock(core_->mutex);
   if (!core_->plugged) return nullptr;
   auto queue = std::make_shared<HandleQueue>(which);
   core_->queues.push_back(queue);
-  HidInterfaceFacts facts;
-  facts.vendor_id = core_->firmware.Variant().vendor_id;
-  facts.product_id = core_->firmware.Variant().product_id;
-  facts.version = kSimulatedFirmwareVersion;
-  const auto descriptor = ReportDescriptor(which);
-  facts.report_descriptor.assign(descriptor.begin(), descriptor.end());
   return std::make_unique<SimulatedHandle>(core_, std::move(queue), std::move(facts));
 }
 
 std::size_t SimulatedKeyboard::ExchangeCount() const {
+  std::vector<std::uint8_t> reply;
+  if (Forward(Packet(ShareOp::kExchangeCount).Data(), reply)) {
+    Unpacker in(reply, 1);
+    return static_cast<std::size_t>(in.I64());
+  }
   std::lock_guard lock(core_->mutex);
   return core_->exchange_count;
 }

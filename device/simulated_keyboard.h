@@ -27,10 +27,23 @@
 //   [macro_memory]         macro capacity bytes
 //   [key_colours]          4 x 512 bytes
 //
-// The file is locked (STATE_FILE.lock beside it) for as long as a keyboard
-// object uses it. A missing file is created at once; one that exists but
-// cannot be read or belongs to the other variant is an error
-// (StateFileError) and is never overwritten.
+// Several processes share one keyboard through its state file, as several
+// programs share one hidraw device. The first keyboard object on a state file
+// locks it (STATE_FILE.lock beside it), keeps the memory and serves the
+// keyboard on a socket beside it (STATE_FILE.sock, reachable by the same user
+// only; see simulated_sharing.h). A keyboard object made on a state file that
+// another process serves connects to that socket instead: each of its
+// requests is one exchange with the serving keyboard, carried out whole before
+// another process's request, every open handle in every process gets its own
+// copy of each input report (replies and notification reports alike), and
+// unplugging, faults and notifications are the shared keyboard's. When the
+// serving process ends, the keyboard is unplugged for the others for a
+// moment: the first of them to look again takes over the state file and
+// serves it from then on, the rest connect to it.
+//
+// A missing file is created at once; one that exists but cannot be read or
+// belongs to the other variant is an error (StateFileError) and is never
+// overwritten.
 //
 // A byte line is a hex offset, a colon and up to 16 hex bytes. An area that
 // appears in the file starts all zero (all-zero lines are left out when
@@ -125,7 +138,12 @@ class SimulatedKeyboard {
   // Changes the active profile with the keyboard's own keys and announces it.
   void ChangeProfileOnKeyboard(int profile);
 
-  // Every request on the command interface so far, with its reply.
+  // Whether this object serves the keyboard (it holds the memory, or no
+  // state file is shared) rather than reaching another process's.
+  bool Serves() const;
+
+  // Every request on the command interface so far, with its reply; kept by
+  // the serving process only (empty in a connected one).
   std::vector<SimulatedExchange> Exchanges() const;
   void ClearExchanges();
   // How many requests arrived since the last ClearExchanges(), recorded or not.
@@ -137,9 +155,21 @@ class SimulatedKeyboard {
   std::unique_ptr<HidHandle> OpenInterface(SimulatedInterface which);
 
   struct Core;
+  struct Sharing;
 
  private:
+  // Takes the state file over and serves it, or connects to the process
+  // that serves it, trying for at most `wait`. Called with the sharing
+  // mutex held; false when neither worked.
+  bool Attach(std::chrono::milliseconds wait) const;
+  // Sends one request to the serving process when this object is connected to
+  // one: true with its reply (empty when the serving process is gone), false
+  // when this object serves the keyboard itself and must answer.
+  bool Forward(const std::vector<std::uint8_t>& request, std::vector<std::uint8_t>& reply) const;
+
   std::shared_ptr<Core> core_;
+  std::unique_ptr<Sharing> sharing_;
+  friend class SimulatedKeyboardServer;
 };
 
 }  // namespace zarvel

@@ -30,7 +30,10 @@
 namespace zarvel::testing {
 
 struct MainWindowRig {
-  explicit MainWindowRig(const DeviceVariant& variant = kDeviceVariants[0]) : keyboard(variant) {
+  // `state_file`: the keyboard keeps its memory in the per-user test folder's
+  // "state.txt" and serves it there to other processes (zarvelctl runs).
+  explicit MainWindowRig(const DeviceVariant& variant = kDeviceVariants[0], bool state_file = false)
+      : keyboard(variant, state_file ? folders.Path("state.txt") : std::string()) {
     context.SetStartHidden(true);
     window = std::make_unique<MainWindow>(settings);
     window->Prompts().SetResponder([this](const PromptRecord& prompt) {

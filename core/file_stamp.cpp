@@ -1,0 +1,20 @@
+#include "core/file_stamp.h"
+
+#include <sys/stat.h>
+
+namespace zarvel {
+
+FileStamp StampOf(const std::string& path) {
+  FileStamp stamp;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return stamp;
+  stamp.exists = true;
+  stamp.device = static_cast<std::uint64_t>(info.st_dev);
+  stamp.inode = static_cast<std::uint64_t>(info.st_ino);
+  stamp.size = static_cast<std::int64_t>(info.st_size);
+  stamp.modified_ns = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  stamp.changed_ns = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+  return stamp;
+}
+
+}  // namespace zarvel

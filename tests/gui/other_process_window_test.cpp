@@ -1,0 +1,185 @@
+// The window and zarvelctl on one simulated keyboard at once, as a user's
+// script runs zarvelctl while the window sits in the tray: the window shows
+// what zarvelctl changed, keeps its own unapplied edits on top of it, names
+// the keys both changed, and tells of a store lock another process holds.
+// zarvelctl runs as a real process reaching the window's keyboard through
+// the state file's socket. A screenshot of the notice goes to
+// build/screenshots/.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "core/key_buttons.h"
+#include "core/lighting_controller.h"
+#include "model/atomic_file.h"
+#include "model/key_table.h"
+#include "skin/program_paths.h"
+#include "skin/language.h"
+#include "support/main_window_rig.h"
+
+namespace zarvel {
+namespace {
+
+using testing::KeyTo;
+using testing::MainWindowRig;
+
+constexpr int kApply = 1006;
+
+struct CtlRun {
+  int status = -1;
+  QString err;
+};
+
+CtlRun Zarvelctl(MainWindowRig& rig, const QStringList& args) {
+  QProcess process;
+  process.start(QStringLiteral(ZARVEL_PROGRAM_DIR "/zarvelctl"),
+                QStringList{QString::fromStdString("--simulate=" + rig.folders.Path("state.txt"))} + args);
+  CtlRun run;
+  // The window's keyboard answers zarvelctl from this process's threads:
+  // the test's thread keeps the window's events going meanwhile.
+  QElapsedTimer clock;
+  clock.start();
+  while (!process.waitForFinished(10)) {
+    QCoreApplication::processEvents();
+    if (clock.elapsed() > 20000) {
+      process.kill();
+      process.waitForFinished();
+      return run;
+    }
+  }
+  run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  run.err = QString::fromUtf8(process.readAllStandardError());
+  return run;
+}
+
+std::size_t RecordOf(const char* name) { return KeyCodeToRecordIndex(FindKeyByName(name)); }
+
+int ButtonOf(const char* name) {
+  const KeyCode code = FindKeyByName(name);
+  for (const KeyButton& button : KeyButtons())
+    if (button.key == code) return button.buttonId;
+  return -1;
+}
+
+KeyFunction KeyboardRecord(MainWindowRig& rig, std::size_t record) {
+  ProfileStore keyboard;
+  const std::string path = rig.folders.Path("keyboard.zvl");
+  ConnectionContext fresh(rig.context.DefaultMatrix());
+  ProfileSync sync(rig.link, fresh);
+  EXPECT_TRUE(sync.ReadKeyboardToFile(path));
+  EXPECT_TRUE(LoadStoreFile(keyboard, path));
+  return keyboard.Record(0, record);
+}
+
+QLabel* NoticeLine(MainWindowRig& rig) { return rig.window->findChild<QLabel*>(QStringLiteral("Notice")); }
+
+class OtherProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.keyboard.Serves());
+  }
+  MainWindowRig rig{kDeviceVariants[0], /*state_file=*/true};
+};
+
+TEST_F(OtherProcessTest, AnIdleWindowShowsZarvelctlsAssignmentWithinASecond) {
+  const int f2 = ButtonOf("F2");
+  ASSERT_GE(f2, 0);
+  ASSERT_FALSE(rig.Button(f2)->isChecked());
+  const CtlRun run = Zarvelctl(rig, {"assign", "F2", "key:c"});
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_TRUE(rig.WaitFor([&] { return rig.Button(f2)->isChecked(); }, 1000));
+  EXPECT_LE(clock.elapsed(), 1000);
+  EXPECT_EQ(rig.core->Store().Record(0, RecordOf("F2")), KeyTo(FindKeyByName("C")));
+  EXPECT_FALSE(rig.core->UnappliedChanges());
+  EXPECT_TRUE(NoticeLine(rig)->text().isEmpty()) << "nothing to tell without edits of the window's own";
+}
+
+TEST_F(OtherProcessTest, ApplyWritesThePendingEditAndKeepsZarvelctlsAssignment) {
+  ASSERT_TRUE(rig.core->AssignKey(RecordOf("F1"), KeyTo(FindKeyByName("B"))));
+  const CtlRun run = Zarvelctl(rig, {"assign", "F2", "key:c"});
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  ASSERT_TRUE(rig.WaitFor(
+      [&] { return NoticeLine(rig)->text() == QString::fromStdString(LookupText(kChangedElsewhereNotice)); }, 1000));
+  EXPECT_TRUE(rig.core->UnappliedChanges());
+  rig.Click(kApply);
+  ASSERT_TRUE(rig.WaitIdle());
+  EXPECT_FALSE(rig.core->UnappliedChanges());
+  EXPECT_EQ(KeyboardRecord(rig, RecordOf("F1")), KeyTo(FindKeyByName("B")));
+  EXPECT_EQ(KeyboardRecord(rig, RecordOf("F2")), KeyTo(FindKeyByName("C")));
+  ProfileStore file;
+  ASSERT_TRUE(LoadStoreFile(file, StoreFilePath()));
+  EXPECT_EQ(file.Record(0, RecordOf("F1")), KeyTo(FindKeyByName("B")));
+  EXPECT_EQ(file.Record(0, RecordOf("F2")), KeyTo(FindKeyByName("C")));
+}
+
+TEST_F(OtherProcessTest, AKeyChangedInBothKeepsTheWindowsEditAndTheNoticeNamesIt) {
+  rig.window->ShowRequest();
+  ASSERT_TRUE(rig.core->AssignKey(RecordOf("F3"), KeyTo(FindKeyByName("B"))));
+  const CtlRun run = Zarvelctl(rig, {"assign", "F3", "key:c"});
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  ASSERT_TRUE(rig.WaitFor([&] { return NoticeLine(rig)->text().contains(QStringLiteral("F3")); }, 1000))
+      << NoticeLine(rig)->text().toStdString();
+  EXPECT_EQ(rig.core->Store().Record(0, RecordOf("F3")), KeyTo(FindKeyByName("B")));
+  ASSERT_EQ(rig.core->LastConflicts().size(), 1u);
+  const QString folder = QString(ZARVEL_BINARY_DIR) + "/screenshots";
+  QDir().mkpath(folder);
+  EXPECT_TRUE(rig.window->grab().toImage().save(folder + "/changed_elsewhere_notice.png"));
+  rig.Click(kApply);
+  ASSERT_TRUE(rig.WaitIdle());
+  EXPECT_EQ(KeyboardRecord(rig, RecordOf("F3")), KeyTo(FindKeyByName("B")));
+  EXPECT_TRUE(NoticeLine(rig)->text().contains(QStringLiteral("F3"))) << "still there to be read after Apply";
+}
+
+TEST_F(OtherProcessTest, ThePanelShowsZarvelctlsEffectWithinASecond) {
+  ASSERT_NE(rig.core->Lighting().State().effect, 5);
+  const CtlRun run = Zarvelctl(rig, {"lighting", "--effect", "5"});
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_TRUE(rig.WaitFor([&] { return rig.core->Lighting().State().effect == 5; }, 1000));
+}
+
+TEST_F(OtherProcessTest, ApplyMeetingAHeldLockSaysSoAndWorksOnceItIsFree) {
+  if (QStandardPaths::findExecutable(QStringLiteral("flock")).isEmpty()) GTEST_SKIP() << "no flock";
+  ::setenv("ZARVEL_LOCK_WAIT", "1", 1);
+  ASSERT_TRUE(rig.core->AssignKey(RecordOf("F4"), KeyTo(FindKeyByName("B"))));
+  const std::vector<std::uint8_t> before = [] {
+    std::vector<std::uint8_t> bytes;
+    ReadRegularFile(StoreFilePath(), bytes, 1 << 20);
+    return bytes;
+  }();
+  QProcess holder;
+  holder.start(QStringLiteral("flock"),
+               {QString::fromStdString(UserDataFolder() + "zarvel.lock"), QStringLiteral("sleep"), QStringLiteral("3")});
+  ASSERT_TRUE(holder.waitForStarted());
+  QThread::msleep(200);
+  rig.Click(kApply);
+  ASSERT_TRUE(rig.WaitIdle());
+  EXPECT_TRUE(rig.PromptedWith("STORE_BUSY_PROMPT"));
+  EXPECT_TRUE(rig.core->UnappliedChanges());
+  std::vector<std::uint8_t> after;
+  ReadRegularFile(StoreFilePath(), after, 1 << 20);
+  EXPECT_EQ(after, before) << "nothing half-written";
+  // A panel edit meeting the held lock says the same and sends nothing.
+  rig.prompts.clear();
+  const int effect = rig.core->Lighting().State().effect;
+  rig.keyboard.ClearExchanges();
+  EXPECT_EQ(rig.core->Lighting().SelectEffect(1), 0);
+  EXPECT_TRUE(rig.PromptedWith("STORE_BUSY_PROMPT"));
+  EXPECT_TRUE(rig.keyboard.Exchanges().empty());
+  EXPECT_EQ(rig.core->Lighting().State().effect, effect);
+  ASSERT_TRUE(holder.waitForFinished(10000));
+  rig.Click(kApply);
+  ASSERT_TRUE(rig.WaitIdle());
+  EXPECT_FALSE(rig.core->UnappliedChanges());
+  EXPECT_EQ(KeyboardRecord(rig, RecordOf("F4")), KeyTo(FindKeyByName("B")));
+  ::unsetenv("ZARVEL_LOCK_WAIT");
+}
+
+}  // namespace
+}  // namespace zarvel
