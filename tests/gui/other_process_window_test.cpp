@@ -65,16 +65,6 @@ int ButtonOf(const char* name) {
   return -1;
 }
 
-KeyFunction KeyboardRecord(MainWindowRig& rig, std::size_t record) {
-  ProfileStore keyboard;
-  const std::string path = rig.folders.Path("keyboard.zvl");
-  ConnectionContext fresh(rig.context.DefaultMatrix());
-  ProfileSync sync(rig.link, fresh);
-  EXPECT_TRUE(sync.ReadKeyboardToFile(path));
-  EXPECT_TRUE(LoadStoreFile(keyboard, path));
-  return keyboard.Record(0, record);
-}
-
 QLabel* NoticeLine(MainWindowRig& rig) { return rig.window->findChild<QLabel*>(QStringLiteral("Notice")); }
 
 class OtherProcessTest : public ::testing::Test {

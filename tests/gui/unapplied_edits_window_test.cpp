@@ -45,16 +45,6 @@ bool MatrixWritten(const MainWindowRig& rig) {
   return std::find(codes.begin(), codes.end(), kWriteMatrix) != codes.end();
 }
 
-KeyFunction KeyboardRecord(MainWindowRig& rig, std::size_t record) {
-  ProfileStore keyboard;
-  const std::string path = rig.folders.Path("keyboard.zvl");
-  ConnectionContext fresh(rig.context.DefaultMatrix());
-  ProfileSync sync(rig.link, fresh);
-  EXPECT_TRUE(sync.ReadKeyboardToFile(path));
-  EXPECT_TRUE(LoadStoreFile(keyboard, path));
-  return keyboard.Record(0, record);
-}
-
 bool ProfileChecked(MainWindowRig& rig, int profile) {
   for (int p = 0; p < 4; ++p)
     if (rig.Button(kProfileButtonIds[p])->isChecked() != (p == profile)) return false;

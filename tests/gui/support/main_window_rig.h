@@ -6,6 +6,8 @@
 // recorded; file dialogs and web pages go through the window's seams.
 //
 // The test's thread is the window's thread: WaitFor() runs its events.
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -23,6 +25,7 @@
 #include "device/input_listener.h"
 #include "device/simulated_backend.h"
 #include "model/default_matrix.h"
+#include "model/profile_store.h"
 #include "skin/settings.h"
 #include "skin/widgets/image_button.h"
 #include "support/core_rig.h"
@@ -129,5 +132,17 @@ struct MainWindowRig {
   std::vector<QUrl> opened_urls;
   std::string chosen_file;
 };
+
+// Profile 1's record as the keyboard holds it now, read the way a connection
+// reads the keyboard, without touching the window's core.
+inline KeyFunction KeyboardRecord(MainWindowRig& rig, std::size_t record) {
+  ProfileStore keyboard;
+  const std::string path = rig.folders.Path("keyboard.zvl");
+  ConnectionContext fresh(rig.context.DefaultMatrix());
+  ProfileSync sync(rig.link, fresh);
+  EXPECT_TRUE(sync.ReadKeyboardToFile(path));
+  EXPECT_TRUE(LoadStoreFile(keyboard, path));
+  return keyboard.Record(0, record);
+}
 
 }  // namespace zarvel::testing
