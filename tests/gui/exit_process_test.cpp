@@ -160,8 +160,12 @@ class Driver : public QObject {
       return false;
     }
     if (role_ == "about") {
+      // While a keyboard write runs (a check of the user's folder after the
+      // window's own first save is one) the user's keys are swallowed: Return
+      // is pressed again until the menu has taken it.
       auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      if (menu != nullptr && !clicked_) {
+      if (menu != nullptr) {
+        if (Window().Writes().Running()) return false;
         for (QAction* action : menu->actions()) {
           if (action->text() != Text("MAIN_MENU_ABOUT")) continue;
           clicked_ = true;
@@ -170,7 +174,7 @@ class Driver : public QObject {
         }
         return false;
       }
-      return clicked_ && menu == nullptr;
+      return clicked_;
     }
     return false;
   }
