@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/edit_history.h"
 #include "core/keyboard_writer.h"
 #include "core/main_view.h"
 #include "core/profile_sync.h"
@@ -149,6 +150,35 @@ class AppCore {
   // read of the keyboard wipes it.
   bool KeyboardCanStore(std::size_t record_index) const;
 
+  // ---- undo, redo, paste, copy a profile ----
+
+  // Reverses or repeats the last step of the history: key assignments go
+  // back into the store through AssignKey (the keyboard gets them at the
+  // next Apply, as any edit); colours are sent at once and the slot file is
+  // saved. False when there was nothing to do or it could not be done (the
+  // step is then dropped when it can never be).
+  bool Undo();
+  bool Redo();
+  bool CanUndo() const { return history_.CanUndo(); }
+  bool CanRedo() const { return history_.CanRedo(); }
+  const EditHistory& History() const { return history_; }
+  // Every AssignKey between the two is one undo step (a paste into many
+  // keys). Calls may nest; the outermost End records the step.
+  void BeginKeyStep();
+  void EndKeyStep();
+  // Gives the function of `source_record` to every record of `targets` in
+  // the edited profile, as one step (a macro key gets the same macro, a
+  // program or text key the same text). A G key the keyboard has no place
+  // for is refused with the key dialog's message and nothing is pasted.
+  // The number of records changed.
+  int PasteKeyFunction(std::size_t source_record, const std::vector<std::size_t>& targets);
+  // Copies every key of profile `from` into profile `to` in the store and,
+  // with `lighting`, the lighting and the user colours; asks
+  // COPY_PROFILE_PROMPT first, then writes the keyboard as Apply does
+  // (all four profiles). False when the user said No, the profiles are the
+  // same or out of range, or the write failed.
+  bool CopyProfile(int from, int to, bool lighting);
+
   // ---- main window ----
 
   // Profile button n (1..4): lighting re-read for that profile, then
@@ -207,7 +237,11 @@ class AppCore {
   std::string StoreFile() const;
 
  private:
-  void SetCurrentProfile(int profile) { current_profile_ = profile; }
+  void SetCurrentProfile(int profile) {
+    if (profile != current_profile_) history_.Clear();
+    current_profile_ = profile;
+  }
+  bool ReplayKeyStep(const EditStep& step, bool undo);
   int EditedProfile();
   void ReloadStoreFile();
   // The store file's profiles when it can be read; the store as it is when not.
@@ -243,6 +277,12 @@ class AppCore {
   WriteOutcome last_write_;
   KeyboardRead last_read_;
   int flip_ = 0;
+  EditHistory history_;
+  // Undo and redo call AssignKey and the lighting controller themselves;
+  // what they change must not become a new step.
+  bool replaying_ = false;
+  int key_step_depth_ = 0;
+  std::vector<KeyChange> open_key_step_;
 };
 
 }  // namespace zarvel

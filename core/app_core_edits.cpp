@@ -1,0 +1,162 @@
+// The application core's undo and redo, the paste of a key's function and
+// the copy of a whole profile.
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/app_core.h"
+#include "core/key_function_builder.h"
+#include "core/lighting_controller.h"
+#include "core/store_lock_file.h"
+#include "model/key_table.h"
+#include "skin/language.h"
+#include "skin/message_format.h"
+
+namespace zarvel {
+
+namespace {
+
+bool HasText(const KeyFunction& function) {
+  return function.type == kFunctionLaunch || function.type == kFunctionText;
+}
+
+// What a key gets when it is given another key's function: the function's
+// type and value; the target's own special id, mark and spare word stay. A
+// macro keeps its repeat setting; a key given itself is a default key.
+KeyFunction PastedRecord(const KeyFunction& source, const KeyFunction& target, std::size_t target_record) {
+  KeyFunction record = target;
+  record.type = source.type;
+  record.value = source.value;
+  record.extra = source.type == kFunctionMacro ? source.extra : SpecialIdOfRecord(target_record);
+  if (source.type == kFunctionKey && KeyCodeToRecordIndex(static_cast<KeyCode>(source.value)) == target_record) {
+    record.type = kFunctionDefault;
+    record.value = 0;
+  }
+  return record;
+}
+
+}  // namespace
+
+void AppCore::BeginKeyStep() { ++key_step_depth_; }
+
+void AppCore::EndKeyStep() {
+  if (key_step_depth_ == 0 || --key_step_depth_ > 0) return;
+  std::vector<KeyChange> changes = std::move(open_key_step_);
+  open_key_step_.clear();
+  // An OK that stored what the key already had changes nothing to undo.
+  std::erase_if(changes, [](const KeyChange& c) { return c.before == c.after && c.beforeText == c.afterText; });
+  if (changes.empty()) return;
+  EditStep step;
+  step.kind = EditStep::Kind::kKeys;
+  step.keys = std::move(changes);
+  history_.Push(current_profile_, std::move(step));
+}
+
+bool AppCore::ReplayKeyStep(const EditStep& step, bool undo) {
+  replaying_ = true;
+  // Undone in reverse order, so a key changed twice in one step ends as it was.
+  if (undo) {
+    for (auto it = step.keys.rbegin(); it != step.keys.rend(); ++it) AssignKey(it->record, it->before, it->beforeText);
+  } else {
+    for (const KeyChange& change : step.keys) AssignKey(change.record, change.after, change.afterText);
+  }
+  replaying_ = false;
+  return true;
+}
+
+bool AppCore::Undo() {
+  const EditStep* step = history_.NextUndo();
+  if (step == nullptr) return false;
+  if (step->kind == EditStep::Kind::kKeys) {
+    ReplayKeyStep(*step, /*undo=*/true);
+    history_.Undone();
+    return true;
+  }
+  replaying_ = true;
+  const int result = lighting_->RestoreColours(step->before);
+  replaying_ = false;
+  if (result == kResultDone || (result != 0 && step->before.profile == current_profile_)) {
+    // Sent (or the keyboard did not answer: the window and the file hold the
+    // colours, as after any paint the keyboard missed).
+    history_.Undone();
+    return result == kResultDone;
+  }
+  // Another slot is shown now: the step can never be undone there.
+  if (step->before.slot != lighting_->Colours().slot.currentSlot) history_.DropNextUndo();
+  return false;
+}
+
+bool AppCore::Redo() {
+  const EditStep* step = history_.NextRedo();
+  if (step == nullptr) return false;
+  if (step->kind == EditStep::Kind::kKeys) {
+    ReplayKeyStep(*step, /*undo=*/false);
+    history_.Redone();
+    return true;
+  }
+  replaying_ = true;
+  const int result = lighting_->RestoreColours(step->after);
+  replaying_ = false;
+  if (result == kResultDone || (result != 0 && step->after.profile == current_profile_)) {
+    history_.Redone();
+    return result == kResultDone;
+  }
+  if (step->after.slot != lighting_->Colours().slot.currentSlot) history_.DropNextRedo();
+  return false;
+}
+
+int AppCore::PasteKeyFunction(std::size_t source_record, const std::vector<std::size_t>& targets) {
+  if (source_record >= kRecordsPerProfile) return 0;
+  for (std::size_t target : targets) {
+    if (target >= kRecordsPerProfile) return 0;
+    // The key dialog refuses such a key its function; so does a paste.
+    if (target >= kFirstSpecialRecord && !KeyboardCanStore(target)) {
+      const std::string g_name = "G" + std::to_string(target - kFirstSpecialRecord + 1);
+      prompter_.ShowMessage("KEY_NO_PLACE_PROMPT", FormatMessage(LookupText("KEY_NO_PLACE_PROMPT"), {g_name}));
+      return 0;
+    }
+  }
+  const KeyFunction source = KeyRecord(source_record);
+  const std::u16string text = HasText(source) ? KeyText(source_record) : std::u16string();
+  int changed = 0;
+  BeginKeyStep();
+  for (std::size_t target : targets) {
+    if (target == source_record) continue;
+    const KeyFunction record = PastedRecord(source, KeyRecord(target), target);
+    AssignKey(target, record, text);
+    ++changed;
+  }
+  EndKeyStep();
+  return changed;
+}
+
+bool AppCore::CopyProfile(int from, int to, bool lighting) {
+  if (from < 0 || to < 0 || from >= kKeyboardProfiles || to >= kKeyboardProfiles || from == to) return false;
+  const std::string question = FormatMessage(LookupText("COPY_PROFILE_PROMPT"),
+                                             {std::to_string(from + 1), std::to_string(to + 1)});
+  if (!prompter_.AskYesNo("COPY_PROFILE_PROMPT", question)) return false;
+  {
+    std::lock_guard lock(store_lock_);
+    const auto source = static_cast<std::size_t>(from);
+    const auto target = static_cast<std::size_t>(to);
+    for (std::size_t record = 0; record < kRecordsPerProfile; ++record) {
+      // The target's special ids stay: they name its own G keys.
+      KeyFunction copy = store_.Record(source, record);
+      store_.Record(target, record) = copy;
+      const std::size_t global = GlobalRecordNumber(target, record);
+      if (HasText(copy))
+        store_.strings.Set(global, store_.strings.Entry(GlobalRecordNumber(source, record)).text);
+      else
+        store_.strings.Clear(global);
+    }
+  }
+  if (lighting) lighting_->CopyLighting(from, to);
+  // Every profile goes out, the copied one among them, as Apply writes.
+  writer_.MarkWriteAllProfiles();
+  SetUnappliedChanges(true);
+  RefreshKeyDescriptions();
+  return Apply();
+}
+
+}  // namespace zarvel
