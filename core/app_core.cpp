@@ -527,9 +527,16 @@ int AppCore::KeyClick(int button_id) {
   // G6..G9 have no light: they open the key dialog whatever the switch says.
   const bool unlit_special = special >= 5;
   if (!unlit_special && lighting_->State().lightingSwitch) {
-    lighting_->PaintKey(button_id);
+    // A click on one of several selected keys paints them all at once.
+    const std::vector<int> targets = selection_.ClickTargets(button_id);
+    if (targets.size() > 1)
+      lighting_->PaintKeys(targets);
+    else
+      lighting_->PaintKey(button_id);
     return -1;
   }
+  // A plain click opens the key's dialog and ends a selection.
+  selection_.Clear();
   // G1..G5 and Fn only paint; with the switch off they do nothing.
   if (special >= 0 && !unlit_special) return -1;
   return key.record;

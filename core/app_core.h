@@ -21,12 +21,14 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "core/edit_history.h"
+#include "core/key_selection.h"
 #include "core/keyboard_writer.h"
 #include "core/main_view.h"
 #include "core/profile_sync.h"
@@ -166,12 +168,29 @@ class AppCore {
   // keys). Calls may nest; the outermost End records the step.
   void BeginKeyStep();
   void EndKeyStep();
-  // Gives the function of `source_record` to every record of `targets` in
-  // the edited profile, as one step (a macro key gets the same macro, a
-  // program or text key the same text). A G key the keyboard has no place
-  // for is refused with the key dialog's message and nothing is pasted.
-  // The number of records changed.
-  int PasteKeyFunction(std::size_t source_record, const std::vector<std::size_t>& targets);
+  // Gives `source` (with `text` for a program or text key) to every record
+  // of `targets` in the edited profile, as one step: a macro key gets the
+  // same macro. A G key the keyboard has no place for is refused with the
+  // key dialog's message and nothing is pasted. The number of records
+  // changed.
+  int PasteKeyFunction(const KeyFunction& source, std::u16string_view text, const std::vector<std::size_t>& targets);
+  // Ctrl+C on a key, G or spare button: keeps its function for pasting.
+  // False for a button without a key record.
+  bool CopyKey(int button_id);
+  bool HasCopiedKey() const { return copied_.has_value(); }
+  // Ctrl+V: the copied function to the selected keys, or else to
+  // `fallback_button` (the focused or right-clicked key).
+  int PasteKey(int fallback_button);
+
+  // ---- selection of many keys ----
+
+  // The keys selected on the keyboard picture; see key_selection.h.
+  KeySelection& Selection() { return selection_; }
+  // Tells which buttons are on the picture and where; the selectable ones
+  // are those that a click would act on now: the lit keys while the user
+  // colours are shown, every key and G button while the lighting switch is
+  // off, none otherwise.
+  void SetSelectionKeys(const std::vector<KeyRect>& keys);
   // Copies every key of profile `from` into profile `to` in the store and,
   // with `lighting`, the lighting and the user colours; asks
   // COPY_PROFILE_PROMPT first, then writes the keyboard as Apply does
@@ -283,6 +302,12 @@ class AppCore {
   bool replaying_ = false;
   int key_step_depth_ = 0;
   std::vector<KeyChange> open_key_step_;
+  KeySelection selection_;
+  struct CopiedKey {
+    KeyFunction function;
+    std::u16string text;
+  };
+  std::optional<CopiedKey> copied_;
 };
 
 }  // namespace zarvel

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/app_core.h"
+#include "core/key_buttons.h"
 #include "core/key_function_builder.h"
 #include "core/lighting_controller.h"
 #include "core/store_lock_file.h"
@@ -106,8 +107,8 @@ bool AppCore::Redo() {
   return false;
 }
 
-int AppCore::PasteKeyFunction(std::size_t source_record, const std::vector<std::size_t>& targets) {
-  if (source_record >= kRecordsPerProfile) return 0;
+int AppCore::PasteKeyFunction(const KeyFunction& source, std::u16string_view text,
+                              const std::vector<std::size_t>& targets) {
   for (std::size_t target : targets) {
     if (target >= kRecordsPerProfile) return 0;
     // The key dialog refuses such a key its function; so does a paste.
@@ -117,18 +118,50 @@ int AppCore::PasteKeyFunction(std::size_t source_record, const std::vector<std::
       return 0;
     }
   }
-  const KeyFunction source = KeyRecord(source_record);
-  const std::u16string text = HasText(source) ? KeyText(source_record) : std::u16string();
   int changed = 0;
   BeginKeyStep();
   for (std::size_t target : targets) {
-    if (target == source_record) continue;
-    const KeyFunction record = PastedRecord(source, KeyRecord(target), target);
-    AssignKey(target, record, text);
+    const KeyFunction before = KeyRecord(target);
+    const KeyFunction record = PastedRecord(source, before, target);
+    if (record == before && (!HasText(record) || KeyText(target) == text)) continue;
+    AssignKey(target, record, HasText(source) ? text : std::u16string_view());
     ++changed;
   }
   EndKeyStep();
   return changed;
+}
+
+bool AppCore::CopyKey(int button_id) {
+  const int record = KeyOfButton(button_id).record;
+  if (record < 0) return false;
+  const auto index = static_cast<std::size_t>(record);
+  const KeyFunction function = KeyRecord(index);
+  copied_ = CopiedKey{function, HasText(function) ? KeyText(index) : std::u16string()};
+  return true;
+}
+
+int AppCore::PasteKey(int fallback_button) {
+  if (!copied_) return 0;
+  std::vector<int> buttons = selection_.Empty() ? std::vector<int>{fallback_button} : selection_.SelectedList();
+  std::vector<std::size_t> records;
+  for (int button : buttons) {
+    const int record = KeyOfButton(button).record;
+    if (record >= 0) records.push_back(static_cast<std::size_t>(record));
+  }
+  if (records.empty()) return 0;
+  return PasteKeyFunction(copied_->function, copied_->text, records);
+}
+
+void AppCore::SetSelectionKeys(const std::vector<KeyRect>& keys) {
+  const LightingState& state = lighting_->State();
+  const bool colours = state.lightingSwitch;
+  const bool paints = colours && state.effect == kUserEffect && !lighting_->LightingUnread();
+  std::vector<KeyRect> selectable;
+  for (const KeyRect& key : keys) {
+    const bool lit = ColourIndexOfButton(key.buttonId) >= 0;
+    if (paints ? lit : !colours && KeyOfButton(key.buttonId).record >= 0) selectable.push_back(key);
+  }
+  selection_.SetSelectable(std::move(selectable));
 }
 
 bool AppCore::CopyProfile(int from, int to, bool lighting) {

@@ -74,6 +74,40 @@ TEST(PaintManyKeys, TheSelectionGoesOutInOneBracketOfEightWritesAndOneSave) {
   EXPECT_TRUE(rig.keyboard.Exchanges().empty());
 }
 
+// Where the window's buttons are: one row of 10-pixel keys, F5 (unlit) among them.
+std::vector<KeyRect> Row(const std::vector<int>& buttons) {
+  std::vector<KeyRect> keys;
+  for (std::size_t i = 0; i < buttons.size(); ++i) keys.push_back({buttons[i], 10 * static_cast<int>(i), 0, 10, 10});
+  return keys;
+}
+
+TEST(PaintManyKeys, AClickOnASelectedKeyPaintsTheSelectionAndAClickElsewhereItsKeyAlone) {
+  PaintRig rig;
+  ASSERT_EQ(rig.core->Lighting().ToggleLightingSwitch(), 1);
+  const std::vector<int> row = {1045, 1046, 1047, 1048, 1014, kEscButton};  // W E R T F5 Esc
+  rig.core->SetSelectionKeys(Row(row));
+  // Only lit keys can be selected while the user colours are shown.
+  EXPECT_FALSE(rig.core->Selection().Selectable(1014));
+  ASSERT_TRUE(rig.core->Selection().Band({0, 0, 0, 45, 5}, SelectMode::kReplace));
+  rig.keyboard.ClearExchanges();
+  EXPECT_EQ(rig.core->KeyClick(1047), -1);
+  EXPECT_EQ(rig.Commands().size(), 10u);
+  for (int button : {1045, 1046, 1047, 1048}) EXPECT_EQ(rig.KeyboardColour(button), (SlotColour{0x10, 0x20, 0x30}));
+  EXPECT_EQ(rig.core->Selection().Selected().size(), 4u);
+  rig.keyboard.ClearExchanges();
+  rig.core->KeyClick(kEscButton);
+  EXPECT_EQ(rig.Commands().size(), 3u);
+  EXPECT_TRUE(rig.core->Selection().Empty());
+  // With the switch off every key with a record can be selected (for a
+  // paste), and a plain click opens the key's dialog and ends the selection.
+  rig.core->Lighting().ToggleLightingSwitch();
+  rig.core->SetSelectionKeys(Row(row));
+  EXPECT_TRUE(rig.core->Selection().SelectAll());
+  EXPECT_EQ(rig.core->Selection().Selected().size(), row.size());
+  EXPECT_EQ(rig.core->KeyClick(1014), 0x3F);
+  EXPECT_TRUE(rig.core->Selection().Empty());
+}
+
 TEST(PaintManyKeys, BaseToolWithANewColourRepaintsMarkedKeysTooInTheSameBracket) {
   PaintRig rig;
   LightingController& l = rig.core->Lighting();
@@ -259,7 +293,10 @@ TEST(PasteKey, OnePasteIntoManyKeysIsOneStepAndAMacroPastesTheSameMacro) {
   const KeyFunction macro{kFunctionMacro, 3, 7, 0, 0};
   rig.core->AssignKey(kF1Record, macro);
   const std::size_t q = KeyCodeToRecordIndex(0x10), w = KeyCodeToRecordIndex(0x11);
-  EXPECT_EQ(rig.core->PasteKeyFunction(kF1Record, {q, w, kF1Record}), 2);
+  ASSERT_TRUE(rig.core->CopyKey(1010));  // F1
+  rig.core->SetSelectionKeys({{1044, 0, 0, 10, 10}, {1045, 10, 0, 10, 10}, {1010, 20, 0, 10, 10}});
+  rig.core->Selection().SelectAll();
+  EXPECT_EQ(rig.core->PasteKey(1010), 2);
   EXPECT_EQ(rig.core->KeyRecord(q), macro);
   EXPECT_EQ(rig.core->KeyRecord(w), macro);
   ASSERT_EQ(rig.core->History().UndoCount(), 2u);
@@ -268,8 +305,7 @@ TEST(PasteKey, OnePasteIntoManyKeysIsOneStepAndAMacroPastesTheSameMacro) {
   EXPECT_EQ(rig.core->KeyRecord(w), KeyFunction{});
   EXPECT_EQ(rig.core->KeyRecord(kF1Record), macro);
   // A key given the key it is becomes a default key, not a loop.
-  rig.core->AssignKey(kF2Record, KeyTo(0x10));
-  rig.core->PasteKeyFunction(kF2Record, {q});
+  rig.core->PasteKeyFunction(KeyTo(0x10), {}, {q});
   EXPECT_EQ(rig.core->KeyRecord(q).type, kFunctionDefault);
 }
 
@@ -278,7 +314,7 @@ TEST(PasteKey, AGKeyTheKeyboardHasNoPlaceForIsRefusedWithTheDialogsMessage) {
   ASSERT_TRUE(rig.Connect());
   rig.core->AssignKey(kF1Record, KeyTo(0x30));
   const ProfileImage before = rig.core->Store().image;
-  EXPECT_EQ(rig.core->PasteKeyFunction(kF1Record, {kF2Record, kG1Record}), 0);
+  EXPECT_EQ(rig.core->PasteKeyFunction(KeyTo(0x30), {}, {kF2Record, kG1Record}), 0);
   EXPECT_EQ(rig.prompter.Keys(), (std::vector<std::string>{"KEY_NO_PLACE_PROMPT"}));
   EXPECT_NE(rig.prompter.Prompts().front().text.find("G1"), std::string::npos);
   EXPECT_EQ(rig.core->Store().image, before);  // F2 not pasted either
