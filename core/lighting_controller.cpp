@@ -461,15 +461,12 @@ int LightingController::PaintKeys(const std::vector<int>& buttonIds, std::option
   const bool changed = after != before;
   for (const ButtonFrame& frame : ChangedFrames(before, after)) view_.ShowKeyFrame(frame);
   if (after.settings != before.settings) RefreshUserGroup();
-  if (changed) {
-    NoteFileWrite(files_.WriteSlot(profile, colours_.slot.currentSlot, after.settings, ChangedEntries(before, after)),
-                  profile);
-  }
   // A new base colour changed keys outside the list too: the whole block.
   // The colours go out even when nothing changed here: the keyboard may
   // have missed the last send, and a paint is how a user makes sure.
   const KeyColourWrites writes = change.changed ? zarvel::SendKeyColours(colours_, profile) : paint.writes;
-  const int result = SendColourWrites(profile, writes);
+  const int result = changed ? SendAndSaveSlot(profile, after.settings, ChangedEntries(before, after), writes)
+                             : SendColourWrites(profile, writes);
   if (changed && host_.colourEdit) host_.colourEdit(before, after);
   return result;
 }
@@ -484,8 +481,29 @@ int LightingController::RestoreColours(const ColourSnapshot& snapshot) {
   PutColourSnapshot(colours_, snapshot);
   for (const ButtonFrame& frame : ChangedFrames(now, snapshot)) view_.ShowKeyFrame(frame);
   if (now.settings != snapshot.settings) RefreshUserGroup();
-  NoteFileWrite(files_.WriteSlot(profile, snapshot.slot, snapshot.settings, ChangedEntries(now, snapshot)), profile);
-  return SendColourWrites(profile, zarvel::SendKeyColours(colours_, profile));
+  return SendAndSaveSlot(profile, snapshot.settings, ChangedEntries(now, snapshot),
+                         zarvel::SendKeyColours(colours_, profile));
+}
+
+int LightingController::SendAndSaveSlot(int profile, const SlotSettings& settings,
+                                        std::vector<UserLightingFiles::IndexedEntry> entries,
+                                        const KeyColourWrites& writes) {
+  // As for one key: the slot file is saved by a helper while the keyboard
+  // takes the colours, one waiting on the disk, the other on the reports.
+  auto save = [files = files_, profile, slot = colours_.slot.currentSlot, settings,
+               entries = std::move(entries)]() -> std::string {
+    if (files.WriteSlot(profile, slot, settings, entries)) return {};
+    return SlotFileFailure(files.LightingFilePath(profile), errno);
+  };
+  std::future<std::string> saving;
+  try {
+    saving = std::async(std::launch::async, save);
+  } catch (const std::system_error&) {
+    // No thread to be had: save after the write instead.
+  }
+  const int result = SendColourWrites(profile, writes);
+  fileError_ = saving.valid() ? saving.get() : save();
+  return result;
 }
 
 int LightingController::CopyLighting(int from, int to) {

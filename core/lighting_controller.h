@@ -198,6 +198,10 @@ class LightingController {
   // straight after the write, while errno still tells why.
   void NoteFileWrite(bool written, int profile);
   void TellColourEdit(const ColourSnapshot& before);
+  // Sends `writes` in one bracket while a helper saves the slot's settings
+  // and `entries` into the current slot of `profile` with one replacement.
+  int SendAndSaveSlot(int profile, const SlotSettings& settings,
+                      std::vector<UserLightingFiles::IndexedEntry> entries, const KeyColourWrites& writes);
 
 
   DeviceLink& link_;
