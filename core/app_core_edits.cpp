@@ -11,6 +11,7 @@
 #include "core/lighting_controller.h"
 #include "core/store_lock_file.h"
 #include "model/key_table.h"
+#include "model/macro.h"
 #include "skin/language.h"
 #include "skin/message_format.h"
 
@@ -37,6 +38,19 @@ KeyFunction PastedRecord(const KeyFunction& source, const KeyFunction& target, s
   return record;
 }
 
+// A macro deleted since a step was made or a key was copied cannot come
+// back with it: a key naming it would play whichever macro the keyboard
+// finds in its place, so it gets its default function instead, as the key
+// dialog gives a macro key when no macro is left.
+KeyFunction WithoutLostMacro(const MacroSet& macros, KeyFunction function) {
+  const bool gone = std::none_of(macros.begin(), macros.end(), [&](const MacroRecord& m) { return m.id == function.value; });
+  if (function.type == kFunctionMacro && gone) {
+    function.type = kFunctionDefault;
+    function.value = 0;
+  }
+  return function;
+}
+
 }  // namespace
 
 void AppCore::BeginKeyStep() { ++key_step_depth_; }
@@ -55,12 +69,17 @@ void AppCore::EndKeyStep() {
 }
 
 bool AppCore::ReplayKeyStep(const EditStep& step, bool undo) {
+  auto restorable = [this](const KeyFunction& function) {
+    std::lock_guard lock(store_lock_);
+    return WithoutLostMacro(store_.macros, function);
+  };
   replaying_ = true;
   // Undone in reverse order, so a key changed twice in one step ends as it was.
   if (undo) {
-    for (auto it = step.keys.rbegin(); it != step.keys.rend(); ++it) AssignKey(it->record, it->before, it->beforeText);
+    for (auto it = step.keys.rbegin(); it != step.keys.rend(); ++it)
+      AssignKey(it->record, restorable(it->before), it->beforeText);
   } else {
-    for (const KeyChange& change : step.keys) AssignKey(change.record, change.after, change.afterText);
+    for (const KeyChange& change : step.keys) AssignKey(change.record, restorable(change.after), change.afterText);
   }
   replaying_ = false;
   return true;
@@ -149,7 +168,12 @@ int AppCore::PasteKey(int fallback_button) {
     if (record >= 0) records.push_back(static_cast<std::size_t>(record));
   }
   if (records.empty()) return 0;
-  return PasteKeyFunction(copied_->function, copied_->text, records);
+  KeyFunction source;
+  {
+    std::lock_guard lock(store_lock_);
+    source = WithoutLostMacro(store_.macros, copied_->function);
+  }
+  return PasteKeyFunction(source, copied_->text, records);
 }
 
 void AppCore::SetSelectionKeys(const std::vector<KeyRect>& keys) {

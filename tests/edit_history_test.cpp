@@ -309,6 +309,24 @@ TEST(PasteKey, OnePasteIntoManyKeysIsOneStepAndAMacroPastesTheSameMacro) {
   EXPECT_EQ(rig.core->KeyRecord(q).type, kFunctionDefault);
 }
 
+TEST(UndoKeys, AKeyOfAMacroDeletedSinceComesBackAsADefaultKey) {
+  CoreRig rig;
+  ASSERT_TRUE(rig.Connect());
+  {
+    std::lock_guard lock(rig.core->StoreLock());
+    rig.core->Store().macros = {testing::MakeMacro(7, "m"), testing::MakeMacro(8, "n")};
+  }
+  const KeyFunction macro{kFunctionMacro, 1, 7, 0, 0};
+  rig.core->AssignKey(kF1Record, macro);
+  rig.core->AssignKey(kF1Record, KeyTo(0x30));
+  {
+    std::lock_guard lock(rig.core->StoreLock());
+    rig.core->Store().macros.erase(rig.core->Store().macros.begin());
+  }
+  ASSERT_TRUE(rig.core->Undo());
+  EXPECT_EQ(rig.core->KeyRecord(kF1Record).type, kFunctionDefault);
+}
+
 TEST(PasteKey, AGKeyTheKeyboardHasNoPlaceForIsRefusedWithTheDialogsMessage) {
   CoreRig rig;
   ASSERT_TRUE(rig.Connect());
