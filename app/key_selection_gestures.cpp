@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QRubberBand>
 #include <QShortcut>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -39,8 +40,11 @@ class KeySelectionGestures::Overlay : public QWidget {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
+    setObjectName("KeySelectionOverlay");
     setGeometry(window.rect());
-    raise();
+    // Shown only while keys are selected: nothing extra lies over the window
+    // (or in its accessibility tree) otherwise.
+    hide();
   }
 
  protected:
@@ -116,12 +120,18 @@ void KeySelectionGestures::SyncKeys() {
   if (colours != selected_in_colours_) core_->Selection().Clear();
   selected_in_colours_ = colours;
   Refresh();
+  // The click that follows may end the selection: draw it again after.
+  QTimer::singleShot(0, this, [this] { Refresh(); });
 }
 
 void KeySelectionGestures::Refresh() {
-  overlay_->setGeometry(window_.rect());
-  overlay_->raise();
-  overlay_->update();
+  const bool shown = core_ != nullptr && !core_->Selection().Empty();
+  if (shown) {
+    overlay_->setGeometry(window_.rect());
+    overlay_->raise();
+    overlay_->update();
+  }
+  overlay_->setVisible(shown);
 }
 
 void KeySelectionGestures::SelectAll() {
