@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/key_function_dialog.h"
+#include "app/key_selection_gestures.h"
 #include "app/main_window_parts.h"
 #include "app/modal_closer.h"
 #include "app/profile_manager_dialog.h"
@@ -72,6 +73,10 @@ MainWindow::MainWindow(Settings& settings, QWidget* parent)
   parts_->link = std::make_unique<QtWindowLink>(std::move(handlers), this);
 
   ConnectCommands();
+  parts_->gestures = new KeySelectionGestures(
+      *this, *this, [this](std::function<void()> work, std::function<void()> done) {
+        RunKeyboardWork(std::move(work), std::move(done));
+      });
   ApplyLanguage();
 }
 
@@ -98,12 +103,14 @@ void MainWindow::AttachCore(AppCore& core) {
           kOtherProcessCheckKey);
     });
   }
+  parts_->gestures->AttachCore(&core);
 }
 
 void MainWindow::DetachCore() {
   CloseChildDialogs();
   delete parts_->key_dialog.data();
   delete parts_->profile_dialog.data();
+  parts_->gestures->AttachCore(nullptr);
   core_ = nullptr;
 }
 

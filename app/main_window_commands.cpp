@@ -9,6 +9,7 @@
 
 #include "app/about_dialog.h"
 #include "app/key_function_dialog.h"
+#include "app/key_selection_gestures.h"
 #include "app/main_window.h"
 #include "app/main_window_parts.h"
 #include "app/profile_file_dialogs.h"
@@ -130,8 +131,9 @@ void MainWindow::OnButton(int control_id) {
     return;
   }
   if (control_id == kFlipButtonIds[0]) return;
-  // A key, G, Fn or spare button: the core paints it or names the record
-  // the key-function dialog opens for.
+  // A key, G, Fn or spare button: the core paints it (or the selection it
+  // belongs to) or names the record the key-function dialog opens for.
+  parts_->gestures->SyncKeys();
   const int record = core->KeyClick(control_id);
   if (record >= 0)
     OpenKeyDialog(control_id, record,
@@ -175,6 +177,8 @@ void MainWindow::ShowMenu() {
   menu.setAccessibleName(QString::fromStdString(LookupText("MAIN_MENU_PROMPT")));
   QAction* restore = menu.addAction(QString::fromStdString(LookupText("MENU_1")));
   QAction* back_up = menu.addAction(QString::fromStdString(LookupText("MENU_2")));
+  menu.addSeparator();
+  parts_->gestures->AddMenuEntries(menu);
   menu.addSeparator();
   // The About box is reached from here too: the frameless window has no
   // system menu, and many desktops have no notification area.

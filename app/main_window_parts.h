@@ -23,6 +23,7 @@
 namespace zarvel {
 
 class KeyFunctionDialog;
+class KeySelectionGestures;
 class ProfileManagerDialog;
 
 // Command identifiers of the main window's own buttons.
@@ -86,6 +87,8 @@ struct MainWindow::Parts {
 
   QPointer<KeyFunctionDialog> key_dialog;
   QPointer<ProfileManagerDialog> profile_dialog;
+  // Selection of many keys, undo, copy and paste (a child of the window).
+  KeySelectionGestures* gestures = nullptr;
   MainWindow::FileChooser choose_file;
   MainWindow::UrlOpener open_url;
 };

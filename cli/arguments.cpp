@@ -8,7 +8,7 @@ namespace {
 // Commands with options of their own ("lighting --effect 20"); these take
 // any option they are given after their name as an operand.
 bool CommandTakesOptions(const std::string& command) {
-  return command == "lighting" || command == "colours" || command == "defaults";
+  return command == "lighting" || command == "colours" || command == "defaults" || command == "copy-profile";
 }
 
 }  // namespace
@@ -92,8 +92,15 @@ Commands:
                     up, down, spread, converge), --colour RRGGBB, --random
                     on|off, --rate 0-3, --choice red|yellow|green|blue
   colours [ACTION]  the user effect's per-key colours of the active profile:
-                    no ACTION shows the user slot; paint KEY RRGGBB, slot [N]
-                    (1-10), base RRGGBB, tool paint|base, send
+                    no ACTION shows the user slot; paint KEYS RRGGBB, slot [N]
+                    (1-10), base [KEYS] RRGGBB, tool paint|base, send. KEYS is
+                    a key (Esc, F1, G3, Fn), keys separated by commas (W,A,S,D)
+                    or a group: letters, numbers, f-row, wasd, arrows, g-keys;
+                    all of them are painted at once
+  copy-profile FROM TO [--lighting]
+                    copy the keys of profile FROM into profile TO and write
+                    them into the keyboard; with the option --lighting also
+                    the lighting and the user colours
 
 Profiles are numbered 1 to 4, as on the keyboard's profile buttons.
 

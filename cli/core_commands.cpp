@@ -13,7 +13,10 @@
 #include "cli/core_session.h"
 #include "cli/json_writer.h"
 #include "cli/store_file_guard.h"
+#include "cli/arguments.h"
 #include "core/key_buttons.h"
+#include "core/lighting_controller.h"
+#include "device/report_frame.h"
 #include "model/atomic_file.h"
 #include "model/key_table.h"
 #include "model/media_functions.h"
@@ -359,6 +362,62 @@ int RunExport(CommandContext& c) {
     c.out << json.Text() << '\n';
   } else {
     c.out << "Exported 4 profiles and " << macros << " macros to " << path << '\n';
+  }
+  return kExitOk;
+}
+
+}  // namespace zarvel::cli
+
+namespace zarvel::cli {
+
+int RunCopyProfile(CommandContext& c) {
+  const std::vector<std::string>& args = c.options.operands;
+  std::vector<std::string> profiles;
+  bool lighting = false;
+  for (const std::string& arg : args) {
+    if (arg == "--lighting") {
+      lighting = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      c.err << "zarvelctl: copy-profile: unknown option '" << arg << "'\n";
+      return kExitUsage;
+    } else {
+      profiles.push_back(arg);
+    }
+  }
+  const int from = profiles.size() == 2 ? ParseProfileNumber(profiles[0]) : -1;
+  const int to = profiles.size() == 2 ? ParseProfileNumber(profiles[1]) : -1;
+  if (from < 0 || to < 0) {
+    c.err << "zarvelctl: usage: zarvelctl [OPTIONS] copy-profile FROM TO [--lighting] (profiles 1 to 4)\n";
+    return kExitUsage;
+  }
+  if (from == to) {
+    c.err << "zarvelctl: copy-profile: profile " << from + 1 << " is already itself\n";
+    return kExitUsage;
+  }
+  CoreSession session(c);
+  if (const int status = session.Open(StoreSource::kStoreFile); status != kExitOk) return status;
+  if (session.Keyboard().LacksMacroMemory(c.err)) return kExitFailed;
+  AppCore& core = session.Core();
+  // The profile's lighting record is copied as the keyboard holds it now.
+  if (lighting && core.Lighting().ReadLightingArea() != kResultDone) {
+    c.err << "zarvelctl: the keyboard's lighting could not be read; nothing was copied\n";
+    return kExitFailed;
+  }
+  // The command line is the user's answer to the window's question.
+  session.Prompts().AnswerYes(true);
+  StoreFileGuard guard(core.StoreFile());
+  if (!core.CopyProfile(from, to, lighting)) {
+    ReportWriteFailure(c, core, "the copied profile");
+    if (!core.LastWrite().keyboard_took) guard.Restore();
+    return kExitFailed;
+  }
+  if (c.options.json) {
+    JsonWriter json;
+    json.BeginObject().Member("from", from + 1).Member("to", to + 1).Member("lighting", lighting).EndObject();
+    c.out << json.Text() << '\n';
+  } else {
+    c.out << "Copied profile " << from + 1 << " into profile " << to + 1 << (lighting ? " with its lighting" : "")
+          << ".\n";
   }
   return kExitOk;
 }

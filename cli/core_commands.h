@@ -13,6 +13,7 @@ namespace zarvel::cli {
 int RunSync(CommandContext& context);
 int RunAssign(CommandContext& context);
 int RunDefaults(CommandContext& context);
+int RunCopyProfile(CommandContext& context);
 int RunImport(CommandContext& context);
 int RunExport(CommandContext& context);
 

@@ -10,6 +10,7 @@
 #include "cli/json_writer.h"
 #include "cli/keyboard_session.h"
 #include "core/key_buttons.h"
+#include "core/key_selection.h"
 #include "core/lighting_controller.h"
 #include "model/key_table.h"
 #include "skin/language.h"
@@ -329,37 +330,68 @@ int FindColourButton(const std::string& name) {
   return -1;
 }
 
-int Paint(LightingRun& run, const std::string& keyName, const std::string& colourText) {
+// The lit buttons of KEYS: one key, keys separated by commas, or a group's
+// lit keys. False after saying why; `status` is then the exit status.
+bool ParseKeys(LightingRun& run, const std::string& action, const std::string& text, std::vector<int>& buttons,
+               int& status) {
+  KeyGroup group;
+  if (FindKeyGroup(text, group)) {
+    for (int button : KeyGroupButtons(group)) {
+      if (ColourIndexOfButton(button) >= 0) buttons.push_back(button);
+    }
+    if (buttons.empty()) {
+      run.c.err << "zarvelctl: no key of the group '" << text << "' has a light of its own\n";
+      status = kExitFailed;
+      return false;
+    }
+    return true;
+  }
+  std::size_t from = 0;
+  while (from <= text.size()) {
+    std::size_t comma = text.find(',', from);
+    if (comma == std::string::npos) comma = text.size();
+    const std::string keyName = text.substr(from, comma - from);
+    const int button = FindColourButton(keyName);
+    if (button < 0) {
+      run.c.err << "zarvelctl: colours " << action << ": unknown key '" << keyName
+                << "' (keys by name, e.g. Esc, F1, G3, Fn, or a group: letters, numbers, f-row, wasd, arrows, "
+                   "g-keys)\n";
+      status = kExitUsage;
+      return false;
+    }
+    if (ColourIndexOfButton(button) < 0) {
+      run.c.err << "zarvelctl: the key '" << keyName << "' has no light of its own\n";
+      status = kExitFailed;
+      return false;
+    }
+    buttons.push_back(button);
+    from = comma + 1;
+  }
+  return true;
+}
+
+// colours paint KEYS RRGGBB (tool 0) and colours base KEYS RRGGBB (tool 1):
+// every key in one bracket and one save of the slot file.
+int Paint(LightingRun& run, const std::string& action, const std::string& keys, const std::string& colourText) {
   LightingController& lighting = *run.controller;
-  const int button = FindColourButton(keyName);
+  std::vector<int> buttons;
+  int status = kExitOk;
+  if (!ParseKeys(run, action, keys, buttons, status)) return status;
   auto colour = ParseColour(colourText);
-  if (button < 0) {
-    run.c.err << "zarvelctl: colours paint: unknown key '" << keyName << "' (keys by name, e.g. Esc, F1, G3, Fn)\n";
-    return kExitUsage;
-  }
   if (!colour) {
-    run.c.err << "zarvelctl: colours paint: '" << colourText << "' is not a colour RRGGBB\n";
+    run.c.err << "zarvelctl: colours " << action << ": '" << colourText << "' is not a colour RRGGBB\n";
     return kExitUsage;
-  }
-  if (ColourIndexOfButton(button) < 0) {
-    run.c.err << "zarvelctl: the key '" << keyName << "' has no light of its own\n";
-    return kExitFailed;
   }
   if (lighting.State().effect != kUserEffect) {
     run.c.err << "zarvelctl: keys can be painted only in the user effect (lighting --effect " << int{kUserEffect}
               << ")\n";
     return kExitFailed;
   }
-  lighting.SetPaintColour({colour->red, colour->green, colour->blue});
-  std::string unsaved = lighting.LastFileError();
-  if (lighting.Colours().slot.tool != 0) {
-    lighting.SetTool(0);
-    if (unsaved.empty()) unsaved = lighting.LastFileError();
-  }
-  const int status = run.Check(lighting.PaintKey(button), "key colour");
-  if (unsaved.empty()) unsaved = lighting.LastFileError();
-  return run.CheckSaved(status, unsaved, "the keyboard shows " + keyName + " in " + colourText,
-                        "the key's colour");
+  const int tool = action == "base" ? 1 : 0;
+  status = run.Check(lighting.PaintKeys(buttons, SlotColour{colour->red, colour->green, colour->blue}, tool),
+                     buttons.size() == 1 ? "key colour" : "key colours");
+  return run.CheckSaved(status, lighting.LastFileError(), "the keyboard shows " + keys + " in " + colourText,
+                        buttons.size() == 1 ? "the key's colour" : "the keys' colours");
 }
 
 }  // namespace
@@ -395,17 +427,19 @@ int RunColours(CommandContext& c) {
     }
   }
   const bool fits = action.empty() || (action == "send" && n == 1) || (action == "paint" && n == 3) ||
-                    (action == "slot" && (n == 1 || n == 2)) || ((action == "base" || action == "tool") && n == 2);
+                    (action == "slot" && (n == 1 || n == 2)) || ((action == "base" || action == "tool") && n == 2) ||
+                    (action == "base" && n == 3);
   if (!fits) {
-    c.err << "zarvelctl: usage: colours [paint KEY RRGGBB | slot [N] | base RRGGBB | tool paint|base | send]\n";
+    c.err << "zarvelctl: usage: colours [paint KEYS RRGGBB | slot [N] | base [KEYS] RRGGBB | tool paint|base | "
+             "send]\n";
     return kExitUsage;
   }
   LightingRun run(c);
   if (const int status = run.Open(); status != kExitOk) return status;
   LightingController& lighting = *run.controller;
   int status = kExitOk;
-  if (action == "paint") {
-    status = Paint(run, args[1], args[2]);
+  if (action == "paint" || (action == "base" && n == 3)) {
+    status = Paint(run, action, args[1], args[2]);
   } else if (action == "slot" && args.size() == 2) {
     auto slot = ParseNumber(args[1], 1, kUserSlotCount);
     if (!slot) {

@@ -45,7 +45,9 @@ const std::map<std::string, CommandEntry>& Commands() {
       {"import", {RunImport, 1, 1, "import FILE"}},
       {"export", {RunExport, 1, 1, "export FILE"}},
       {"lighting", {RunLighting, 0, 32, "lighting [--effect N] [--brightness N] [--speed N] ..."}},
-      {"colours", {RunColours, 0, 3, "colours [paint KEY RRGGBB | slot [N] | base RRGGBB | tool paint|base | send]"}},
+      {"colours", {RunColours, 0, 3,
+                   "colours [paint KEYS RRGGBB | slot [N] | base [KEYS] RRGGBB | tool paint|base | send]"}},
+      {"copy-profile", {RunCopyProfile, 2, 3, "copy-profile FROM TO [--lighting]"}},
   };
   return commands;
 }

@@ -44,6 +44,14 @@ AppCore::AppCore(DeviceLink& link, ConnectionContext& connection, MainView& view
   host.activeProfile = [this] { return sync_.GetActiveProfile(); };
   host.switchProfile = [this](int profile) { return SwitchProfile(profile); };
   host.redrawKeyButtons = [this] { RefreshKeyDescriptions(); };
+  host.colourEdit = [this](const ColourSnapshot& before, const ColourSnapshot& after) {
+    if (replaying_) return;
+    EditStep step;
+    step.kind = EditStep::Kind::kColours;
+    step.before = before;
+    step.after = after;
+    history_.Push(before.profile, std::move(step));
+  };
   lighting_ = std::make_unique<LightingController>(link, view.Lighting(), prompter, std::move(host));
 }
 
@@ -150,6 +158,9 @@ void AppCore::ReadAllFromKeyboard(bool keep_flag) {
   }
   RefreshKeyDescriptions();
   if (!keep_flag) SetUnappliedChanges(false);
+  // The store holds what the keyboard holds now: earlier steps would undo
+  // into profiles that are no longer there.
+  history_.Clear();
 }
 
 void AppCore::TakeStoreFileIfReadable() {
@@ -260,6 +271,7 @@ bool AppCore::Apply() {
     if (saved.ok) RememberStoreFile();
     if (saved.ok && written) {
       SetUnappliedChanges(false);
+      history_.DropKeySteps();
       // The keyboard and the store file now hold the store: whatever a
       // notice said about either is past, except which keys another program
       // changed too, which the user may not have read yet.
@@ -272,6 +284,7 @@ bool AppCore::Apply() {
 
 bool AppCore::RestoreDefaults() {
   if (!prompter_.AskYesNo("MAIN_PROMPT_DEFAULT", LookupText("MAIN_PROMPT_DEFAULT"))) return false;
+  history_.Clear();
   const StoreLockFile other_processes;
   if (other_processes.Busy()) {
     last_write_ = WriteOutcome{};
@@ -306,6 +319,8 @@ bool AppCore::SwitchProfile(int profile) {
     prompter_.ShowMessage("PROFILE_SEELCT_PROMPT2", LookupText("PROFILE_SEELCT_PROMPT2"));
     return false;
   }
+  // Edits of the profile left behind are applied or discarded below.
+  history_.Clear();
   const bool manager_changes = profile_manager_ != nullptr && profile_manager_->ApplyEnabled();
   if ((unapplied_ || manager_changes) && !switch_question_pending_) {
     switch_question_pending_ = true;
@@ -364,6 +379,7 @@ int AppCore::ImportProfileFile(const std::string& path) {
   // A refused file changed nothing: the store keeps its edits and Apply its
   // state.
   if (result == kImportRefused) return kCoreImportRefused;
+  history_.Clear();
   RefreshKeyDescriptions();
   if (result != kImportNotSent) store_holds_profiles_ = true;
   if (result == kImportNotSent) {
@@ -406,8 +422,21 @@ bool AppCore::AssignKey(std::size_t record_index, const KeyFunction& function, s
   std::lock_guard lock(store_lock_);
   const int edited = EditedProfile();
   const auto profile = static_cast<std::size_t>(edited);
-  store_.Record(profile, record_index) = function;
   const std::size_t global = GlobalRecordNumber(profile, record_index);
+  if (!replaying_) {
+    KeyChange change{record_index, store_.Record(profile, record_index), store_.strings.Entry(global).text, function,
+                     std::u16string(text)};
+    if (change.after.type != kFunctionLaunch && change.after.type != kFunctionText) change.afterText.clear();
+    auto same = [&](const KeyChange& c) { return c.record == record_index; };
+    auto open = std::find_if(open_key_step_.begin(), open_key_step_.end(), same);
+    if (open != open_key_step_.end()) {
+      open->after = change.after;
+      open->afterText = change.afterText;
+    } else {
+      open_key_step_.push_back(std::move(change));
+    }
+  }
+  store_.Record(profile, record_index) = function;
   if (function.type == kFunctionLaunch || function.type == kFunctionText)
     store_.strings.Set(global, text);
   else
@@ -423,6 +452,10 @@ bool AppCore::AssignKey(std::size_t record_index, const KeyFunction& function, s
         ShowKeyDescription(edited, button.buttonId, record_index, button.key);
   }
   SetUnappliedChanges(true);
+  if (key_step_depth_ == 0 && !replaying_) {
+    key_step_depth_ = 1;
+    EndKeyStep();
+  }
   return true;
 }
 
@@ -522,9 +555,16 @@ int AppCore::KeyClick(int button_id) {
   // G6..G9 have no light: they open the key dialog whatever the switch says.
   const bool unlit_special = special >= 5;
   if (!unlit_special && lighting_->State().lightingSwitch) {
-    lighting_->PaintKey(button_id);
+    // A click on one of several selected keys paints them all at once.
+    const std::vector<int> targets = selection_.ClickTargets(button_id);
+    if (targets.size() > 1)
+      lighting_->PaintKeys(targets);
+    else
+      lighting_->PaintKey(button_id);
     return -1;
   }
+  // A plain click opens the key's dialog and ends a selection.
+  selection_.Clear();
   // G1..G5 and Fn only paint; with the switch off they do nothing.
   if (special >= 0 && !unlit_special) return -1;
   return key.record;
@@ -560,6 +600,8 @@ void AppCore::OnReloadNotification() {
   // The reset's switch, file restore, re-read and first profile are one sequence.
   const StoreLockFile other_processes;
   TellIfBusy(other_processes, prompter_);
+  // The keyboard's reset changed its colours and lighting under every step.
+  history_.Clear();
   DeviceInfoRecord record{};
   if (link_.ReadDeviceInfo(record) != kResultDone) return;
   const int active = record[device_info_offset::kActiveProfile];

@@ -21,12 +21,15 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "core/edit_history.h"
 #include "core/file_stamp.h"
+#include "core/key_selection.h"
 #include "core/keyboard_writer.h"
 #include "core/main_view.h"
 #include "core/profile_sync.h"
@@ -159,6 +162,52 @@ class AppCore {
   // read of the keyboard wipes it.
   bool KeyboardCanStore(std::size_t record_index) const;
 
+  // ---- undo, redo, paste, copy a profile ----
+
+  // Reverses or repeats the last step of the history: key assignments go
+  // back into the store through AssignKey (the keyboard gets them at the
+  // next Apply, as any edit); colours are sent at once and the slot file is
+  // saved. False when there was nothing to do or it could not be done (the
+  // step is then dropped when it can never be).
+  bool Undo();
+  bool Redo();
+  bool CanUndo() const { return history_.CanUndo(); }
+  bool CanRedo() const { return history_.CanRedo(); }
+  const EditHistory& History() const { return history_; }
+  // Every AssignKey between the two is one undo step (a paste into many
+  // keys). Calls may nest; the outermost End records the step.
+  void BeginKeyStep();
+  void EndKeyStep();
+  // Gives `source` (with `text` for a program or text key) to every record
+  // of `targets` in the edited profile, as one step: a macro key gets the
+  // same macro. A G key the keyboard has no place for is refused with the
+  // key dialog's message and nothing is pasted. The number of records
+  // changed.
+  int PasteKeyFunction(const KeyFunction& source, std::u16string_view text, const std::vector<std::size_t>& targets);
+  // Ctrl+C on a key, G or spare button: keeps its function for pasting.
+  // False for a button without a key record.
+  bool CopyKey(int button_id);
+  bool HasCopiedKey() const { return copied_.has_value(); }
+  // Ctrl+V: the copied function to the selected keys, or else to
+  // `fallback_button` (the focused or right-clicked key).
+  int PasteKey(int fallback_button);
+
+  // ---- selection of many keys ----
+
+  // The keys selected on the keyboard picture; see key_selection.h.
+  KeySelection& Selection() { return selection_; }
+  // Tells which buttons are on the picture and where; the selectable ones
+  // are those that a click would act on now: the lit keys while the user
+  // colours are shown, every key and G button while the lighting switch is
+  // off, none otherwise.
+  void SetSelectionKeys(const std::vector<KeyRect>& keys);
+  // Copies every key of profile `from` into profile `to` in the store and,
+  // with `lighting`, the lighting and the user colours; asks
+  // COPY_PROFILE_PROMPT first, then writes the keyboard as Apply does
+  // (all four profiles). False when the user said No, the profiles are the
+  // same or out of range, or the write failed.
+  bool CopyProfile(int from, int to, bool lighting);
+
   // ---- main window ----
 
   // Profile button n (1..4): lighting re-read for that profile, then
@@ -232,7 +281,11 @@ class AppCore {
   std::string StoreFile() const;
 
  private:
-  void SetCurrentProfile(int profile) { current_profile_ = profile; }
+  void SetCurrentProfile(int profile) {
+    if (profile != current_profile_) history_.Clear();
+    current_profile_ = profile;
+  }
+  bool ReplayKeyStep(const EditStep& step, bool undo);
   int EditedProfile();
   void ReloadStoreFile();
   // The store file's profiles when it can be read; the store as it is when not.
@@ -283,6 +336,18 @@ class AppCore {
   std::vector<FileStamp> lighting_stamps_;
   std::string change_mark_seen_;
   std::vector<StoreRecordRef> last_conflicts_;
+  EditHistory history_;
+  // Undo and redo call AssignKey and the lighting controller themselves;
+  // what they change must not become a new step.
+  bool replaying_ = false;
+  int key_step_depth_ = 0;
+  std::vector<KeyChange> open_key_step_;
+  KeySelection selection_;
+  struct CopiedKey {
+    KeyFunction function;
+    std::u16string text;
+  };
+  std::optional<CopiedKey> copied_;
 };
 
 }  // namespace zarvel

@@ -414,6 +414,7 @@ int LightingController::PaintKey(int buttonId) {
   const StoreLockFile others(PanelEditWait());
   if (!Held(others)) return 0;
   int profile = CurrentProfile();
+  const ColourSnapshot before = TakeColourSnapshot(colours_, profile);
   PaintResult paint = zarvel::PaintKey(colours_, profile, buttonId, state_.effect);
   if (!paint.painted) return 0;
   view_.ShowKeyFrame(ButtonFrame{buttonId, paint.colour});
@@ -434,7 +435,95 @@ int LightingController::PaintKey(int buttonId) {
   }
   int result = SendColourWrites(profile, paint.writes);
   fileError_ = saving.valid() ? saving.get() : save();
+  TellColourEdit(before);
   return result;
+}
+
+void LightingController::TellColourEdit(const ColourSnapshot& before) {
+  const ColourSnapshot after = TakeColourSnapshot(colours_, before.profile);
+  if (host_.colourEdit && after != before) host_.colourEdit(before, after);
+}
+
+int LightingController::PaintKeys(const std::vector<int>& buttonIds, std::optional<SlotColour> colour,
+                                  std::optional<int> tool) {
+  fileError_.clear();
+  if (LightingUnread() || state_.effect != kUserEffect) return 0;
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
+  const int profile = CurrentProfile();
+  const ColourSnapshot before = TakeColourSnapshot(colours_, profile);
+  if (tool && !zarvel::SetTool(colours_, *tool)) return 0;
+  BaseColourChange change;
+  if (colour && colours_.slot.tool == 0) zarvel::SetPaintColour(colours_, *colour);
+  if (colour && colours_.slot.tool == 1) change = zarvel::SetBaseColour(colours_, profile, *colour);
+  PaintManyResult paint = zarvel::PaintKeys(colours_, profile, buttonIds, state_.effect);
+  if (paint.frames.empty()) {
+    PutColourSnapshot(colours_, before);
+    return 0;
+  }
+  const ColourSnapshot after = TakeColourSnapshot(colours_, profile);
+  const bool changed = after != before;
+  for (const ButtonFrame& frame : ChangedFrames(before, after)) view_.ShowKeyFrame(frame);
+  if (after.settings != before.settings) RefreshUserGroup();
+  // A new base colour changed keys outside the list too: the whole block.
+  // The colours go out even when nothing changed here: the keyboard may
+  // have missed the last send, and a paint is how a user makes sure.
+  const KeyColourWrites writes = change.changed ? zarvel::SendKeyColours(colours_, profile) : paint.writes;
+  const int result = changed ? SendAndSaveSlot(profile, after.settings, ChangedEntries(before, after), writes)
+                             : SendColourWrites(profile, writes);
+  if (changed && host_.colourEdit) host_.colourEdit(before, after);
+  return result;
+}
+
+int LightingController::RestoreColours(const ColourSnapshot& snapshot) {
+  fileError_.clear();
+  const int profile = CurrentProfile();
+  if (snapshot.profile != profile || snapshot.slot != colours_.slot.currentSlot) return 0;
+  const StoreLockFile others(PanelEditWait());
+  if (!Held(others)) return 0;
+  const ColourSnapshot now = TakeColourSnapshot(colours_, profile);
+  PutColourSnapshot(colours_, snapshot);
+  for (const ButtonFrame& frame : ChangedFrames(now, snapshot)) view_.ShowKeyFrame(frame);
+  if (now.settings != snapshot.settings) RefreshUserGroup();
+  return SendAndSaveSlot(profile, snapshot.settings, ChangedEntries(now, snapshot),
+                         zarvel::SendKeyColours(colours_, profile));
+}
+
+int LightingController::SendAndSaveSlot(int profile, const SlotSettings& settings,
+                                        std::vector<UserLightingFiles::IndexedEntry> entries,
+                                        const KeyColourWrites& writes) {
+  // As for one key: the slot file is saved by a helper while the keyboard
+  // takes the colours, one waiting on the disk, the other on the reports.
+  auto save = [files = files_, profile, slot = colours_.slot.currentSlot, settings,
+               entries = std::move(entries)]() -> std::string {
+    if (files.WriteSlot(profile, slot, settings, entries)) return {};
+    return SlotFileFailure(files.LightingFilePath(profile), errno);
+  };
+  std::future<std::string> saving;
+  try {
+    saving = std::async(std::launch::async, save);
+  } catch (const std::system_error&) {
+    // No thread to be had: save after the write instead.
+  }
+  const int result = SendColourWrites(profile, writes);
+  fileError_ = saving.valid() ? saving.get() : save();
+  return result;
+}
+
+int LightingController::CopyLighting(int from, int to) {
+  if (!ValidLightingProfile(from) || !ValidLightingProfile(to) || from == to) return 0;
+  const StoreLockFile others;
+  if (!Held(others)) return 0;
+  std::vector<std::uint8_t> file;
+  if (ReadWholeFile(files_.LightingFilePath(from), file)) {
+    fileError_.clear();
+    NoteFileWrite(WriteFileAtomically(files_.LightingFilePath(to), std::span<const std::uint8_t>(file)), to);
+  }
+  const auto at = state_.records.begin() + LightingRecordOffset(from);
+  AreaWrite write{LightingRecordOffset(to), std::vector<std::uint8_t>(at, at + kLightingRecordSize)};
+  const AreaWrites writes{write};
+  ApplyWrites(state_.records, writes);
+  return SendAreaWrites(writes);
 }
 
 int LightingController::SendKeyColours() {
@@ -525,6 +614,7 @@ int LightingController::SetBaseColour(SlotColour colour) {
   if (!Held(others)) return 0;
   int profile = CurrentProfile();
   fileError_.clear();
+  const ColourSnapshot before = TakeColourSnapshot(colours_, profile);
   BaseColourChange change = zarvel::SetBaseColour(colours_, profile, colour);
   if (!change.changed) return kResultDone;
   int slot = colours_.slot.currentSlot;
@@ -532,7 +622,9 @@ int LightingController::SetBaseColour(SlotColour colour) {
   NoteFileWrite(files_.WriteSlotSettings(profile, slot, change.settings), profile);
   for (int buttonId : change.repaintedButtons) view_.ShowKeyFrame(ButtonFrame{buttonId, colour});
   NoteFileWrite(files_.WriteKeyEntries(profile, slot, change.entries), profile);
-  return SendColourWrites(profile, change.writes);
+  const int result = SendColourWrites(profile, change.writes);
+  TellColourEdit(before);
+  return result;
 }
 
 bool LightingController::SetTool(int tool) {

@@ -23,9 +23,12 @@
 // says so (STORE_BUSY_PROMPT) and returns 0 (false for the bool ones); the
 // panel goes back to the values the keyboard holds.
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 #include <string_view>
 
+#include "core/edit_history.h"
 #include "core/lighting_view.h"
 #include "core/store_lock_file.h"
 #include "device/device_link.h"
@@ -48,6 +51,9 @@ struct LightingHost {
   // Redraws the key buttons' checked states from the key assignments, after
   // the colour frames have taken them over.
   std::function<void()> redrawKeyButtons;
+  // A paint or base-colour change went out: the user colours before and
+  // after it (the undo history keeps them). Unset: nobody keeps them.
+  std::function<void(const ColourSnapshot& before, const ColourSnapshot& after)> colourEdit;
 };
 
 class LightingController {
@@ -111,7 +117,25 @@ class LightingController {
   // effect is selected, the button has no light, or the slot's tool is
   // neither 0 nor 1); otherwise the result of the colour write.
   int PaintKey(int buttonId);
+  // Paints several buttons at once with the slot's tool; with `colour` the
+  // tool's colour becomes it first (a new base colour repaints the keys that
+  // wear the base colour, as SetBaseColour does), with `tool` the tool. The
+  // keyboard gets everything in one bracket and the slot file is saved
+  // once. 0 when nothing could be painted (another effect, no lit button
+  // among them, a tool other than 0 and 1); 1 when nothing changed.
+  int PaintKeys(const std::vector<int>& buttonIds, std::optional<SlotColour> colour = {},
+                std::optional<int> tool = {});
+  // Undo and redo of a paint: puts the user colours back as `snapshot`
+  // holds them, sends the profile's colours in one bracket and saves the
+  // slot file once. 0 (nothing done) when the snapshot is of another
+  // profile or slot than the one shown.
+  int RestoreColours(const ColourSnapshot& snapshot);
   int SendKeyColours();
+  // A profile copied into another: profile `to` gets `from`'s lighting
+  // record (written to the keyboard at once) and its user lighting file
+  // (slots and key colours, which the keyboard gets when `to` is next
+  // selected: it takes colours only for the profile it shows).
+  int CopyLighting(int from, int to);
   // Loads the current slot of the current profile from its file; sends the
   // colours when `send`.
   int LoadUserSlot(bool send);
@@ -173,6 +197,11 @@ class LightingController {
   // Keeps the first failed slot file write of the current edit; call it
   // straight after the write, while errno still tells why.
   void NoteFileWrite(bool written, int profile);
+  void TellColourEdit(const ColourSnapshot& before);
+  // Sends `writes` in one bracket while a helper saves the slot's settings
+  // and `entries` into the current slot of `profile` with one replacement.
+  int SendAndSaveSlot(int profile, const SlotSettings& settings,
+                      std::vector<UserLightingFiles::IndexedEntry> entries, const KeyColourWrites& writes);
 
 
   DeviceLink& link_;

@@ -126,6 +126,26 @@ PaintResult PaintKey(KeyColourState& state, int profile, int buttonId, int selec
   return result;
 }
 
+PaintManyResult PaintKeys(KeyColourState& state, int profile, const std::vector<int>& buttonIds, int selectedEffect) {
+  PaintManyResult result;
+  PaintResult last;
+  for (int buttonId : buttonIds) {
+    PaintResult paint = PaintKey(state, profile, buttonId, selectedEffect);
+    if (!paint.painted) continue;
+    result.frames.push_back({buttonId, paint.colour});
+    // G6..G9 share one light: its entry is written once.
+    bool listed = std::any_of(result.entries.begin(), result.entries.end(),
+                              [&](const auto& e) { return e.colourIndex == paint.colourIndex; });
+    if (!listed) result.entries.push_back({paint.colourIndex, paint.entry});
+    last = std::move(paint);
+  }
+  if (result.entries.size() == 1)
+    result.writes = std::move(last.writes);
+  else if (!result.entries.empty())
+    result.writes = SendKeyColours(state, profile);
+  return result;
+}
+
 KeyColourWrites SendKeyColours(const KeyColourState& state, int profile) {
   KeyColourWrites writes;
   if (!ValidProfile(profile)) return writes;

@@ -91,6 +91,12 @@ SlotColour ColourAt(const KeyColourState& state, int profile, int colourIndex);
 // The mark of a button in a profile; false for a button without a light.
 bool BaseMark(const KeyColourState& state, int profile, int buttonId);
 
+struct ButtonFrame {
+  int buttonId;
+  SlotColour colour;
+  bool operator==(const ButtonFrame&) const = default;
+};
+
 struct PaintResult {
   bool painted = false;
   int colourIndex = -1;
@@ -102,6 +108,17 @@ struct PaintResult {
 // effect is the user effect, the button has a light and the tool is 0 (paint
 // colour, mark 0) or 1 (base colour, mark 1); otherwise nothing changes.
 PaintResult PaintKey(KeyColourState& state, int profile, int buttonId, int selectedEffect);
+
+// Paints several buttons at once with the slot's tool, as PaintKey does
+// each; buttons without a light are skipped. The keyboard gets them in one
+// bracket: the single key's write when one light changed, else the
+// profile's eight writes (SendKeyColours). Nothing painted: no writes.
+struct PaintManyResult {
+  std::vector<ButtonFrame> frames;                       // the painted buttons' new frames
+  std::vector<UserLightingFiles::IndexedEntry> entries;  // WriteKeyEntries, one per colour index
+  KeyColourWrites writes;
+};
+PaintManyResult PaintKeys(KeyColourState& state, int profile, const std::vector<int>& buttonIds, int selectedEffect);
 
 // The eight 54-byte writes of the profile's block, at colour indexes 0, 18,
 // ..., 126. Empty for a profile outside 0..3.
@@ -142,11 +159,6 @@ BaseColourChange SetBaseColour(KeyColourState& state, int profile, SlotColour co
 // equals the current base colour.
 void RecomputeBaseMarks(KeyColourState& state);
 
-struct ButtonFrame {
-  int buttonId;
-  SlotColour colour;
-  bool operator==(const ButtonFrame&) const = default;
-};
 // The frames shown by the key colour display of `profile`.
 std::vector<ButtonFrame> KeyColourFrames(const KeyColourState& state, int profile);
 

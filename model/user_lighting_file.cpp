@@ -205,6 +205,17 @@ bool UserLightingFiles::WriteKeyEntries(int profile, int slot, std::span<const I
   return WriteProfileStrings(LightingFilePath(profile), SlotSection(slot), values);
 }
 
+bool UserLightingFiles::WriteSlot(int profile, int slot, const SlotSettings& settings,
+                                  std::span<const IndexedEntry> entries) const {
+  if (!ValidProfile(profile) || !ValidSlot(slot)) return false;
+  std::vector<std::pair<std::string, std::string>> values = {
+      {std::string(kToolKey), std::to_string(settings.tool)},
+      {std::string(kBaseColourKey), ColourText(settings.baseColour)},
+      {std::string(kPaintColourKey), ColourText(settings.paintColour)}};
+  for (const IndexedEntry& item : entries) values.emplace_back(std::to_string(item.colourIndex), EntryText(item.entry));
+  return WriteProfileStrings(LightingFilePath(profile), SlotSection(slot), values);
+}
+
 int UserLightingFiles::RestoreFromTemplate(int profile) const {
   if (!ValidProfile(profile)) return 0;
   std::vector<std::uint8_t> bytes;

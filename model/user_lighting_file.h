@@ -99,6 +99,9 @@ class UserLightingFiles {
     KeyColourEntry entry;
   };
   bool WriteKeyEntries(int profile, int slot, std::span<const IndexedEntry> entries) const;
+  // The slot's settings and several keys with one replacement of the file:
+  // an edit of many keys (or its undo) is saved once, whole or not at all.
+  bool WriteSlot(int profile, int slot, const SlotSettings& settings, std::span<const IndexedEntry> entries) const;
 
   // Replaces the profile's file by a copy of the shipped template, with CRLF
   // line ends. Returns 1 on success, 0 when the template cannot be read or
