@@ -96,7 +96,9 @@ void MainWindow::AttachCore(AppCore& core) {
     connect(watcher, &UserFolderWatcher::changed, this, [this] {
       parts_->writes.WhenIdle(
           [this] {
-            if (core_ == nullptr) return;
+            // The window's own saves wake the watcher too; they need no
+            // pause of the user's input for a check on the keyboard.
+            if (core_ == nullptr || !core_->OtherProcessChangesWaiting()) return;
             AppCore* core = core_;
             RunKeyboardWork([core] { core->TakeOtherProcessChanges(); });
           },

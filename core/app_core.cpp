@@ -624,18 +624,39 @@ void AppCore::OnReloadNotification() {
 
 // ---- other processes ----
 
-int AppCore::LightingFilesChanged() {
+std::vector<FileStamp> AppCore::LightingFileStamps() {
   const UserLightingFiles files;
   std::vector<FileStamp> now;
   for (int p = 0; p < kLightingFileProfiles; ++p) now.push_back(StampOf(files.LightingFilePath(p)));
   now.push_back(StampOf(files.SettingsFilePath()));
-  int changed = 0;
-  if (lighting_stamps_.size() == now.size()) {
-    if (!std::equal(now.begin(), now.end() - 1, lighting_stamps_.begin())) changed |= kSlotFilesChanged;
-    if (now.back() != lighting_stamps_.back()) changed |= kSwitchFileChanged;
-  }
+  return now;
+}
+
+int AppCore::LightingFilesChangedSince(const std::vector<FileStamp>& now) const {
+  if (lighting_stamps_.size() != now.size()) return 0;
+  const UserLightingFiles files;
+  // A file the window saved itself (a paint, a slot change) is no news.
+  auto changed = [&](std::size_t i, const std::string& path) {
+    return now[i] != lighting_stamps_[i] && !SavedByThisProcess(path, now[i]);
+  };
+  int bits = 0;
+  for (int p = 0; p < kLightingFileProfiles; ++p)
+    if (changed(static_cast<std::size_t>(p), files.LightingFilePath(p))) bits |= kSlotFilesChanged;
+  if (changed(now.size() - 1, files.SettingsFilePath())) bits |= kSwitchFileChanged;
+  return bits;
+}
+
+int AppCore::LightingFilesChanged() {
+  std::vector<FileStamp> now = LightingFileStamps();
+  const int changed = LightingFilesChangedSince(now);
   lighting_stamps_ = std::move(now);
   return changed;
+}
+
+bool AppCore::OtherProcessChangesWaiting() const {
+  std::string mark_seen = change_mark_seen_;
+  return KeyboardChangedElsewhere(mark_seen) || LightingFilesChangedSince(LightingFileStamps()) != 0 ||
+         StampOf(StoreFile()) != store_stamp_;
 }
 
 std::string AppCore::RecordNames(const std::vector<StoreRecordRef>& refs) {

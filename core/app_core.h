@@ -252,6 +252,9 @@ class AppCore {
   // Apply stays to write the merged store. Called when the per-user folder
   // changes and by Apply under the store lock.
   int TakeOtherProcessChanges();
+  // Whether TakeOtherProcessChanges has anything to take: cheap (a few
+  // stats, no keyboard), so the window need not pause for its own saves.
+  bool OtherProcessChangesWaiting() const;
   // The keys of the last merge's records changed both here and elsewhere.
   const std::vector<StoreRecordRef>& LastConflicts() const { return last_conflicts_; }
 
@@ -298,6 +301,8 @@ class AppCore {
   static constexpr int kSlotFilesChanged = 1;
   static constexpr int kSwitchFileChanged = 2;
   int LightingFilesChanged();
+  int LightingFilesChangedSince(const std::vector<FileStamp>& now) const;
+  static std::vector<FileStamp> LightingFileStamps();
   // Display names of `refs`, comma-separated (profile numbers added for
   // records outside the edited profile).
   std::string RecordNames(const std::vector<StoreRecordRef>& refs);

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include "model/atomic_file.h"
+
 namespace zarvel {
 
 FileStamp StampOf(const std::string& path) {
@@ -15,6 +17,13 @@ FileStamp StampOf(const std::string& path) {
   stamp.modified_ns = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
   stamp.changed_ns = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
   return stamp;
+}
+
+bool SavedByThisProcess(const std::string& path, const FileStamp& stamp) {
+  if (!stamp.exists) return false;
+  const OwnReplacement own = LastOwnReplacement(path);
+  return own.found && own.device == stamp.device && own.inode == stamp.inode && own.size == stamp.size &&
+         own.modified_ns == stamp.modified_ns;
 }
 
 }  // namespace zarvel

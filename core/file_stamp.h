@@ -23,4 +23,8 @@ struct FileStamp {
 // The stamp of `path` now; a missing or unreadable file has exists = false.
 FileStamp StampOf(const std::string& path);
 
+// Whether `stamp` (of `path`) is the file this process itself last saved
+// there: the window's own saves are no news from another program.
+bool SavedByThisProcess(const std::string& path, const FileStamp& stamp);
+
 }  // namespace zarvel

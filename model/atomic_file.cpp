@@ -7,6 +7,8 @@
 #include <new>
 #include <fcntl.h>
 #include <limits.h>
+#include <map>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +51,17 @@ std::string FollowLinks(std::string path) {
   }
   errno = ELOOP;
   return {};
+}
+
+// Every thread's saves (the store file is saved beside a keyboard write).
+struct OwnReplacements {
+  std::mutex lock;
+  std::map<std::string, OwnReplacement> by_path;
+};
+
+OwnReplacements& Replacements() {
+  static OwnReplacements* replacements = new OwnReplacements;  // outlives every saving thread
+  return *replacements;
 }
 
 }  // namespace
@@ -120,6 +133,9 @@ bool AtomicFileWriter::Commit() {
   }
   bool good = ::fsync(fd_) == 0;
   if (!good) error_ = errno;
+  // The rename keeps the inode, size and modification time.
+  struct stat written {};
+  const bool known = ::fstat(fd_, &written) == 0;
   // A full disk may only show at close on some file systems.
   if (::close(fd_) != 0 && good) {
     good = false;
@@ -136,6 +152,16 @@ bool AtomicFileWriter::Commit() {
     return false;
   }
   committed_ = true;
+  if (known) {
+    OwnReplacement own;
+    own.found = true;
+    own.device = static_cast<std::uint64_t>(written.st_dev);
+    own.inode = static_cast<std::uint64_t>(written.st_ino);
+    own.size = static_cast<std::int64_t>(written.st_size);
+    own.modified_ns = static_cast<std::int64_t>(written.st_mtim.tv_sec) * 1000000000 + written.st_mtim.tv_nsec;
+    std::lock_guard lock(Replacements().lock);
+    Replacements().by_path[target_] = own;
+  }
   // The rename itself must reach the disk, or a power cut could bring back the old name.
   int dir = ::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
@@ -155,6 +181,13 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
 
 bool WriteFileAtomically(const std::string& path, const std::string& text) {
   return WriteFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+OwnReplacement LastOwnReplacement(const std::string& path) {
+  const std::string target = FollowLinks(path);
+  std::lock_guard lock(Replacements().lock);
+  const auto found = Replacements().by_path.find(target);
+  return found == Replacements().by_path.end() ? OwnReplacement{} : found->second;
 }
 
 int ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t max_bytes) {

@@ -58,6 +58,19 @@ class AtomicFileWriter {
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 bool WriteFileAtomically(const std::string& path, const std::string& text);
 
+// The file this process last put in place at `path` (as the writer resolved
+// it), so a watcher of the user's folder can tell its own saves from another
+// program's: a later replacement by anyone is another inode, a write in place
+// another size or time. Found is false when this process never replaced it.
+struct OwnReplacement {
+  bool found = false;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::int64_t size = 0;
+  std::int64_t modified_ns = 0;
+};
+OwnReplacement LastOwnReplacement(const std::string& path);
+
 // Why a bounded read failed: 0 for none, a positive errno value, or one of these.
 inline constexpr int kReadNotRegularFile = -1;  // a folder, FIFO, device or socket
 inline constexpr int kReadTooLarge = -2;        // longer than the caller's limit

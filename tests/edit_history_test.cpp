@@ -3,6 +3,9 @@
 // and a simulated keyboard.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -72,6 +75,28 @@ TEST(PaintManyKeys, TheSelectionGoesOutInOneBracketOfEightWritesAndOneSave) {
   rig.keyboard.ClearExchanges();
   EXPECT_EQ(rig.core->Lighting().PaintKeys(KeyGroupButtons(KeyGroup::kArrows)), 0);
   EXPECT_TRUE(rig.keyboard.Exchanges().empty());
+}
+
+// The window watches the user's folder for other programs' changes; its own
+// saves must not look like one, or each paint would reload the slot and
+// swallow the user's next clicks while the keyboard is read.
+TEST(PaintManyKeys, TheWindowsOwnSaveIsNoNewsButAnotherProgramsIs) {
+  PaintRig rig;
+  EXPECT_EQ(rig.core->TakeOtherProcessChanges(), kOtherChangesNone);
+  ASSERT_EQ(rig.core->Lighting().PaintKeys(Letters()), 1);
+  EXPECT_FALSE(rig.core->OtherProcessChangesWaiting());
+  EXPECT_EQ(rig.core->TakeOtherProcessChanges(), kOtherChangesNone);
+
+  // Another program replaces the slot file with the same bytes (a new inode).
+  const std::string slot_file = rig.core->Lighting().Files().LightingFilePath(0);
+  std::ifstream in(slot_file, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  std::ofstream(slot_file + ".theirs", std::ios::binary) << bytes;
+  std::filesystem::rename(slot_file + ".theirs", slot_file);
+  EXPECT_TRUE(rig.core->OtherProcessChangesWaiting());
+  EXPECT_EQ(rig.core->TakeOtherProcessChanges(), kOtherChangesReloaded);
+  EXPECT_FALSE(rig.core->OtherProcessChangesWaiting());
 }
 
 // Where the window's buttons are: one row of 10-pixel keys, F5 (unlit) among them.
