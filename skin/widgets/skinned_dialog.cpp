@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QWindow>
 
+#include "controls/accessible_controls.h"
 #include "skin/skin_files.h"
 #include "skin/widgets/skin_image_cache.h"
 #include "skin/widgets/skin_region.h"
@@ -24,6 +25,9 @@ SkinnedDialog::SkinnedDialog(std::string_view skinFile, QWidget* parent)
     : QDialog(parent),
       skin_file_(skinFile),
       skin_(SkinImageCache::Instance().Folder() + skin_file_) {
+  // Before anything asks for this window's accessible interface (which is
+  // made once and kept): its pictures that do nothing stay out of the tree.
+  InstallAccessibleControls();
   setWindowFlag(Qt::FramelessWindowHint, true);
   // The background picture covers every pixel; nothing needs erasing first.
   setAttribute(Qt::WA_OpaquePaintEvent, !PicturesNeedTransparency());
