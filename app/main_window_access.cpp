@@ -18,7 +18,6 @@
 #include "core/key_buttons.h"
 #include "core/reading_order.h"
 #include "skin/language.h"
-#include "skin/message_format.h"
 
 namespace zarvel {
 
@@ -151,11 +150,8 @@ void MainWindow::SetUpKeyboardAccess() {
 void MainWindow::ApplyAccessibleNames() {
   Parts& p = *parts_;
   for (const auto& [button_id, key] : kButtonNames) p.buttons.at(button_id)->setAccessibleName(Text(key));
-  for (int spare : p.placed_spares) {
-    ImageButton* b = p.buttons.at(spare);
-    if (spare == kSpareKeyButtonId)
-      b->setAccessibleName(QString::fromStdString(FormatMessage(LookupText("ACCESS_SPARE_KEY"), {std::string("45")})));
-  }
+  // The extra key of ISO keyboards, beside the left Shift.
+  p.buttons.at(kSpareKeyButtonId)->setAccessibleName(Text("ACCESS_ISO_KEY"));
   for (const PanelControl& control : kPanelControls)
     if (auto* w = findChild<QWidget*>(control.skinKey, Qt::FindDirectChildrenOnly))
       w->setAccessibleName(Text(control.nameKey));

@@ -227,6 +227,10 @@ bool ExposedToScreenReaders(const QWidget& widget) {
 
 void MarkDecorative(QWidget& widget) { widget.setProperty(kDecorativeProperty, true); }
 
+bool IsSkinnedWindowInterface(QAccessibleInterface& iface) {
+  return dynamic_cast<SkinnedWindowAccessible*>(&iface) != nullptr;
+}
+
 void NotifyCheckedChanged(QWidget& widget, bool /*checked*/) {
   if (!QAccessible::isActive()) return;
   QAccessible::State changed;

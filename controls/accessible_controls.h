@@ -16,6 +16,7 @@
 #include <QColor>
 #include <QString>
 
+class QAccessibleInterface;
 class QWidget;
 
 namespace zarvel {
@@ -31,6 +32,10 @@ QString ColourText(const QColor& colour);
 // pictures that do nothing and widgets marked with MarkDecorative().
 bool ExposedToScreenReaders(const QWidget& widget);
 void MarkDecorative(QWidget& widget);
+
+// Whether `iface` is a skinned window's own interface (not the toolkit's
+// plain dialog one, made before the window was a skinned window).
+bool IsSkinnedWindowInterface(QAccessibleInterface& iface);
 
 // Tells screen readers that a control's checked state changed.
 void NotifyCheckedChanged(QWidget& widget, bool checked);

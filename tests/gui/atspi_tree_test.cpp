@@ -23,11 +23,14 @@ namespace {
 using std::chrono::milliseconds;
 
 const QString kBusLauncher = QStringLiteral("/usr/libexec/at-spi-bus-launcher");
+// Debian's own Python, where python3-pyatspi installs (not whatever
+// python3 comes first on the PATH).
+const QString kPython = QStringLiteral("/usr/bin/python3");
 const QString kDumpScript = QStringLiteral(ZARVEL_SOURCE_DIR "/tests/gui/support/atspi_dump.py");
 
 bool HavePyatspi() {
   QProcess probe;
-  probe.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral("import pyatspi")});
+  probe.start(kPython, {QStringLiteral("-c"), QStringLiteral("import pyatspi")});
   return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
 }
 
@@ -74,7 +77,7 @@ TEST(AtspiTreeTest, TheMainWindowIsNamedAndEveryControlSaysWhatItIs) {
 
   QProcess dump;
   dump.setProcessEnvironment(env);
-  dump.start(QStringLiteral("python3"), {kDumpScript, QStringLiteral("zarvel"), QStringLiteral("20")});
+  dump.start(kPython, {kDumpScript, QStringLiteral("zarvel"), QStringLiteral("20")});
   ASSERT_TRUE(dump.waitForFinished(40000)) << "the AT-SPI dump did not finish";
   const QString out = QString::fromUtf8(dump.readAllStandardOutput());
   const QString err = QString::fromUtf8(dump.readAllStandardError());
@@ -93,7 +96,12 @@ TEST(AtspiTreeTest, TheMainWindowIsNamedAndEveryControlSaysWhatItIs) {
   EXPECT_EQ(counts["fillers"], 0) << out.toStdString();
   EXPECT_EQ(counts["checkboxes"], 0) << "buttons announced as check boxes:\n" << out.toStdString();
   EXPECT_GE(counts["radios"], 4) << out.toStdString();  // the profile buttons
-  EXPECT_GE(counts["sliders"] + counts["toggles"], 1) << out.toStdString();  // the lighting switch
+  // The chosen profile says so; the lighting switch (Qt 6.4's bridge has no
+  // toggle-button role: a push button that reports "checked" while on) is
+  // off on a new keyboard.
+  EXPECT_TRUE(out.contains(QStringLiteral("control radio button\tProfile 1\tchecked"))) << out.toStdString();
+  EXPECT_TRUE(out.contains(QRegularExpression(QStringLiteral("control push button\tLighting switch\t(?!checked)"))))
+      << out.toStdString();
   // A key says what it does and whether it is assigned.
   EXPECT_TRUE(out.contains(QRegularExpression(QStringLiteral("control push button\\tEsc\\t[^\\t]*\\t.*ssigned"))))
       << out.toStdString();

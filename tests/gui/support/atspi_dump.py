@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Dumps a program's main window as a screen reader sees it, through AT-SPI.
 
 Usage: atspi_dump.py APPLICATION_NAME SECONDS
@@ -11,7 +11,7 @@ showing window and prints one line per control under it:
 
 then a summary line:
 
-    summary controls=N named=N fillers=N checkboxes=N radios=N toggles=N sliders=N
+    summary controls=N named=N fillers=N checkboxes=N radios=N toggles=N
 
 Text is not a control; fillers are counted to be caught. Exits 2 when the
 application or its window does not appear within SECONDS.
@@ -56,7 +56,7 @@ def main():
     if window is None:
         print("no window of %s" % name)
         return 2
-    counts = dict(controls=0, named=0, fillers=0, checkboxes=0, radios=0, toggles=0, sliders=0)
+    counts = dict(controls=0, named=0, fillers=0, checkboxes=0, radios=0, toggles=0)
     for child in window:
         if child is None:
             continue
@@ -77,8 +77,6 @@ def main():
             counts["radios"] += 1
         if role == pyatspi.ROLE_TOGGLE_BUTTON:
             counts["toggles"] += 1
-        if role == pyatspi.ROLE_SLIDER:
-            counts["sliders"] += 1
         flags = [s for s, v in (("checked", pyatspi.STATE_CHECKED), ("focusable", pyatspi.STATE_FOCUSABLE))
                  if states.contains(v)]
         print("control %s\t%s\t%s\t%s" % (child.getRoleName(), child.name, ",".join(flags), child.description))
