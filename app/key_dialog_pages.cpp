@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QSignalBlocker>
 
+#include "controls/accessible_controls.h"
 #include "model/key_table.h"
 #include "model/media_functions.h"
 #include "skin/language.h"
@@ -68,6 +69,9 @@ SingleKeyPage::SingleKeyPage(QWidget& dialog, const CIniFile& skin) : DialogPage
   PlaceControl(skin, "FUNC_KEY_RADIO_MOU", *mouse_);
   mouse_label_ = Add(Caption(dialog, skin, "FUNC_KEY_RADIO_MOU_STATIC"));
   mouse_label_->setBuddy(mouse_);
+  // Keyboard or mouse: one of two, as screen readers should hear it.
+  MarkAsChoice(*keyboard_);
+  MarkAsChoice(*mouse_);
   mouse_list_ = Add(MakeList(dialog, skin, "FUNC_KEY_COMBO_MOU"));
   for (std::size_t i = 0; i < kMouseList.size(); ++i) mouse_list_->addItem(QString());
 

@@ -18,6 +18,7 @@ namespace zarvel {
 namespace {
 
 constexpr const char* kDecorativeProperty = "zarvelDecorative";
+constexpr const char* kChoiceProperty = "zarvelChoice";
 
 QString Lookup(std::string_view key) { return QString::fromStdString(LookupText(key)); }
 
@@ -110,6 +111,12 @@ class ImageButtonAccessible : public ButtonLike {
   void Press() override { Button()->click(); }
   QString Caption() const override { return Button()->text(); }
 
+  QStringList keyBindingsForAction(const QString& name) const override {
+    if ((name == pressAction() || name == toggleAction()) && !Button()->ShortcutText().isEmpty())
+      return {Button()->ShortcutText()};
+    return ButtonLike::keyBindingsForAction(name);
+  }
+
   QString text(QAccessible::Text t) const override {
     if (t != QAccessible::Description || Kind() != AccessibleKind::kKey) return ButtonLike::text(t);
     // A key: what it does now, whether it has an assignment of its own,
@@ -167,6 +174,17 @@ class SliderAccessible : public QAccessibleWidget, public QAccessibleValueInterf
   QVariant minimumStepSize() const override { return 1; }
 };
 
+// A check box that is one of a set of choices.
+class ChoiceAccessible : public ButtonLike {
+ public:
+  explicit ChoiceAccessible(QAbstractButton* b) : ButtonLike(b, AccessibleKind::kRadioButton) {}
+  QAbstractButton* Box() const { return static_cast<QAbstractButton*>(widget()); }
+  AccessibleKind Kind() const override { return AccessibleKind::kRadioButton; }
+  bool Checked() const override { return Box()->isChecked(); }
+  void Press() override { Box()->click(); }
+  QString Caption() const override { return Box()->text(); }
+};
+
 // A skinned window: its pictures that do nothing are left out.
 class SkinnedWindowAccessible : public QAccessibleWidget {
  public:
@@ -199,6 +217,8 @@ QAccessibleInterface* Factory(const QString& /*key*/, QObject* object) {
   if (auto* c = qobject_cast<ColourButton*>(object)) return new ColourButtonAccessible(c);
   if (auto* s = qobject_cast<BitmapSlider*>(object)) return new SliderAccessible(s);
   if (auto* d = qobject_cast<SkinnedDialog*>(object)) return new SkinnedWindowAccessible(d);
+  if (auto* box = qobject_cast<QAbstractButton*>(object); box != nullptr && box->property(kChoiceProperty).toBool())
+    return new ChoiceAccessible(box);
   return nullptr;
 }
 
@@ -226,6 +246,14 @@ bool ExposedToScreenReaders(const QWidget& widget) {
 }
 
 void MarkDecorative(QWidget& widget) { widget.setProperty(kDecorativeProperty, true); }
+
+void MarkAsChoice(QWidget& check_box) {
+  check_box.setProperty(kChoiceProperty, true);
+  // Made before it was marked: ask again.
+  if (QAccessibleInterface* early = QAccessible::queryAccessibleInterface(&check_box);
+      early != nullptr && dynamic_cast<ChoiceAccessible*>(early) == nullptr)
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(early));
+}
 
 bool IsSkinnedWindowInterface(QAccessibleInterface& iface) {
   return dynamic_cast<SkinnedWindowAccessible*>(&iface) != nullptr;

@@ -32,6 +32,9 @@ QString ColourText(const QColor& colour);
 // pictures that do nothing and widgets marked with MarkDecorative().
 bool ExposedToScreenReaders(const QWidget& widget);
 void MarkDecorative(QWidget& widget);
+// A check box that is one of a set of choices (exactly one ticked): a
+// radio button to screen readers.
+void MarkAsChoice(QWidget& check_box);
 
 // Whether `iface` is a skinned window's own interface (not the toolkit's
 // plain dialog one, made before the window was a skinned window).

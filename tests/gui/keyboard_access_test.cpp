@@ -278,6 +278,9 @@ TEST_F(KeyboardAccessTest, ProfileButtonsAreRadioButtonsWithShortcuts) {
   EXPECT_EQ(second->role(), QAccessible::RadioButton);
   EXPECT_EQ(second->text(QAccessible::Name), QStringLiteral("Profile 2"));
   EXPECT_TRUE(Button(kProfileButtonIds[1])->ShownTooltip().contains(QStringLiteral("Ctrl+2")));
+  ASSERT_NE(second->actionInterface(), nullptr);
+  EXPECT_EQ(second->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
+            QStringList{QStringLiteral("Ctrl+2")});
   QAccessibleInterface* ok = QAccessible::queryAccessibleInterface(Button(id::kOk));
   EXPECT_EQ(ok->role(), QAccessible::Button);
   EXPECT_FALSE(ok->state().checkable);
@@ -396,6 +399,11 @@ TEST_F(KeyboardAccessTest, KeyDialogMacroEditorAndProfileManager) {
   EXPECT_EQ(single.reachable, single.total - single.disabled);
   EXPECT_EQ(QAccessible::queryAccessibleInterface(&dialog->PageButton(KeyPage::kSingleKey))->role(),
             QAccessible::RadioButton);
+  // Keyboard or mouse: one of two.
+  QAccessibleInterface* keyboard = QAccessible::queryAccessibleInterface(&dialog->SingleKey().KeyboardBox());
+  EXPECT_EQ(keyboard->role(), QAccessible::RadioButton);
+  EXPECT_TRUE(keyboard->state().checked);
+  EXPECT_FALSE(QAccessible::queryAccessibleInterface(&dialog->SingleKey().MouseBox())->state().checked);
   dialog->CancelButton().click();
 
   Activate(*rig.window);
