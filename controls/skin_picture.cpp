@@ -34,7 +34,9 @@ void SkinPicture::focusOutEvent(QFocusEvent* event) {
 void SkinPicture::SetImage(std::string_view name) {
   if (name == image_name_ && !pixmap_.isNull()) return;
   image_name_ = std::string(name);
+  const bool was_checked = checked_;
   checked_ = LightingPictureChosen(image_name_);
+  if (checked_ != was_checked && kind_ != AccessibleKind::kPicture) NotifyCheckedChanged(*this, checked_);
   pixmap_ = image_name_.empty() ? QPixmap() : SkinImageCache::Instance().Pixmap(image_name_, devicePixelRatioF());
   update();
 }

@@ -28,7 +28,9 @@ class SkinPicture : public QWidget {
   // What the picture is to a screen reader and the keyboard: a picture
   // (the default) shows only and takes no focus; the other kinds act when
   // clicked, take the focus and Space or Enter clicks them. A toggle or
-  // radio picture reports the checked state the window gives it.
+  // radio picture reports as checked whether it shows a chosen face
+  // (core/lighting_picture_state.h); SetAccessibleChecked() overrides that
+  // until the next SetImage().
   void SetAccessibleKind(AccessibleKind kind);
   AccessibleKind GetAccessibleKind() const { return kind_; }
   void SetAccessibleChecked(bool checked) { checked_ = checked; }

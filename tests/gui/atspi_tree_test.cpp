@@ -68,7 +68,6 @@ TEST(AtspiTreeTest, TheMainWindowIsNamedAndEveryControlSaysWhatItIs) {
   QProcessEnvironment env = world.Environment(bus.Address(), QStringLiteral("xcb"));
   env.insert(QStringLiteral("DISPLAY"), x.Display());
   env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
-  env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("0"));
   AccessibilityBus a11y(env);
   ASSERT_TRUE(a11y.Ok()) << "at-spi-bus-launcher did not start";
 
