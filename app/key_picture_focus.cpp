@@ -33,6 +33,7 @@ KeyPictureFocus::KeyPictureFocus(QObject* parent, std::vector<ImageButton*> keys
   }
   const auto first = std::find_if(keys_.begin(), keys_.end(), [this](ImageButton* k) { return Reachable(*k); });
   MakeTabStop(first != keys_.end() ? *first : (keys_.empty() ? nullptr : keys_.front()));
+  if (parent != nullptr) parent->installEventFilter(this);
 }
 
 bool KeyPictureFocus::Reachable(const ImageButton& key) const {
@@ -71,6 +72,16 @@ bool KeyPictureFocus::Move(int qt_key) {
 }
 
 bool KeyPictureFocus::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == parent() && event->type() == QEvent::Show && !shown_once_) {
+    // The window opens on the keyboard picture, what it is about; the ring
+    // waits for the first key the user presses.
+    shown_once_ = true;
+    auto* window = static_cast<QWidget*>(watched);
+    if (stop_ != nullptr && Reachable(*stop_) &&
+        (window->focusWidget() == nullptr || !window->focusWidget()->isEnabled()))
+      stop_->setFocus(Qt::ActiveWindowFocusReason);
+    return false;
+  }
   auto* key = qobject_cast<ImageButton*>(watched);
   if (key == nullptr) return false;
   switch (event->type()) {

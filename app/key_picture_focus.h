@@ -7,6 +7,7 @@
 // that direction and Home/End to the row's ends (core/key_picture_navigation);
 // Space and Enter click the focused key, as a mouse click would. The focused
 // key's own button has Qt's focus, so QApplication::focusWidget() names it.
+// The window first opens with the focus on the picture.
 #include <QObject>
 #include <vector>
 
@@ -36,6 +37,7 @@ class KeyPictureFocus : public QObject {
 
   std::vector<ImageButton*> keys_;
   ImageButton* stop_ = nullptr;
+  bool shown_once_ = false;
 };
 
 }  // namespace zarvel

@@ -85,22 +85,20 @@ void MainWindow::SetUpKeyboardAccess() {
   p.buttons.at(kFlipButtonIds[0])->SetAccessibleKind(AccessibleKind::kToggleButton);
 
   // The keyboard picture: every key, G key, Fn and spare button, one stop.
+  // The keys in reading order, so Tab first lands on the top-left key; the
+  // spare buttons of the strip above them after.
   std::vector<ImageButton*> keys;
-  for (int key : p.key_ids) keys.push_back(p.buttons.at(key));
+  {
+    std::vector<PictureKey> placed;
+    for (int key : p.key_ids) {
+      const ImageButton* b = p.buttons.at(key);
+      placed.push_back({key, b->x(), b->y(), b->width(), b->height()});
+    }
+    for (int key : ReadingOrder(placed)) keys.push_back(p.buttons.at(key));
+  }
   for (int spare : p.placed_spares) keys.push_back(p.buttons.at(spare));
   for (ImageButton* key : keys) key->SetAccessibleKind(AccessibleKind::kKey);
-  {
-    // Sorted in reading order, so Tab starts on the picture's top-left key.
-    std::vector<PictureKey> placed;
-    for (std::size_t i = 0; i < keys.size(); ++i)
-      placed.push_back({static_cast<int>(i), keys[i]->x(), keys[i]->y(), keys[i]->width(), keys[i]->height()});
-    std::vector<ImageButton*> sorted;
-    for (int i : ReadingOrder(placed)) sorted.push_back(keys[static_cast<std::size_t>(i)]);
-    keys = sorted;
-  }
-  auto* picture = new KeyPictureFocus(this, keys);
-  // The window opens on the keyboard picture, what it is about.
-  if (picture->TabStop() != nullptr) picture->TabStop()->setFocus(Qt::OtherFocusReason);
+  new KeyPictureFocus(this, keys);
 
   for (const PanelControl& control : kPanelControls) {
     if (auto* pic = findChild<SkinPicture*>(control.skinKey, Qt::FindDirectChildrenOnly))
@@ -112,9 +110,10 @@ void MainWindow::SetUpKeyboardAccess() {
 
   // Tab order: what lies above the picture, the picture, the lighting
   // panel (the controls that are not the window's own buttons), the rest.
+  // The strip above the keys (the layout swap, D1..D6) reads before them.
   int picture_top = height();
-  for (ImageButton* key : keys)
-    if (!key->isHidden()) picture_top = std::min(picture_top, key->y());
+  for (int key : p.key_ids)
+    if (!p.buttons.at(key)->isHidden()) picture_top = std::min(picture_top, p.buttons.at(key)->y());
   std::vector<QWidget*> above, panel, below;
   std::vector<QWidget*> own;
   for (const auto& [control_id, button] : p.buttons) own.push_back(button);

@@ -244,6 +244,9 @@ class KeyboardAccessTest : public ::testing::Test {
 };
 
 TEST_F(KeyboardAccessTest, MainWindowWithLightingOffAndOn) {
+  // It opens with the focus in the keyboard picture, on a key that can take it.
+  ASSERT_EQ(PictureKeys(rig).count(QApplication::focusWidget()), 1u);
+  EXPECT_TRUE(QApplication::focusWidget()->isEnabled());
   const Census off = CheckWindow("main window, lighting off", *rig.window, First(), PictureKeys(rig));
   // Disabled: Apply (nothing to apply yet), G6..G9 (no place on this
   // keyboard), D1..D6 (while F1..F4 have their place).
