@@ -11,7 +11,7 @@ CMAKE_FLAGS ?=
 
 PACKAGES      := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev ccache \
                  qt6-base-dev libgl-dev libxcb1-dev qt6-wayland fonts-dejavu-core fonts-droid-fallback xvfb xdotool x11-utils \
-                 imagemagick dbus weston \
+                 imagemagick dbus weston at-spi2-core python3-pyatspi \
                  dpkg-dev lintian desktop-file-utils appstream man-db
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 

@@ -1,7 +1,9 @@
 #include "app/key_dialog_pages.h"
 
+#include <QKeyEvent>
 #include <QSignalBlocker>
 
+#include "controls/accessible_controls.h"
 #include "model/key_table.h"
 #include "model/media_functions.h"
 #include "skin/language.h"
@@ -53,8 +55,10 @@ SingleKeyPage::SingleKeyPage(QWidget& dialog, const CIniFile& skin) : DialogPage
   key_box_->setReadOnly(true);
   key_box_->setFont(KeyBoxFont());
   key_box_->setAlignment(Qt::AlignCenter);
-  // The box only shows the captured key; focus would suggest typing there.
-  key_box_->setFocusPolicy(Qt::NoFocus);
+  // The box shows the captured key; with the focus, Space asks it
+  // for the next key, so a keyboard user can assign any key again.
+  key_box_->setFocusPolicy(Qt::StrongFocus);
+  key_box_->installEventFilter(this);
   PlaceControl(skin, "FUNC_KEY_INPUT", *key_box_);
 
   keyboard_ = Add(new SkinCheckBox(&dialog));
@@ -65,6 +69,9 @@ SingleKeyPage::SingleKeyPage(QWidget& dialog, const CIniFile& skin) : DialogPage
   PlaceControl(skin, "FUNC_KEY_RADIO_MOU", *mouse_);
   mouse_label_ = Add(Caption(dialog, skin, "FUNC_KEY_RADIO_MOU_STATIC"));
   mouse_label_->setBuddy(mouse_);
+  // Keyboard or mouse: one of two, as screen readers should hear it.
+  MarkAsChoice(*keyboard_);
+  MarkAsChoice(*mouse_);
   mouse_list_ = Add(MakeList(dialog, skin, "FUNC_KEY_COMBO_MOU"));
   for (std::size_t i = 0; i < kMouseList.size(); ++i) mouse_list_->addItem(QString());
 
@@ -85,6 +92,24 @@ void SingleKeyPage::ApplyLanguage() {
   const QSignalBlocker quiet(mouse_list_);
   for (std::size_t i = 0; i < kMouseList.size(); ++i)
     mouse_list_->setItemText(static_cast<int>(i), Text(kMouseList[i].textKey));
+}
+
+bool SingleKeyPage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != key_box_ || !key_box_->isEnabled()) return false;
+  if (event->type() == QEvent::MouseButtonPress) {
+    Q_EMIT keyRequested();
+    return false;
+  }
+  if (event->type() != QEvent::KeyPress) return false;
+  auto* press = static_cast<QKeyEvent*>(event);
+  // Space, as on a button; Enter stays the dialog's OK.
+  if (press->key() != Qt::Key_Space || press->modifiers() != Qt::NoModifier) return false;
+  if (!press->isAutoRepeat()) Q_EMIT keyRequested();
+  return true;
+}
+
+void SingleKeyPage::ShowWaiting(bool waiting) {
+  key_box_->setAccessibleDescription(Text(waiting ? "ACCESS_KEY_BOX_WAITING" : "ACCESS_KEY_BOX_IDLE"));
 }
 
 void SingleKeyPage::Show(const KeyFunctionChoice& choice) {

@@ -54,6 +54,8 @@ class SingleKeyPage : public DialogPage {
   SingleKeyPage(QWidget& dialog, const CIniFile& skin);
   void Show(const KeyFunctionChoice& choice);
   void ApplyLanguage();
+  // Tells screen readers whether the box waits for a key now.
+  void ShowWaiting(bool waiting);
   QLineEdit& KeyBox() { return *key_box_; }
   QComboBox& MouseList() { return *mouse_list_; }
   SkinCheckBox& KeyboardBox() { return *keyboard_; }
@@ -63,6 +65,11 @@ class SingleKeyPage : public DialogPage {
   void keyboardChosen();
   void mouseChosen();
   void mouseEntryChosen(int position);
+  // Space or a click on the key box: take the next key pressed.
+  void keyRequested();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   SkinLabel* caption_;

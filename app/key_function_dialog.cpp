@@ -17,7 +17,9 @@
 #include "app/key_dialog_pages.h"
 #include "app/macro_page.h"
 #include "app/on_screen_keyboard.h"
+#include "app/window_keyboard_access.h"
 #include "app/window_parts.h"
+#include "controls/accessible_controls.h"
 #include "controls/dark_fields.h"
 #include "controls/skin_label.h"
 #include "core/app_core.h"
@@ -118,12 +120,15 @@ void KeyFunctionDialog::BuildControls() {
   p.page_picture = button("CONTROL_MASK", p.key_images);
   p.page_picture->setAttribute(Qt::WA_TransparentForMouseEvents);
   p.page_picture->setFocusPolicy(Qt::NoFocus);
+  p.page_picture->SetAccessibleKind(AccessibleKind::kPicture);
   p.title = button("CONTROL_TITLE", p.key_images);
   p.title->setAttribute(Qt::WA_TransparentForMouseEvents);
   p.title->setFocusPolicy(Qt::NoFocus);
+  p.title->SetAccessibleKind(AccessibleKind::kPicture);
   for (std::size_t i = 0; i < kPages.size(); ++i) {
     p.page_buttons[i] = button(kPageButtonKeys[i], p.key_images);
     p.page_buttons[i]->setCheckable(true);
+    p.page_buttons[i]->SetAccessibleKind(AccessibleKind::kRadioButton);
     connect(p.page_buttons[i], &QAbstractButton::clicked, this, [this, i] { ChoosePage(kPages[i]); });
   }
   p.clear = button("CONTROL_CLEAR", p.key_images);
@@ -195,6 +200,10 @@ void KeyFunctionDialog::BuildControls() {
   });
   connect(p.cancel, &QAbstractButton::clicked, this, [this] { done(QDialog::Rejected); });
   connect(p.apply, &QAbstractButton::clicked, this, [this] { Apply(); });
+  connect(p.single, &SingleKeyPage::keyRequested, this, [this] {
+    if (!parts_->session.WaitForKey()) return;
+    UpdateCapture();
+  });
   connect(p.single, &SingleKeyPage::keyboardChosen, this,
           [this] { ChoiceChanged(parts_->session.Choice().ChooseKeyboard()); });
   connect(p.single, &SingleKeyPage::mouseChosen, this,
@@ -217,6 +226,15 @@ void KeyFunctionDialog::BuildControls() {
     UpdateCapture();
   });
   p.apply->setEnabled(false);
+
+  // Keyboard access: Tab in reading order, Alt+A for Apply (Enter is OK,
+  // Esc is Cancel: KeyPressed()).
+  for (QWidget* cover : p.covers) {
+    cover->setFocusPolicy(Qt::NoFocus);
+    MarkDecorative(*cover);
+  }
+  OrderTabByLayout(*this);
+  AddButtonShortcut(*this, *p.apply, QKeySequence(Qt::ALT | Qt::Key_A));
 }
 
 // ---- opening ----
@@ -236,6 +254,10 @@ void KeyFunctionDialog::OpenFor(int button_id, int record_index, KeyDialogMode m
   Place(anchor);
   open();
   UpdateCapture();
+  // The keyboard starts where the dialog wants its answer: the key box on
+  // the single-key page, else the page's first control.
+  if (parts_->session.Choice().Page() == KeyPage::kSingleKey)
+    parts_->single->KeyBox().setFocus(Qt::OtherFocusReason);
 }
 
 void KeyFunctionDialog::ShowMode() {
@@ -360,6 +382,7 @@ void KeyFunctionDialog::ChoiceChanged(bool changed) {
 
 void KeyFunctionDialog::UpdateCapture() {
   Parts& p = *parts_;
+  p.single->ShowWaiting(p.session.WaitingForKey());
   const bool wanted = p.session.Capturing() && isVisible() && !p.prompting;
   if (!wanted) {
     p.capture.reset();
@@ -380,6 +403,8 @@ void KeyFunctionDialog::UpdateCapture() {
     if (result.keyTaken) {
       parts.single->Show(parts.session.Choice());
       parts.apply->setEnabled(true);
+      // One key per request: the keyboard is the dialog's again.
+      if (!parts.session.Capturing()) QTimer::singleShot(0, this, [this] { UpdateCapture(); });
     }
     if (result.rowsChanged) {
       parts.macro->ShowRows();
@@ -395,11 +420,17 @@ void KeyFunctionDialog::UpdateCapture() {
 }
 
 void KeyFunctionDialog::KeyPressed(QKeyEvent* event) {
+  // A key being captured never gets here: the capture took it first.
   switch (event->key()) {
     case Qt::Key_Escape:
+      event->accept();
+      parts_->cancel->click();
+      return;
     case Qt::Key_Enter:
     case Qt::Key_Return:
-      event->accept();  // never closes the dialog
+      event->accept();
+      if (parts_->session.Recorder().Recording()) return;
+      parts_->ok->click();
       return;
     case Qt::Key_F1:
       event->accept();

@@ -185,6 +185,8 @@ MacroActionList::MacroActionList(const std::vector<MacroAction>& rows, RowEdits 
   setSelectionMode(QAbstractItemView::SingleSelection);
   // One click into a cell edits it, selected row or not.
   setEditTriggers(QAbstractItemView::EditKeyPressed);
+  // Tab leaves the list for the next control; the arrows move between rows.
+  setTabKeyNavigation(false);
   connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
     if (index.isValid() && state() != QAbstractItemView::EditingState) edit(index);
   });

@@ -38,6 +38,7 @@ MainWindow::MainWindow(Settings& settings, QWidget* parent)
   BuildControls();
   parts_->panel = std::make_unique<LightingPanel>(*this, Skin(), *this);
   parts_->lighting = std::make_unique<WindowThreadLightingView>(parts_->queue, *parts_->panel);
+  SetUpKeyboardAccess();
   // The effect list must not change its effect on an arrow key: the user
   // reaches the list with the mouse, and a stray arrow press would rewrite
   // the keyboard's lighting. The slot list (editable) keeps its cursor keys.
@@ -180,6 +181,7 @@ void MainWindow::HandleInit() {
 void MainWindow::ApplyLanguage() {
   ApplyCaptions();
   parts_->panel->ApplyLanguage();
+  ApplyAccessibleNames();
   if (parts_->key_dialog) parts_->key_dialog->ApplyLanguage();
 }
 

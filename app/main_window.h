@@ -154,6 +154,9 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
  private:
   void BuildControls();
   void ApplyCaptions();
+  // Keyboard and screen-reader access (main_window_access.cpp).
+  void SetUpKeyboardAccess();
+  void ApplyAccessibleNames();
   void ConnectCommands();
   void OnButton(int control_id);
   void OpenKeyDialog(int button_id, int record_index, KeyDialogMode mode);

@@ -99,7 +99,6 @@ void MainWindow::BuildControls() {
     auto* button = new ImageButton(this);
     button->setObjectName(QString::number(control_id));
     button->setAccessibleName(accessible);
-    button->setFocusPolicy(Qt::NoFocus);
     parts_->buttons[control_id] = button;
     return std::make_pair(button, PlaceImageButton(Skin(), skin_key, *button, images));
   };

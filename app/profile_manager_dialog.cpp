@@ -10,6 +10,7 @@
 
 #include "app/about_dialog.h"
 #include "app/profile_file_dialogs.h"
+#include "app/window_keyboard_access.h"
 #include "controls/dark_fields.h"
 #include "controls/skin_label.h"
 #include "core/app_core.h"
@@ -95,6 +96,7 @@ void ProfileManagerDialog::ApplyLanguage() {
   for (const auto& [key, caption] : kButtonCaptions) {
     if (auto* button = findChild<ImageButton*>(key)) button->SetCaption(CaptionText(*caption));
   }
+  list_->setAccessibleName(QString::fromStdString(LookupText("ACCESS_PROFILE_TABLE")));
 }
 
 void ProfileManagerDialog::BuildControls() {
@@ -135,6 +137,11 @@ void ProfileManagerDialog::BuildControls() {
   button("CONTROL_OK", &ProfileManagerDialog::Ok);
   button("CONTROL_CANCEL", &ProfileManagerDialog::reject);
   apply_ = button("CONTROL2_APPLY", &ProfileManagerDialog::ApplyList);
+
+  // Tab leaves the list for the buttons instead of walking its cells.
+  list_->setTabKeyNavigation(false);
+  OrderTabByLayout(*this);
+  AddButtonShortcut(*this, *apply_, QKeySequence(Qt::ALT | Qt::Key_A));
 }
 
 void ProfileManagerDialog::Open() {
@@ -247,6 +254,15 @@ void ProfileManagerDialog::keyPressEvent(QKeyEvent* event) {
     return;
   }
   SkinnedDialog::keyPressEvent(event);
+}
+
+void ProfileManagerDialog::KeyPressed(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Escape: event->accept(); reject(); return;
+    case Qt::Key_Enter:
+    case Qt::Key_Return: event->accept(); Ok(); return;
+    default: event->ignore(); return;
+  }
 }
 
 }  // namespace zarvel

@@ -57,6 +57,8 @@ class ProfileManagerDialog : public SkinnedDialog {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // Esc cancels, Enter is OK (a focused button takes Enter itself).
+  void KeyPressed(QKeyEvent* event) override;
 
  private:
   void BuildControls();

@@ -1,5 +1,6 @@
 #include "controls/bitmap_slider.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/accessible_controls.h"
 #include "skin/widgets/skin_image_cache.h"
 
 namespace zarvel {
@@ -18,6 +20,7 @@ constexpr int kThumbWidth = 6;
 }  // namespace
 
 BitmapSlider::BitmapSlider(int id, QWidget* parent) : QWidget(parent), id_(id) {
+  InstallAccessibleControls();
   setFocusPolicy(Qt::StrongFocus);
   setCursor(Qt::PointingHandCursor);
 }
@@ -53,6 +56,7 @@ int BitmapSlider::PositionAt(int x) const {
 void BitmapSlider::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (!picture_.isNull()) painter.drawPixmap(0, 0, picture_);
+  if (focus_ring_.Shown(hasFocus())) PaintFocusRing(painter, rect());
   if (maximum_ == minimum_) return;
   const double step = static_cast<double>(width() - 1) / (maximum_ - minimum_);
   const int centre = static_cast<int>(std::lround((position_ - minimum_) * step));
@@ -70,6 +74,7 @@ void BitmapSlider::mousePressEvent(QMouseEvent* event) {
     return;
   }
   dragging_ = true;
+  focus_ring_.MousePressed();
   ChooseByUser(PositionAt(static_cast<int>(event->position().x())));
   event->accept();
 }
@@ -86,6 +91,17 @@ void BitmapSlider::mouseMoveEvent(QMouseEvent* event) {
 void BitmapSlider::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) dragging_ = false;
   event->accept();
+}
+
+void BitmapSlider::focusInEvent(QFocusEvent* event) {
+  focus_ring_.FocusIn(event->reason());
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void BitmapSlider::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }
 
 void BitmapSlider::keyPressEvent(QKeyEvent* event) {
@@ -120,6 +136,10 @@ void BitmapSlider::ChooseByUser(int position) {
   if (position == position_) return;
   position_ = position;
   update();
+  if (QAccessible::isActive()) {
+    QAccessibleValueChangeEvent changed(this, position_);
+    QAccessible::updateAccessibility(&changed);
+  }
   Q_EMIT positionChosen(id_, position_);
 }
 

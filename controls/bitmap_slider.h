@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "skin/widgets/focus_ring.h"
+
 namespace zarvel {
 
 class BitmapSlider : public QWidget {
@@ -30,6 +32,10 @@ class BitmapSlider : public QWidget {
   void SetPicture(std::string_view imageName);
   const std::string& PictureName() const { return picture_name_; }
 
+  // The user's choice (mouse, keyboard, a screen reader): clamped, and
+  // reported with positionChosen() when it changes the position.
+  void ChooseByUser(int position);
+
   // The position a click at x (widget pixels) chooses.
   int PositionAt(int x) const;
 
@@ -42,17 +48,18 @@ class BitmapSlider : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
 
  private:
-  void ChooseByUser(int position);
-
   int id_;
   int minimum_ = 0;
   int maximum_ = 4;
   int position_ = 0;
   bool dragging_ = false;
   std::string picture_name_;
+  FocusRingState focus_ring_;
   QPixmap picture_;
 };
 

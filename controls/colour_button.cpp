@@ -2,9 +2,12 @@
 
 #include <QColorDialog>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "controls/accessible_controls.h"
 
 namespace zarvel {
 
@@ -32,7 +35,8 @@ std::optional<QColor> AskColourDialog(const QColor& initial, QWidget* parent) {
 
 ColourButton::ColourButton(QWidget* parent)
     : QAbstractButton(parent), palette_(DefaultPalette()), other_picker_(AskColourDialog) {
-  setFocusPolicy(Qt::NoFocus);
+  InstallAccessibleControls();
+  setFocusPolicy(Qt::StrongFocus);
   setCursor(Qt::PointingHandCursor);
   connect(this, &QAbstractButton::clicked, this, [this] { OpenPopup(); });
 }
@@ -66,7 +70,8 @@ void ColourButton::OpenPopup() {
     swatch->setFlat(true);
     swatch->setAutoFillBackground(true);
     swatch->setStyleSheet(QString("background-color: %1; border: 1px solid #202226;").arg(palette_[i].name()));
-    swatch->setAccessibleName(palette_[i].name());
+    swatch->setAccessibleName(ColourText(palette_[i]));
+    swatch->setToolTip(swatch->accessibleName());
     connect(swatch, &QPushButton::clicked, this, [this, i] { ChoosePaletteEntry(i); });
     grid->addWidget(swatch, i / kPaletteColumns, i % kPaletteColumns);
   }
@@ -79,6 +84,13 @@ void ColourButton::OpenPopup() {
   popup_->adjustSize();
   popup_->move(mapToGlobal(QPoint(0, height())));
   popup_->show();
+  // The keyboard starts on the colour shown now (or the first), so a
+  // keyboard user can pick with the arrows, Tab and Space.
+  const QList<QPushButton*> swatches = popup_->findChildren<QPushButton*>();
+  QPushButton* start = swatches.isEmpty() ? nullptr : swatches.first();
+  for (int i = 0; i < palette_.size() && i < swatches.size(); ++i)
+    if (palette_[i] == colour_) start = swatches[i];
+  if (start != nullptr) start->setFocus(Qt::PopupFocusReason);
 }
 
 void ColourButton::ChoosePaletteEntry(int index) {
@@ -115,6 +127,32 @@ void ColourButton::paintEvent(QPaintEvent*) {
     painter.setPen(QColor(0xE8, 0xEA, 0xED));
     painter.drawRect(rect().adjusted(1, 1, -2, -2));
   }
+  if (focus_ring_.Shown(hasFocus())) PaintFocusRing(painter, rect());
+}
+
+void ColourButton::focusInEvent(QFocusEvent* event) {
+  focus_ring_.FocusIn(event->reason());
+  QAbstractButton::focusInEvent(event);
+  update();
+}
+
+void ColourButton::focusOutEvent(QFocusEvent* event) {
+  QAbstractButton::focusOutEvent(event);
+  update();
+}
+
+void ColourButton::mousePressEvent(QMouseEvent* event) {
+  focus_ring_.MousePressed();
+  QAbstractButton::mousePressEvent(event);
+}
+
+void ColourButton::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
+    event->accept();
+    click();
+    return;
+  }
+  QAbstractButton::keyPressEvent(event);
 }
 
 }  // namespace zarvel

@@ -13,6 +13,8 @@
 #include <functional>
 #include <optional>
 
+#include "skin/widgets/focus_ring.h"
+
 namespace zarvel {
 
 // The pop-up's fixed button text (a fixed text of the lighting panel).
@@ -48,6 +50,11 @@ class ColourButton : public QAbstractButton {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  // Enter opens the pop-up as Space and a click do.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void ClosePopup();
@@ -57,6 +64,7 @@ class ColourButton : public QAbstractButton {
   OtherColourPicker other_picker_;
   // Cleared by itself when the pop-up closes (it deletes itself on close).
   QPointer<QFrame> popup_;
+  FocusRingState focus_ring_;
 };
 
 }  // namespace zarvel

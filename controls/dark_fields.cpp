@@ -9,7 +9,7 @@ constexpr const char* kDarkFieldStyle =
     "QLineEdit, QComboBox, QListWidget, QTableView {"
     "  background: #14181d; color: #e8eaed; border: 1px solid #3a414b; border-radius: 3px;"
     "  selection-background-color: #1f6f9f; selection-color: #ffffff; }"
-    "QLineEdit:focus, QComboBox:focus { border: 1px solid #2fb4e8; }"
+    "QLineEdit:focus, QComboBox:focus, QListWidget:focus, QTableView:focus { border: 2px solid #2fb4e8; }"
     "QLineEdit:disabled, QComboBox:disabled, QListWidget:disabled, QTableView:disabled {"
     "  color: #7d848e; background: #1a1e23; }"
     "QComboBox QAbstractItemView { background: #14181d; color: #e8eaed; border: 1px solid #3a414b;"

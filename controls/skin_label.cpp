@@ -1,5 +1,7 @@
 #include "controls/skin_label.h"
 
+#include <QPainter>
+
 #include "skin/widgets/skin_fonts.h"
 
 namespace zarvel {
@@ -28,5 +30,22 @@ QColor SkinTextColour() { return QColor(0xE8, 0xEA, 0xED); }
 SkinLabel::SkinLabel(QWidget* parent) : QLabel(parent) { PaintOnSkin(*this); }
 
 SkinCheckBox::SkinCheckBox(QWidget* parent) : QCheckBox(parent) { PaintOnSkin(*this); }
+
+void SkinCheckBox::paintEvent(QPaintEvent* event) {
+  QCheckBox::paintEvent(event);
+  if (!focus_ring_.Shown(hasFocus())) return;
+  QPainter painter(this);
+  PaintFocusRing(painter, rect());
+}
+
+void SkinCheckBox::focusInEvent(QFocusEvent* event) {
+  focus_ring_.FocusIn(event->reason());
+  QCheckBox::focusInEvent(event);
+}
+
+void SkinCheckBox::mousePressEvent(QMouseEvent* event) {
+  focus_ring_.MousePressed();
+  QCheckBox::mousePressEvent(event);
+}
 
 }  // namespace zarvel

@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QLabel>
 
+#include "skin/widgets/focus_ring.h"
+
 namespace zarvel {
 
 // The text colour of labels and check boxes on the dark skin.
@@ -18,10 +20,19 @@ class SkinLabel : public QLabel {
 
 // clicked() (QCheckBox's) comes from the user only; setChecked() from a
 // refresh emits only toggled(), which windows do not use.
+// It shows the skin's focus ring while it has the focus from the keyboard.
 class SkinCheckBox : public QCheckBox {
   Q_OBJECT
  public:
   explicit SkinCheckBox(QWidget* parent = nullptr);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  FocusRingState focus_ring_;
 };
 
 }  // namespace zarvel

@@ -10,6 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "skin/widgets/focus_ring.h"
+#include "skin/widgets/image_button.h"
+
 namespace zarvel {
 
 class SkinPicture : public QWidget {
@@ -22,6 +25,17 @@ class SkinPicture : public QWidget {
   void SetImage(std::string_view name);
   const std::string& ImageName() const { return image_name_; }
 
+  // What the picture is to a screen reader and the keyboard: a picture
+  // (the default) shows only and takes no focus; the other kinds act when
+  // clicked, take the focus and Space or Enter clicks them. A toggle or
+  // radio picture reports as checked whether it shows a chosen face
+  // (core/lighting_picture_state.h); SetAccessibleChecked() overrides that
+  // until the next SetImage().
+  void SetAccessibleKind(AccessibleKind kind);
+  AccessibleKind GetAccessibleKind() const { return kind_; }
+  void SetAccessibleChecked(bool checked) { checked_ = checked; }
+  bool AccessibleChecked() const { return checked_; }
+
  Q_SIGNALS:
   void clicked();
 
@@ -30,6 +44,8 @@ class SkinPicture : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
@@ -37,6 +53,9 @@ class SkinPicture : public QWidget {
   QPixmap pixmap_;
   bool pressed_ = false;
   QString automatic_name_;  // the accessible name taken from the tooltip
+  AccessibleKind kind_ = AccessibleKind::kPicture;
+  bool checked_ = false;
+  FocusRingState focus_ring_;
 };
 
 }  // namespace zarvel

@@ -37,6 +37,7 @@ void KeyDialogSession::Close() {
   choice_.ResetKeysDown();
   editor_.Discard();
   modified_ = false;
+  key_box_waiting_ = false;
   if (!open_) return;
   open_ = false;
   core_.SetKeyFunctionDialogOpen(false);
@@ -54,10 +55,20 @@ void KeyDialogSession::ShowPage(bool initial) {
     recorder_.Stop();
   }
   choice_.ResetKeysDown();
+  // Showing the single-key page is asking for a key: the next one pressed.
+  key_box_waiting_ = choice_.Page() == KeyPage::kSingleKey;
+}
+
+bool KeyDialogSession::WaitForKey() {
+  if (!open_ || choice_.Page() != KeyPage::kSingleKey || recorder_.Recording()) return false;
+  // Keys held since before were pressed for something else.
+  choice_.ResetKeysDown();
+  key_box_waiting_ = true;
+  return true;
 }
 
 bool KeyDialogSession::Capturing() const {
-  return open_ && (recorder_.Recording() || choice_.Page() == KeyPage::kSingleKey);
+  return open_ && (recorder_.Recording() || (choice_.Page() == KeyPage::kSingleKey && key_box_waiting_));
 }
 
 DialogKeyResult KeyDialogSession::KeyEvent(KeyCode key, MacroDirection direction, bool repeat) {
@@ -70,14 +81,22 @@ DialogKeyResult KeyDialogSession::KeyEvent(KeyCode key, MacroDirection direction
     if (result.rowsChanged) modified_ = true;
     return result;
   }
-  if (choice_.Page() != KeyPage::kSingleKey) {
+  if (choice_.Page() != KeyPage::kSingleKey || !key_box_waiting_) {
     result.passOn = true;
     return result;
   }
   const CaptureResult capture = choice_.KeyEvent(key, direction, repeat);
   result.passOn = capture.passOn;
   result.keyTaken = capture.taken;
-  if (capture.taken) modified_ = true;
+  // With a mouse button chosen only the Windows and Menu keys are taken;
+  // the others keep working in the dialog.
+  if (!capture.taken && !choice_.KeyboardChosen()) result.passOn = true;
+  if (capture.taken) {
+    modified_ = true;
+    // One key per request: Tab, Esc and Enter after it move the focus,
+    // cancel and confirm again.
+    key_box_waiting_ = false;
+  }
   return result;
 }
 

@@ -56,8 +56,16 @@ class KeyDialogSession {
   // The page now shown. Leaving the macro page stops a recording; the first
   // visit of the macro page makes a macro current.
   void ShowPage(bool initial);
-  // Whether keys are captured now: the single-key page, or a recording.
+  // Whether keys are captured now: the single-key page while it waits for
+  // a key, or a recording.
   bool Capturing() const;
+  // The single-key page takes one key per request, so the keyboard never
+  // stays trapped there: showing the page asks for one, and so does this
+  // (Space on the key box, a click on it). Once a key is taken,
+  // every key works as usual again (Tab, Esc, Enter included) until the
+  // next request. False when the single-key page is not shown.
+  bool WaitForKey();
+  bool WaitingForKey() const { return Capturing() && !recorder_.Recording(); }
 
   // A key event caught while Capturing().
   DialogKeyResult KeyEvent(KeyCode key, MacroDirection direction, bool repeat);
@@ -97,6 +105,7 @@ class KeyDialogSession {
   bool open_ = false;
   bool modified_ = false;
   bool storable_ = true;
+  bool key_box_waiting_ = false;
 };
 
 }  // namespace zarvel

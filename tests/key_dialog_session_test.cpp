@@ -344,7 +344,56 @@ TEST(KeyDialogSessionTest, LeavingTheDialogMidRecordingReleasesTheHeldKeysInTheM
   s.Reopen({});
   EXPECT_TRUE(s.session.KeyEvent(kA, kPress, false).keyTaken);
   s.session.KeyboardLost();
+  ASSERT_TRUE(s.session.WaitForKey());
   EXPECT_TRUE(s.session.KeyEvent(kA, kPress, false).keyTaken);
+}
+
+// The single-key page never traps the keyboard: it takes one key per
+// request, so Tab, Esc and Enter can be assigned and still move on, cancel
+// and confirm afterwards.
+TEST(KeyDialogSessionTest, TheSingleKeyPageTakesOneKeyPerRequest) {
+  constexpr KeyCode kTab = 0x0F, kEsc = 0x01, kB = 0x30;
+  SessionRig s;
+  EXPECT_TRUE(s.session.Capturing());  // opened on the page: waiting
+  EXPECT_TRUE(s.session.WaitingForKey());
+  const DialogKeyResult tab = s.session.KeyEvent(kTab, kPress, false);
+  EXPECT_TRUE(tab.keyTaken);
+  EXPECT_FALSE(tab.passOn);
+  EXPECT_EQ(s.session.Choice().SingleKey(), kTab);
+  EXPECT_FALSE(s.session.Capturing());
+  // Tab's release and every key after it are the dialog's own again.
+  EXPECT_TRUE(s.session.KeyEvent(kTab, kRelease, false).passOn);
+  EXPECT_TRUE(s.session.KeyEvent(kEsc, kPress, false).passOn);
+  EXPECT_EQ(s.session.Choice().SingleKey(), kTab);
+
+  // Asked again, Esc is a key like any other.
+  ASSERT_TRUE(s.session.WaitForKey());
+  EXPECT_TRUE(s.session.KeyEvent(kB, kPress, false).keyTaken);
+  EXPECT_EQ(s.session.Choice().SingleKey(), kB);
+  ASSERT_TRUE(s.session.WaitForKey());
+  EXPECT_TRUE(s.session.KeyEvent(kEsc, kPress, false).keyTaken);
+  EXPECT_EQ(s.session.Choice().SingleKey(), kEsc);
+
+  // With a mouse button chosen only the Windows key is taken; other keys
+  // keep working in the dialog instead of vanishing.
+  s.session.Choice().ChooseMouse();
+  ASSERT_TRUE(s.session.WaitForKey());
+  EXPECT_TRUE(s.session.KeyEvent(kA, kPress, false).passOn);
+  EXPECT_TRUE(s.session.Capturing());
+  EXPECT_TRUE(s.session.KeyEvent(kWin, kPress, false).keyTaken);
+  EXPECT_FALSE(s.session.Capturing());
+
+  // Other pages ask for nothing; coming back to the page asks again.
+  s.session.Choice().ChoosePage(KeyPage::kMedia);
+  s.session.ShowPage(false);
+  EXPECT_FALSE(s.session.WaitForKey());
+  EXPECT_FALSE(s.session.Capturing());
+  s.session.Choice().ChoosePage(KeyPage::kSingleKey);
+  s.session.ShowPage(false);
+  EXPECT_TRUE(s.session.Capturing());
+  s.session.Close();
+  EXPECT_FALSE(s.session.Capturing());
+  EXPECT_FALSE(s.session.WaitForKey());
 }
 
 TEST(KeyDialogSessionTest, RefusingToStoreAnUnbalancedMacroStoresNothing) {

@@ -3,10 +3,14 @@
 #include <QCursor>
 #include <QEnterEvent>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QToolTip>
 #include <cmath>
 
+#include "controls/accessible_controls.h"
+#include "skin/language.h"
+#include "skin/message_format.h"
 #include "skin/widgets/skin_fonts.h"
 
 namespace zarvel {
@@ -40,10 +44,13 @@ const QPixmap& StateImages::For(ButtonState state) const {
 StateImages StateImages::AllSame(const QPixmap& image) { return {image, image, image, image, image}; }
 
 ImageButton::ImageButton(QWidget* parent) : QAbstractButton(parent) {
+  InstallAccessibleControls();
   // Checkable so the window can mark assigned keys and the chosen profile;
   // nextCheckState() keeps clicks from changing that mark.
   setCheckable(true);
-  setFocusPolicy(Qt::NoFocus);
+  // Every button is reachable with Tab; pictures and the keyboard picture's
+  // keys (one stop for all) say otherwise.
+  setFocusPolicy(Qt::StrongFocus);
   text_colours_.fill(QColor(Qt::white));
   tooltip_timer_.setSingleShot(true);
   tooltip_timer_.setInterval(kTooltipDelayMs);
@@ -101,9 +108,14 @@ void ImageButton::SetDimmed(bool dimmed) {
 void ImageButton::SetNote(const QString& note) { note_ = note; }
 
 QString ImageButton::ShownTooltip() const {
-  if (note_.isEmpty()) return toolTip();
-  if (toolTip().isEmpty()) return note_;
-  return toolTip() + '\n' + note_;
+  QString tip = toolTip();
+  if (!shortcut_.isEmpty()) {
+    const QString what = tip.isEmpty() ? text() : tip;
+    tip = QString::fromStdString(FormatMessage(LookupText("ACCESS_SHORTCUT"), {what.toStdString(), shortcut_.toStdString()}));
+  }
+  if (note_.isEmpty()) return tip;
+  if (tip.isEmpty()) return note_;
+  return tip + '\n' + note_;
 }
 
 void ImageButton::PaintColouredKey(QPainter& painter, ButtonState state) {
@@ -204,6 +216,7 @@ void ImageButton::paintEvent(QPaintEvent*) {
   }
 
   if (draw_callback_) draw_callback_(*this, painter, normalShown);
+  if (FocusRingShown()) PaintFocusRing(painter, rect());
 }
 
 void ImageButton::enterEvent(QEnterEvent* event) {
@@ -218,6 +231,31 @@ void ImageButton::leaveEvent(QEvent* event) {
   tooltip_timer_.stop();
   update();
   QAbstractButton::leaveEvent(event);
+}
+
+void ImageButton::mousePressEvent(QMouseEvent* event) {
+  focus_ring_.MousePressed();
+  QAbstractButton::mousePressEvent(event);
+}
+
+void ImageButton::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    event->accept();
+    if (!event->isAutoRepeat() && isEnabled()) click();
+    return;
+  }
+  QAbstractButton::keyPressEvent(event);
+}
+
+void ImageButton::focusInEvent(QFocusEvent* event) {
+  focus_ring_.FocusIn(event->reason());
+  QAbstractButton::focusInEvent(event);
+  update();
+}
+
+void ImageButton::focusOutEvent(QFocusEvent* event) {
+  QAbstractButton::focusOutEvent(event);
+  update();
 }
 
 void ImageButton::mouseDoubleClickEvent(QMouseEvent* event) {

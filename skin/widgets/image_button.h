@@ -30,6 +30,8 @@
 #include <optional>
 #include <string>
 
+#include "skin/widgets/focus_ring.h"
+
 namespace zarvel {
 
 enum class ButtonState { kNormal, kHovered, kPressed, kDisabled, kChecked };
@@ -60,6 +62,13 @@ struct ButtonFont {
 inline constexpr int kTooltipDelayMs = 300;
 inline constexpr int kFrameWidth = 2;
 inline constexpr int kColouredKeyFrameWidth = 3;
+
+// What the button is to a screen reader. Every image button can show a
+// checked mark (the window's), so the kind, not checkability, decides: a
+// push button acts once; a toggle or radio button reports its checked
+// state; a key button says its function, whether it is assigned and its
+// colour; a picture is no control at all and is not exposed.
+enum class AccessibleKind { kPushButton, kToggleButton, kRadioButton, kKey, kPicture };
 
 enum class FrameStyle {
   kThinFrame,    // the frame only, over the window's background
@@ -96,7 +105,12 @@ class ImageButton : public QAbstractButton {
   // A line added below the tooltip; empty for none.
   void SetNote(const QString& note);
   QString Note() const { return note_; }
-  // What the tooltip shows: the tooltip and the note, one per line.
+  // The button's keyboard shortcut as the user reads it ("Ctrl+1"); the
+  // tooltip names it after the tooltip or, without one, the caption.
+  void SetShortcutText(const QString& shortcut) { shortcut_ = shortcut; }
+  QString ShortcutText() const { return shortcut_; }
+  // What the tooltip shows: the tooltip (with the shortcut) and the note,
+  // one per line.
   QString ShownTooltip() const;
 
   // Called after every drawing with the button and whether the normal image
@@ -109,6 +123,11 @@ class ImageButton : public QAbstractButton {
   // A tooltip names a button without a caption the same way.
   void SetCaption(const QString& caption);
 
+  void SetAccessibleKind(AccessibleKind kind) { accessible_kind_ = kind; }
+  AccessibleKind GetAccessibleKind() const { return accessible_kind_; }
+  // Whether the focus ring is drawn now (focus from the keyboard).
+  bool FocusRingShown() const { return focus_ring_.Shown(hasFocus()); }
+
   // The state the button shows now.
   ButtonState CurrentState() const;
   bool IsHovered() const { return hovered_; }
@@ -120,6 +139,11 @@ class ImageButton : public QAbstractButton {
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  // Enter and Return click the focused button as Space does.
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   bool event(QEvent* event) override;
   // The checked flag belongs to the window (setChecked()); a click never
   // flips it, so a chosen profile button stays chosen when clicked again.
@@ -140,10 +164,13 @@ class ImageButton : public QAbstractButton {
   FrameStyle frame_style_ = FrameStyle::kThinFrame;
   bool dimmed_ = false;
   QString note_;
+  QString shortcut_;
   DrawCallback draw_callback_;
   bool hovered_ = false;
   QTimer tooltip_timer_;
   QString automatic_name_;  // the accessible name this button gave itself
+  AccessibleKind accessible_kind_ = AccessibleKind::kPushButton;
+  FocusRingState focus_ring_;
 };
 
 }  // namespace zarvel

@@ -1,11 +1,13 @@
 #include "skin/widgets/skinned_dialog.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
 
+#include "controls/accessible_controls.h"
 #include "skin/skin_files.h"
 #include "skin/widgets/skin_image_cache.h"
 #include "skin/widgets/skin_region.h"
@@ -24,6 +26,13 @@ SkinnedDialog::SkinnedDialog(std::string_view skinFile, QWidget* parent)
     : QDialog(parent),
       skin_file_(skinFile),
       skin_(SkinImageCache::Instance().Folder() + skin_file_) {
+  // A screen reader may have asked about the window while it was still a
+  // plain dialog (its interface is made once and kept): ask again now, so
+  // the window's pictures that do nothing stay out of the tree.
+  InstallAccessibleControls();
+  if (QAccessibleInterface* early = QAccessible::queryAccessibleInterface(this);
+      early != nullptr && early->object() == this && !IsSkinnedWindowInterface(*early))
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(early));
   setWindowFlag(Qt::FramelessWindowHint, true);
   // The background picture covers every pixel; nothing needs erasing first.
   setAttribute(Qt::WA_OpaquePaintEvent, !PicturesNeedTransparency());

@@ -126,21 +126,32 @@ TEST_F(KeyFunctionDialogTest, TheSingleKeyPageTakesOneFreshPressPerKey) {
   EXPECT_TRUE(dialog->SingleKey().KeyBox().text().isEmpty());
   EXPECT_FALSE(dialog->ApplyButton().isEnabled());
 
+  EXPECT_EQ(QApplication::focusWidget(), &dialog->SingleKey().KeyBox());
+  SendKey(kMute, kPress);  // media keys keep their normal effect
   SendKey(kA, kPress);
   EXPECT_EQ(dialog->SingleKey().KeyBox().text().toStdString(), KeyDisplayName(kA));
   EXPECT_TRUE(dialog->ApplyButton().isEnabled());
   SendKey(kA, kRelease);
+  // One key per request: the next key is the dialog's again.
+  QApplication::processEvents();
+  EXPECT_FALSE(dialog->Capturing());
+  // Space on the key box asks for the next key; a held key counts once.
+  QTest::keyClick(&dialog->SingleKey().KeyBox(), Qt::Key_Space);
+  EXPECT_TRUE(dialog->Capturing());
   SendKey(kB, kPress);
   SendKey(kB, kPress);  // held: X does not flag every repeat
-  SendKey(kMute, kPress);  // media keys keep their normal effect
   EXPECT_EQ(dialog->Session().Choice().SingleKey(), kB);
-  // Enter and Esc are keys like any other here, and close nothing.
+  SendKey(kB, kRelease);
+  // Enter and Esc asked for are keys like any other, and close nothing.
+  QTest::keyClick(&dialog->SingleKey().KeyBox(), Qt::Key_Space);
   Tap(kEnter);
   EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(dialog->Session().Choice().SingleKey(), kEnter);
+  QTest::keyClick(&dialog->SingleKey().KeyBox(), Qt::Key_Space);
   Tap(kEsc);
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(dialog->Session().Choice().SingleKey(), kEsc);
-  SendKey(kB, kRelease);
+  QTest::keyClick(&dialog->SingleKey().KeyBox(), Qt::Key_Space);
   Tap(kA);
   dialog->OkButton().click();
   EXPECT_FALSE(dialog->isVisible());
@@ -378,6 +389,7 @@ TEST_F(KeyFunctionDialogTest, KeysAreCaughtOnlyWhileTheDialogIsTheActiveWindow) 
   OpenFor(kF1Button, kF1Record);
   Tap(kA);
   ASSERT_EQ(dialog->Session().Choice().SingleKey(), kA);
+  QTest::keyClick(&dialog->SingleKey().KeyBox(), Qt::Key_Space);  // and the next key
   // The user works in another window with the dialog left open.
   QLineEdit other;
   other.show();

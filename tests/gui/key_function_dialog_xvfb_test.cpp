@@ -31,6 +31,7 @@
 #include <unistd.h>
 
 #include "app/key_capture_system_keys.h"
+#include "app/key_dialog_pages.h"
 #include "app/key_function_dialog.h"
 #include "app/macro_page.h"
 #include "core/key_dialog_session.h"
@@ -243,7 +244,8 @@ TEST_F(KeyDialogUnderXChild, KeysTypedIntoAnotherProgramStayThere) {
   ExpectListenerGets("Super_L", kXKeySuper);
   EXPECT_EQ(dialog->Session().Choice().SingleKey(), kWin);
 
-  // Back in the dialog, capture resumes.
+  // Back in the dialog, asked for the next key, capture resumes.
+  QTest::keyClick(&dialog->SingleKey().KeyBox(), Qt::Key_Space);
   Activate();
   EXPECT_EQ(dialog->SystemKeysHeld(), SystemKeysOfThisBuild());
   ASSERT_EQ(Xdotool({"key", "a"}), 0);
