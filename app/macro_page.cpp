@@ -244,6 +244,10 @@ void MacroPage::ShowRecording() {
   const bool recording = session_.Recorder().Recording();
   record_->setText(Text(recording ? "MACRO_ACTION_STOP_RECORD" : "A_RECORD"));
   record_->setAccessibleName(record_->text());
+  // While every key is recorded, Record cannot be reached with the keyboard.
+  const QString stop_hint = recording ? Text("ACCESS_RECORDING_STOP") : QString();
+  record_->setToolTip(stop_hint);
+  record_->setAccessibleDescription(stop_hint);
   record_->setCheckable(true);
   record_->setChecked(recording);
   ShowCommands();

@@ -77,7 +77,7 @@ DialogKeyResult KeyDialogSession::KeyEvent(KeyCode key, MacroDirection direction
     const RecordedEvent event = recorder_.KeyEvent(key, direction, repeat);
     result.passOn = event == RecordedEvent::kPassOn;
     result.rowsChanged = event == RecordedEvent::kRecorded;
-    result.recordingStopped = recorder_.StoppedByLimit();
+    result.recordingStopped = recorder_.StoppedByLimit() || recorder_.StoppedByHeldEscape();
     if (result.rowsChanged) modified_ = true;
     return result;
   }

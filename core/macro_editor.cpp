@@ -334,6 +334,15 @@ bool MacroEditor::InsertRecorded(std::uint32_t delay, KeyCode key, MacroDirectio
   return true;
 }
 
+bool MacroEditor::TakeBackRecorded() {
+  if (!HasCurrent() || selected_row_ < 0 || selected_row_ >= static_cast<int>(rows_.size())) return false;
+  const auto at = static_cast<std::size_t>(selected_row_);
+  if (at > 0) rows_[at - 1].delay = rows_[at].delay;
+  rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(at));
+  selected_row_ = static_cast<int>(at) - 1;
+  return true;
+}
+
 // ---- repeat count ----
 
 std::string MacroEditor::SetRepeatText(std::string_view text) {

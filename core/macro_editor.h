@@ -104,6 +104,9 @@ class MacroEditor {
   // 0. The new row becomes selected. False when the rows are full or no
   // macro is current.
   bool InsertRecorded(std::uint32_t delay, KeyCode key, MacroDirection direction);
+  // Undoes the last InsertRecorded (the selected row): the row before gets
+  // its pause back and becomes selected. False when no row is selected.
+  bool TakeBackRecorded();
 
   // ---- repeat count ----
 

@@ -33,6 +33,8 @@ bool MacroRecorder::IsRefusedKey(KeyCode key) {
 
 bool MacroRecorder::Start() {
   stopped_by_limit_ = false;
+  stopped_by_escape_ = false;
+  escape_alone_ = false;
   if (!editor_.HasCurrent()) return false;
   recording_ = true;
   last_event_ = clock_();
@@ -46,6 +48,7 @@ bool MacroRecorder::Start() {
 void MacroRecorder::Stop() {
   if (recording_) ReleaseHeldKeys();
   recording_ = false;
+  escape_alone_ = false;
   down_.clear();
   awaiting_release_.clear();
   dropped_.clear();
@@ -85,9 +88,19 @@ void MacroRecorder::StopWhenFull() {
   stopped_by_limit_ = true;
 }
 
+bool MacroRecorder::StopOnHeldEscape(KeyCode key) {
+  if (key != kStopKey || !escape_alone_ || clock_() - escape_since_ < kStopHoldTime) return false;
+  if (!editor_.TakeBackRecorded()) return false;
+  awaiting_release_.erase(key);
+  Stop();
+  stopped_by_escape_ = true;
+  return true;
+}
+
 RecordedEvent MacroRecorder::KeyEvent(KeyCode key, MacroDirection direction, bool repeat) {
   if (!recording_ || key == 0 || IsRefusedKey(key)) return RecordedEvent::kPassOn;
   stopped_by_limit_ = false;
+  stopped_by_escape_ = false;
   bool recorded = false;
 
   if (direction == kPress) {
@@ -99,7 +112,14 @@ RecordedEvent MacroRecorder::KeyEvent(KeyCode key, MacroDirection direction, boo
     }
     recorded = editor_.InsertRecorded(StoredDelay(TakePause()), key, kPress);
     if (recorded) awaiting_release_.insert(key);
+    if (recorded && key == kStopKey) {
+      escape_alone_ = true;
+      escape_since_ = last_event_;
+      StopWhenFull();
+      return RecordedEvent::kRecorded;
+    }
   } else {
+    if (StopOnHeldEscape(key)) return RecordedEvent::kRecorded;
     const bool was_down = down_.erase(key) != 0;
     if (dropped_.erase(key) != 0) return RecordedEvent::kSwallowed;
     if (IsReleaseOnlyKey(key) && !was_down) {
@@ -113,6 +133,7 @@ RecordedEvent MacroRecorder::KeyEvent(KeyCode key, MacroDirection direction, boo
       recorded = editor_.InsertRecorded(StoredDelay(TakePause()), key, kRelease);
     }
   }
+  if (recorded) escape_alone_ = false;
   StopWhenFull();
   return recorded ? RecordedEvent::kRecorded : RecordedEvent::kSwallowed;
 }

@@ -20,6 +20,13 @@
 //    taken only while its release (and those of the keys still held) fits,
 //    and the recording stops when no further press and release would.
 //
+// Holding Esc for a second and letting it go ends the recording, so the
+// keyboard alone can stop it: Record itself cannot be reached while every key
+// is recorded. The held Esc is taken out of the rows again; a shorter press
+// of Esc, or one held while another key goes down or up, is recorded as any
+// key is. The stop comes at the release, not while Esc is still held, so its
+// further auto-repeats never reach the dialog (where Esc cancels).
+//
 // Pauses: with the record-delay flag the measured pause (at most 40000 ms),
 // without it a fixed 50 ms. Times are milliseconds of a 32-bit wrapping
 // tick, so a recording across the wrap measures the right pause.
@@ -36,6 +43,8 @@ class MacroEditor;
 
 inline constexpr std::uint32_t kFixedRecordDelay = 50;      // ms, record-delay off
 inline constexpr std::uint32_t kReleaseOnlyPressLead = 2;   // ms from an added press to its release
+inline constexpr std::uint32_t kStopHoldTime = 1000;        // ms Esc is held to end the recording
+inline constexpr KeyCode kStopKey = 0x01;                    // Esc
 
 // What the window does with a key event it caught.
 enum class RecordedEvent {
@@ -70,6 +79,9 @@ class MacroRecorder {
   // True when the last KeyEvent() ended the recording because the rows are
   // full; the window then shows the record button released.
   bool StoppedByLimit() const { return stopped_by_limit_; }
+  // True when the last KeyEvent() ended the recording because Esc was held
+  // (its press row was taken out again).
+  bool StoppedByHeldEscape() const { return stopped_by_escape_; }
 
   // The 18 media keys, which keep their normal effect while recording.
   static bool IsRefusedKey(KeyCode key);
@@ -79,12 +91,20 @@ class MacroRecorder {
   std::uint32_t StoredDelay(std::uint32_t measured) const;
   bool Room(std::size_t rows_needed) const;
   void StopWhenFull();
+  // The held Esc's press is taken back and the recording ends; false when
+  // Esc has not been held long enough alone.
+  bool StopOnHeldEscape(KeyCode key);
 
   MacroEditor& editor_;
   Clock clock_;
   bool record_delay_ = false;
   bool recording_ = false;
   bool stopped_by_limit_ = false;
+  bool stopped_by_escape_ = false;
+  // Esc's recorded press is the last row, made at this tick; nothing else
+  // was recorded since.
+  bool escape_alone_ = false;
+  std::uint32_t escape_since_ = 0;
   std::uint32_t last_event_ = 0;
   std::set<KeyCode> down_;           // keys whose press was seen
   std::set<KeyCode> awaiting_release_;  // recorded presses still to be released

@@ -11,7 +11,7 @@ namespace {
 
 using testing::CoreRig;
 
-constexpr KeyCode kA = 0x1E, kB = 0x30, kX = 0x2D, kPrint = 0x137, kMute = 0x120, kWin = 0x15B;
+constexpr KeyCode kEsc = 0x01, kA = 0x1E, kB = 0x30, kX = 0x2D, kPrint = 0x137, kMute = 0x120, kWin = 0x15B;
 
 struct Row {
   std::uint32_t delay;
@@ -155,6 +155,47 @@ TEST(MacroRecorderTimingTest, RecordingAfterAMiddleRowKeepsItsPauseAfterTheLastN
   EXPECT_EQ(r.Rows(),
             (std::vector<Row>{{70, kX, 0}, {30, kA, 0}, {10, kA, 1}, {20, kX, 1}, {0, kB, 0}}));
   EXPECT_EQ(r.editor.SelectedRow(), 2);
+}
+
+// Record cannot be reached with the keyboard while every key is recorded:
+// holding Esc for a second and letting it go stops, and leaves no Esc behind.
+TEST(MacroRecorderStopTest, EscHeldForASecondStopsAndLeavesTheRowsAsBeforeIt) {
+  // Recording in the middle of a macro: the pause after the row before comes back too.
+  RecorderRig r({{10, kX, kPress}, {20, kX, kRelease}});
+  r.editor.SelectRow(0);
+  ASSERT_TRUE(r.recorder.Start());
+  r.At(1070, kA, kPress);
+  r.At(1100, kA, kRelease);
+  EXPECT_EQ(r.At(1400, kEsc, kPress), RecordedEvent::kRecorded);
+  EXPECT_EQ(r.At(1900, kEsc, kPress, /*repeat=*/true), RecordedEvent::kSwallowed);
+  EXPECT_EQ(r.At(2400, kEsc, kPress, /*repeat=*/true), RecordedEvent::kSwallowed);
+  EXPECT_TRUE(r.recorder.Recording());  // still held: its repeats must not reach the dialog
+  EXPECT_EQ(r.At(2450, kEsc, kRelease), RecordedEvent::kRecorded);
+  EXPECT_FALSE(r.recorder.Recording());
+  EXPECT_TRUE(r.recorder.StoppedByHeldEscape());
+  EXPECT_EQ(r.Rows(), (std::vector<Row>{{70, kX, 0}, {30, kA, 0}, {10, kA, 1}, {20, kX, 1}}));
+  EXPECT_EQ(r.editor.SelectedRow(), 2);
+  EXPECT_TRUE(r.editor.UnbalancedRows().empty());
+}
+
+TEST(MacroRecorderStopTest, AShortEscOrAnEscHeldWithOtherKeysIsRecordedLikeAnyKey) {
+  RecorderRig r;
+  ASSERT_TRUE(r.recorder.Start());
+  r.At(1100, kEsc, kPress);
+  r.At(1999, kEsc, kRelease);
+  // Esc held as a modifier of another key, however long.
+  r.At(2100, kEsc, kPress);
+  r.At(2200, kA, kPress);
+  r.At(2300, kA, kRelease);
+  r.At(5000, kEsc, kRelease);
+  EXPECT_TRUE(r.recorder.Recording());
+  EXPECT_FALSE(r.recorder.StoppedByHeldEscape());
+  EXPECT_EQ(r.Rows(), (std::vector<Row>{{899, kEsc, 0},
+                                        {101, kEsc, 1},
+                                        {100, kEsc, 0},
+                                        {100, kA, 0},
+                                        {2700, kA, 1},
+                                        {0, kEsc, 1}}));
 }
 
 TEST(MacroRecorderEventTest, RepeatsMediaKeysAndUnknownKeysRecordNothing) {

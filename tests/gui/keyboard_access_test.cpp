@@ -418,6 +418,23 @@ TEST_F(KeyboardAccessTest, KeyDialogMacroEditorAndProfileManager) {
   const Census macros = CheckWindow("macro editor", *dialog, &dialog->Macros().NameBox());
   EXPECT_EQ(macros.named, macros.total);
   EXPECT_EQ(macros.reachable, macros.total - macros.disabled);
+  // Recording takes every key, Tab and Esc too; Esc held for a second and
+  // let go stops it, leaves no Esc behind and keeps the dialog open.
+  ImageButton& record = dialog->Macros().RecordButton();
+  record.setFocus(Qt::TabFocusReason);
+  QTest::keyClick(&record, Qt::Key_Space);
+  ASSERT_TRUE(dialog->Capturing());
+  EXPECT_FALSE(record.toolTip().isEmpty());  // says how to stop
+  TapNative(Qt::Key_Tab, kEvdevTab);
+  EXPECT_EQ(QApplication::focusWidget(), &record);
+  SendNative(Qt::Key_Escape, kEvdevEsc);
+  QTest::qWait(1100);
+  SendNative(Qt::Key_Escape, kEvdevEsc, QEvent::KeyRelease);
+  QApplication::processEvents();
+  EXPECT_FALSE(dialog->Capturing());
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_FALSE(record.isChecked());
+  EXPECT_EQ(dialog->Macros().ActionList().Rows().rowCount(), 2);  // Tab's press and release
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
   EXPECT_FALSE(dialog->isVisible());
 
