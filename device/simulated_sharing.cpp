@@ -7,6 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -327,7 +328,7 @@ void SimulatedKeyboardServer::Serve(Connection& connection) {
       ServeInterface(connection.fd, request);
     } else {
       do {
-        if (!SendPacket(connection.fd, Control(request))) break;
+        if (!SendPacket(connection.fd, AnswerControlRequest(keyboard_, request))) break;
       } while (ReceivePacket(connection.fd, request, -1) && !request.empty());
     }
   }
@@ -382,10 +383,10 @@ void SimulatedKeyboardServer::ServeInterface(int fd, const std::vector<std::uint
   }
 }
 
-std::vector<std::uint8_t> SimulatedKeyboardServer::Control(const std::vector<std::uint8_t>& request) {
-  Unpacker in(request, 1);
+std::vector<std::uint8_t> AnswerControlRequest(SimulatedKeyboard& k, const std::vector<std::uint8_t>& request) {
   const auto ok = [](bool b) { return std::vector<std::uint8_t>{static_cast<std::uint8_t>(b ? 1 : 0)}; };
-  SimulatedKeyboard& k = keyboard_;
+  if (request.empty()) return ok(false);
+  Unpacker in(request, 1);
   switch (static_cast<ShareOp>(request[0])) {
     case ShareOp::kHello: {
       const std::uint16_t vendor = in.U16();
@@ -401,13 +402,17 @@ std::vector<std::uint8_t> SimulatedKeyboardServer::Control(const std::vector<std
     case ShareOp::kPlugIn: k.PlugIn(); return ok(true);
     case ShareOp::kUnplugAfter: k.UnplugAfter(static_cast<std::int32_t>(in.U32())); return ok(true);
     case ShareOp::kLose: k.LoseNextReplies(static_cast<std::int32_t>(in.U32())); return ok(true);
-    case ShareOp::kDelay: k.SetReplyDelay(std::chrono::milliseconds(in.I64())); return ok(true);
+    case ShareOp::kDelay:
+      k.SetReplyDelay(std::chrono::milliseconds(std::clamp<std::int64_t>(in.I64(), 0, kMaxSharedReplyDelayMs)));
+      return ok(true);
     case ShareOp::kRefuse: {
       const auto count = static_cast<std::int32_t>(in.U32());
       k.RefuseNextCommands(count, in.U8());
       return ok(true);
     }
-    case ShareOp::kLatency: k.SetTransferLatency(std::chrono::microseconds(in.I64())); return ok(true);
+    case ShareOp::kLatency:
+      k.SetTransferLatency(std::chrono::microseconds(std::clamp<std::int64_t>(in.I64(), 0, kMaxSharedLatencyUs)));
+      return ok(true);
     case ShareOp::kEchoes: k.SetEchoesRequests(in.U8() != 0); return ok(true);
     case ShareOp::kVirtualClock: k.UseVirtualClock(in.U8() != 0); return ok(true);
     case ShareOp::kVirtualPassed: return Packet(std::uint8_t{1}).I64(k.VirtualTimePassed().count()).Data();

@@ -105,6 +105,14 @@ void RemoveShareSocket(const std::string& name);
 bool SendPacket(int fd, const std::vector<std::uint8_t>& bytes);
 bool ReceivePacket(int fd, std::vector<std::uint8_t>& bytes, int timeout_ms);
 
+// The serving process's answer to one message of a control connection
+// (never empty: an empty packet reads as the connection's end). Values out
+// of range are brought into it: a connected process cannot make the
+// keyboard wait for ever or overflow its clock.
+std::vector<std::uint8_t> AnswerControlRequest(SimulatedKeyboard& keyboard, const std::vector<std::uint8_t>& request);
+inline constexpr std::int64_t kMaxSharedReplyDelayMs = 3600 * 1000;   // an hour
+inline constexpr std::int64_t kMaxSharedLatencyUs = 10 * 1000 * 1000;  // 10 s a report
+
 // One interface of a keyboard served by another process.
 std::unique_ptr<HidHandle> OpenRemoteInterface(const std::string& socket_name, SimulatedInterface which,
                                                HidInterfaceFacts facts);
@@ -128,7 +136,6 @@ class SimulatedKeyboardServer {
   void AcceptLoop();
   void Serve(Connection& connection);
   void ServeInterface(int fd, const std::vector<std::uint8_t>& open);
-  std::vector<std::uint8_t> Control(const std::vector<std::uint8_t>& request);
 
   SimulatedKeyboard& keyboard_;
   std::string socket_name_;
