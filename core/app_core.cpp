@@ -716,14 +716,28 @@ int AppCore::TakeOtherProcessChanges() {
   ProfileStore merged = *theirs;
   const StoreMergeReport report = edits_.LayOver(store_, merged);
   edits_.SetBase(*theirs);
-  store_ = std::move(merged);
+  const ProfileStore mine_before_merge = std::exchange(store_, std::move(merged));
   last_conflicts_ = report.conflicting_records;
   RefreshKeyDescriptions();
-  if (report.conflicting_records.empty())
-    ShowNotice(kChangedElsewhereNotice, LookupText(kChangedElsewhereNotice));
-  else
-    ShowNotice(kChangedBothNotice,
-               FormatMessage(LookupText(kChangedBothNotice), {RecordNames(report.conflicting_records)}));
+  const std::string_view key = report.conflicting_records.empty() ? kChangedElsewhereNotice : kChangedBothNotice;
+  std::string text = report.conflicting_records.empty()
+                         ? LookupText(kChangedElsewhereNotice)
+                         : FormatMessage(LookupText(kChangedBothNotice), {RecordNames(report.conflicting_records)});
+  // What the merge could not keep is told too, by name.
+  if (!report.dropped_macros.empty()) {
+    std::string names;
+    for (const std::uint16_t id : report.dropped_macros) {
+      const MacroRecord* macro = nullptr;
+      for (const MacroRecord& m : mine_before_merge.macros)
+        if (m.id == id) macro = &m;
+      if (macro == nullptr) continue;
+      names += (names.empty() ? "" : ", ") + MacroNameUtf8(*macro);
+    }
+    text += " " + FormatMessage(LookupText(kMacrosDroppedNotice), {names});
+  }
+  if (!report.records_without_macro.empty())
+    text += " " + FormatMessage(LookupText(kMacroKeysDefaultNotice), {RecordNames(report.records_without_macro)});
+  ShowNotice(key, text);
   return kOtherChangesMerged;
 }
 

@@ -63,6 +63,9 @@ inline constexpr const char* kChangesKeptNotice = "MAIN_PROMPT_CHANGES_KEPT";
 // The notices of a store file another process changed under unapplied edits.
 inline constexpr const char* kChangedElsewhereNotice = "MAIN_PROMPT_CHANGED_ELSEWHERE";
 inline constexpr const char* kChangedBothNotice = "MAIN_PROMPT_CHANGED_BOTH";
+// Added to either when the merge had to leave something out.
+inline constexpr const char* kMacrosDroppedNotice = "MAIN_PROMPT_MACROS_DROPPED";
+inline constexpr const char* kMacroKeysDefaultNotice = "MAIN_PROMPT_MACRO_KEYS_DEFAULT";
 
 // TakeOtherProcessChanges results.
 inline constexpr int kOtherChangesNone = 0;

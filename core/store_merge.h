@@ -39,6 +39,11 @@ struct StoreMergeReport {
   std::vector<std::uint16_t> conflicting_macros;
   // Macros the window added that no longer fit beside the file's (100 at most).
   std::vector<std::uint16_t> dropped_macros;
+  // Keys of the merged store that named a macro it no longer holds (dropped
+  // above, or deleted by the other process under a key the window assigned):
+  // they now do their default, as the keyboard would otherwise play
+  // whichever macro it finds in that place.
+  std::vector<StoreRecordRef> records_without_macro;
 };
 
 class PendingStoreEdits {

@@ -3,6 +3,7 @@
 // changed reported, and program/text records compared by their text.
 #include <gtest/gtest.h>
 
+#include "core/app_core.h"
 #include "core/store_merge.h"
 #include "support/core_rig.h"
 
@@ -74,6 +75,36 @@ TEST(StoreMergeTest, MacrosMergeByIdAddedChangedAndDeleted) {
   EXPECT_TRUE(report.dropped_macros.empty());
 }
 
+KeyFunction PlaysMacro(std::uint16_t id) {
+  KeyFunction f;
+  f.type = kFunctionMacro;
+  f.value = id;
+  return f;
+}
+
+// A key left naming a macro the merged store lacks would play whichever
+// macro the keyboard finds in that place.
+TEST(StoreMergeTest, KeysOfAMacroThatIsGoneOrDidNotFitDoTheirDefault) {
+  Stores s;
+  s.mine.macros.push_back(MakeMacro(500, "mine"));  // added here, with a key...
+  s.mine.Record(0, 20) = PlaysMacro(500);
+  s.mine.Record(0, 21) = PlaysMacro(2);  // ...and a key given macro 2, which the other program deletes
+  s.theirs.macros.erase(s.theirs.macros.begin() + 1);
+  while (s.theirs.macros.size() < kMaxMacros)  // the file fills up to the limit
+    s.theirs.macros.push_back(MakeMacro(static_cast<std::uint16_t>(600 + s.theirs.macros.size()), "theirs"));
+  s.mine.Record(0, 22) = PlaysMacro(1);  // still there: kept
+  ProfileStore merged = s.theirs;
+  const StoreMergeReport report = s.edits.LayOver(s.mine, merged);
+  EXPECT_EQ(report.dropped_macros, (std::vector<std::uint16_t>{500}));
+  EXPECT_EQ(merged.macros.size(), kMaxMacros);
+  for (std::size_t r : {20u, 21u}) {
+    EXPECT_EQ(merged.Record(0, r).type, kFunctionDefault) << r;
+    EXPECT_EQ(merged.Record(0, r).value, 0u) << r;
+  }
+  EXPECT_EQ(merged.Record(0, 22), PlaysMacro(1));
+  EXPECT_EQ(report.records_without_macro, (std::vector<StoreRecordRef>{{0, 20}, {0, 21}}));
+}
+
 TEST(StoreMergeTest, TextRecordsCompareByTextAndCarryItOver) {
   Stores s;
   const KeyFunction text{kFunctionText, 0, 0, 0, 0};
@@ -99,6 +130,30 @@ TEST(StoreMergeTest, TextRecordsCompareByTextAndCarryItOver) {
   // A different text is a change.
   s.theirs.strings.Set(GlobalRecordNumber(0, 20), u"bye");
   EXPECT_FALSE(SameRecord(s.base, s.theirs, 0, 20));
+}
+
+// The window tells what the merge could not keep: the user's macro that no
+// longer fits, and the key that played it.
+TEST(StoreMergeCoreTest, WhatTheMergeLeftOutIsToldByName) {
+  testing::CoreRig rig;
+  ASSERT_TRUE(rig.Connect());
+  constexpr std::size_t kF1Record = 0x3B;
+  {
+    std::lock_guard lock(rig.core->StoreLock());
+    rig.core->Store().macros.push_back(MakeMacro(500, "Combo"));
+  }
+  ASSERT_TRUE(rig.core->AssignKey(kF1Record, PlaysMacro(500)));
+  // Another program fills the store file up to the limit.
+  ProfileStore file;
+  ASSERT_TRUE(LoadStoreFile(file, rig.core->StoreFile()));
+  while (file.macros.size() < kMaxMacros)
+    file.macros.push_back(MakeMacro(static_cast<std::uint16_t>(600 + file.macros.size()), "theirs"));
+  ASSERT_TRUE(SaveStoreFile(file, rig.core->StoreFile()));
+  EXPECT_EQ(rig.core->TakeOtherProcessChanges(), kOtherChangesMerged);
+  EXPECT_EQ(rig.core->KeyRecord(kF1Record).type, kFunctionDefault);
+  EXPECT_EQ(rig.view.notice_key, kChangedElsewhereNotice);
+  EXPECT_NE(rig.view.notice_text.find("Combo"), std::string::npos) << rig.view.notice_text;
+  EXPECT_NE(rig.view.notice_text.find("F1"), std::string::npos) << rig.view.notice_text;
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ void RecordingView::ShowActiveProfile(int profile, const ProfileMenuLabel& label
 
 void RecordingView::ShowNotice(const std::string& key, const std::string& text) {
   notice_key = text.empty() ? std::string() : key;
+  notice_text = text;
   if (!text.empty()) notices.push_back(key);
   events.push_back("notice " + notice_key);
 }

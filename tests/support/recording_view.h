@@ -57,6 +57,7 @@ class RecordingView : public MainView, public LightingView {
   int active_profile = -2;  // -2: never shown
   ProfileMenuLabel profile_label;
   std::string notice_key;  // the notice line shown now ("" none)
+  std::string notice_text;
   std::vector<std::string> notices;  // keys of every notice shown, in order
   std::vector<EffectListEntry> effect_list;
   int selected_effect_entry = -1;
