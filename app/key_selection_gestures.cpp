@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -198,6 +199,22 @@ bool KeySelectionGestures::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonRelease:
       if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return false;
       return OnRelease();
+    case QEvent::KeyPress: {
+      // Ctrl+Space and Shift+Space on the focused key select as Ctrl+click
+      // and Shift+click do: several keys picked with the keyboard alone.
+      auto* press = static_cast<QKeyEvent*>(event);
+      const Qt::KeyboardModifiers modifiers = press->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier);
+      if (id < 0 || press->key() != Qt::Key_Space || modifiers == Qt::NoModifier) return false;
+      SyncKeys();
+      KeySelection& selection = core_->Selection();
+      if (!selection.Selectable(id)) return false;
+      if (modifiers & Qt::ShiftModifier)
+        selection.Extend(id);
+      else
+        selection.Toggle(id);
+      Refresh();
+      return true;
+    }
     case QEvent::ContextMenu:
       if (id < 0) return false;
       ShowKeyMenu(id, static_cast<QContextMenuEvent*>(event)->globalPos());

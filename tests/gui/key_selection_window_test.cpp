@@ -116,6 +116,20 @@ TEST(KeySelectionWindow, DragAcrossWToTSelectsFourKeysAndOneClickPaintsThem) {
   EXPECT_TRUE(rig.core->Selection().Empty());
 }
 
+TEST(KeySelectionWindow, CtrlAndShiftSpaceOnTheFocusedKeySelectWithTheKeyboardAlone) {
+  if (IsChild()) GTEST_SKIP() << "runs in the starting process";
+  MainWindowRig rig;
+  ShowUserColours(rig);
+  rig.keyboard.ClearExchanges();
+  QTest::keyClick(rig.Button(kW), Qt::Key_Space, Qt::ControlModifier);
+  EXPECT_EQ(rig.core->Selection().SelectedList(), (std::vector<int>{kW}));
+  QTest::keyClick(rig.Button(kT), Qt::Key_Space, Qt::ShiftModifier);
+  EXPECT_EQ(rig.core->Selection().SelectedList(), (std::vector<int>{kW, kE, kR, kT}));
+  QTest::keyClick(rig.Button(kE), Qt::Key_Space, Qt::ControlModifier);
+  EXPECT_EQ(rig.core->Selection().SelectedList(), (std::vector<int>{kW, kR, kT}));
+  EXPECT_TRUE(rig.Commands().empty());  // selecting sends nothing
+}
+
 TEST(KeySelectionWindow, CopyAndPasteAKeysFunctionWithTheKeyboardThenUndoIt) {
   if (IsChild()) GTEST_SKIP() << "runs in the starting process";
   MainWindowRig rig;
