@@ -94,19 +94,24 @@ void MainWindow::AttachCore(AppCore& core) {
   // taken between keyboard writes, never in the middle of one.
   if (findChild<UserFolderWatcher*>() == nullptr) {
     auto* watcher = new UserFolderWatcher(this);
-    connect(watcher, &UserFolderWatcher::changed, this, [this] {
-      parts_->writes.WhenIdle(
-          [this] {
-            // The window's own saves wake the watcher too; they need no
-            // pause of the user's input for a check on the keyboard.
-            if (core_ == nullptr || !core_->OtherProcessChangesWaiting()) return;
-            AppCore* core = core_;
-            RunKeyboardWork([core] { core->TakeOtherProcessChanges(); });
-          },
-          kOtherProcessCheckKey);
-    });
+    connect(watcher, &UserFolderWatcher::changed, this, [this] { CheckOtherProcessChanges(); });
   }
   parts_->gestures->AttachCore(&core);
+}
+
+void MainWindow::CheckOtherProcessChanges() {
+  parts_->writes.WhenIdle(
+      [this] {
+        // The key dialog edits its own copy of the macros and installs it
+        // whole when it closes: a change taken meanwhile would be lost then.
+        // It is taken once the dialog has closed (OpenKeyDialog). The
+        // window's own saves wake the watcher too; they need no pause of
+        // the user's input for a check on the keyboard.
+        if (core_ == nullptr || core_->KeyFunctionDialogOpen() || !core_->OtherProcessChangesWaiting()) return;
+        AppCore* core = core_;
+        RunKeyboardWork([core] { core->TakeOtherProcessChanges(); });
+      },
+      kOtherProcessCheckKey);
 }
 
 void MainWindow::DetachCore() {

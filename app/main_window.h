@@ -161,6 +161,9 @@ class MainWindow : public SkinnedDialog, public MainView, public KeyButtonAccess
   void OnButton(int control_id);
   void OpenKeyDialog(int button_id, int record_index, KeyDialogMode mode);
   void FollowDeferredProfileChange();
+  // Takes another process's changes to the per-user files once no keyboard
+  // write runs and the key dialog is closed.
+  void CheckOtherProcessChanges();
   void OpenProfileManager();
   void OpenUrl(const QUrl& url);
   void ShowMenu();

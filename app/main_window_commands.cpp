@@ -145,7 +145,10 @@ void MainWindow::OpenKeyDialog(int button_id, int record_index, KeyDialogMode mo
     parts_->key_dialog = new KeyFunctionDialog(*core_, this);
     // The clicked key shows pressed while its dialog is open.
     parts_->key_dialog->SetKeyButtons(this);
-    connect(parts_->key_dialog, &QDialog::finished, this, [this] { FollowDeferredProfileChange(); });
+    connect(parts_->key_dialog, &QDialog::finished, this, [this] {
+      FollowDeferredProfileChange();
+      CheckOtherProcessChanges();
+    });
   }
   QRect anchor;
   if (ImageButton* button = KeyButton(button_id))

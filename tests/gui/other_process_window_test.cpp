@@ -12,7 +12,10 @@
 #include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTest>
 
+#include "app/key_function_dialog.h"
+#include "app/macro_page.h"
 #include "core/key_buttons.h"
 #include "core/lighting_controller.h"
 #include "model/atomic_file.h"
@@ -125,6 +128,35 @@ TEST_F(OtherProcessTest, AKeyChangedInBothKeepsTheWindowsEditAndTheNoticeNamesIt
   ASSERT_TRUE(rig.WaitIdle());
   EXPECT_EQ(KeyboardRecord(rig, RecordOf("F3")), KeyTo(FindKeyByName("B")));
   EXPECT_TRUE(NoticeLine(rig)->text().contains(QStringLiteral("F3"))) << "still there to be read after Apply";
+}
+
+// The key dialog installs its copy of the macros whole when it closes; a
+// macro another program added meanwhile, and the key playing it, survive it.
+TEST_F(OtherProcessTest, AMacroAddedElsewhereWhileTheKeyDialogEditsMacrosIsKept) {
+  constexpr int kMacros = 1007;
+  rig.window->ShowRequest();
+  rig.Click(kMacros);
+  auto* dialog = rig.window->findChild<KeyFunctionDialog*>();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(dialog->isVisible());
+  // Another program adds macro 900 and gives F5 to it.
+  ProfileStore file;
+  ASSERT_TRUE(LoadStoreFile(file, StoreFilePath()));
+  file.macros.push_back(testing::MakeMacro(900, "theirs"));
+  KeyFunction plays;
+  plays.type = kFunctionMacro;
+  plays.value = 900;
+  file.Record(0, RecordOf("F5")) = plays;
+  ASSERT_TRUE(SaveStoreFile(file, StoreFilePath()));
+  QTest::qWait(400);  // the folder watcher has seen it
+  // The user adds a macro of their own and presses OK.
+  dialog->Macros().AddButton().click();
+  dialog->OkButton().click();
+  ASSERT_TRUE(rig.WaitFor([&] { return !dialog->isVisible(); }));
+  ASSERT_TRUE(rig.WaitFor([&] { return FindMacroById(rig.core->Store().macros, 900) != nullptr; }, 2000));
+  EXPECT_EQ(rig.core->Store().Record(0, RecordOf("F5")), plays);
+  EXPECT_GE(rig.core->Store().macros.size(), 2u);  // the user's macro too
+  EXPECT_TRUE(rig.core->UnappliedChanges());
 }
 
 TEST_F(OtherProcessTest, ThePanelShowsZarvelctlsEffectWithinASecond) {
