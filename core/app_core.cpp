@@ -227,7 +227,7 @@ bool AppCore::Apply() {
   // Another process may have changed the store file since the window last
   // looked: its changes are taken and the window's edits laid over them, so
   // the save below loses neither.
-  TakeOtherProcessChanges();
+  TakeOtherProcessChanges(/*store_only=*/true);
   // The picture shows before the write starts; the view hides it 100 ms
   // after the write ended, so a quick write still shows it.
   view_.ShowBusy(true);
@@ -678,22 +678,29 @@ std::string AppCore::RecordNames(const std::vector<StoreRecordRef>& refs) {
   return names;
 }
 
-int AppCore::TakeOtherProcessChanges() {
+int AppCore::TakeOtherProcessChanges(bool store_only) {
   int result = kOtherChangesNone;
-  // The keyboard's lighting (another process's mark) and the user lighting
-  // files: shown again as they are now. Reading the keyboard changes nothing
-  // on it.
-  const bool keyboard_lighting = KeyboardChangedElsewhere(change_mark_seen_);
-  const int lighting_files = LightingFilesChanged();
-  // The lighting switch (qnkb.ini) is taken with the lighting's read.
-  if ((keyboard_lighting || (lighting_files & kSwitchFileChanged)) && lighting_->ReadLightingArea() == kResultDone)
+  // The keyboard (another process's mark) and the user lighting files: shown
+  // again as they are now. Within Apply they wait for the next check: a
+  // profile switch followed here may ask to apply first.
+  const bool keyboard_changed = !store_only && KeyboardChangedElsewhere(change_mark_seen_);
+  const int lighting_files = store_only ? 0 : LightingFilesChanged();
+  if (keyboard_changed) {
+    // Its profile may have been switched (zarvelctl profile N): followed as
+    // a switch on the keyboard itself is; on the same profile the lighting
+    // is read again, which changes nothing on the keyboard.
+    OnProfileNotification();
     result = kOtherChangesReloaded;
+  } else if ((lighting_files & kSwitchFileChanged) && lighting_->ReadLightingArea() == kResultDone) {
+    // The lighting switch (qnkb.ini) is taken with the lighting's read.
+    result = kOtherChangesReloaded;
+  }
   if ((lighting_files & kSlotFilesChanged) && lighting_->KeyboardOffersUserEffect()) {
     lighting_->FillSlotList();
     lighting_->LoadUserSlot(/*send=*/false);
     result = kOtherChangesReloaded;
   }
-  if (keyboard_lighting || lighting_files != 0) lighting_->RefreshLightingPanel();
+  if (keyboard_changed || lighting_files != 0) lighting_->RefreshLightingPanel();
 
   const FileStamp now = StampOf(StoreFile());
   if (now == store_stamp_) return result;

@@ -253,8 +253,11 @@ class AppCore {
   // edits laid over them (PendingStoreEdits): the window's edit wins a record
   // both changed, the user is told once (a notice naming those keys), and
   // Apply stays to write the merged store. Called when the per-user folder
-  // changes and by Apply under the store lock.
-  int TakeOtherProcessChanges();
+  // changes and by Apply under the store lock (`store_only`: the store file
+  // alone; the keyboard's and the lighting files' changes wait for the
+  // next call). A profile switch by another process is followed as one on
+  // the keyboard itself is (OnProfileNotification).
+  int TakeOtherProcessChanges(bool store_only = false);
   // Whether TakeOtherProcessChanges has anything to take: cheap (a few
   // stats, no keyboard), so the window need not pause for its own saves.
   bool OtherProcessChangesWaiting() const;

@@ -6,6 +6,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/keyboard_change_mark.h"
 #include "model/atomic_file.h"
 #include "model/byte_io.h"
 #include "model/default_matrix.h"
@@ -41,6 +42,9 @@ bool ProfileSync::SetActiveProfile(int profile) {
   record[device_info_offset::kActiveProfile] = static_cast<std::uint8_t>(profile);
   const bool written = link_.WriteDeviceInfo(record) == kResultDone;
   connection_.SetActiveProfileCache(written ? profile : -1);
+  // A window of another process follows the keyboard to that profile (the
+  // keyboard announces only the switches made on itself).
+  if (written) MarkKeyboardChanged();
   return written;
 }
 

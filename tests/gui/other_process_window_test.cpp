@@ -159,6 +159,20 @@ TEST_F(OtherProcessTest, AMacroAddedElsewhereWhileTheKeyDialogEditsMacrosIsKept)
   EXPECT_TRUE(rig.core->UnappliedChanges());
 }
 
+// The keyboard announces only switches made on itself; one made by
+// zarvelctl is followed all the same, without a question or a write.
+TEST_F(OtherProcessTest, AnIdleWindowFollowsZarvelctlsProfileSwitch) {
+  ASSERT_EQ(rig.core->CurrentProfile(), 0);
+  const CtlRun run = Zarvelctl(rig, {"profile", "3"});
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_TRUE(rig.WaitFor([&] { return rig.Button(kProfileButtonIds[2])->isChecked(); }, 1000));
+  ASSERT_TRUE(rig.WaitIdle());
+  EXPECT_EQ(rig.core->CurrentProfile(), 2);
+  EXPECT_FALSE(rig.Button(kProfileButtonIds[0])->isChecked());
+  EXPECT_EQ(rig.core->Sync().GetActiveProfile(), 2);
+  EXPECT_TRUE(rig.prompts.empty());
+}
+
 TEST_F(OtherProcessTest, ThePanelShowsZarvelctlsEffectWithinASecond) {
   ASSERT_NE(rig.core->Lighting().State().effect, 5);
   const CtlRun run = Zarvelctl(rig, {"lighting", "--effect", "5"});
