@@ -51,6 +51,10 @@ class ApplicationShutdownThreadTest : public ::testing::Test {
 };
 
 TEST_F(ApplicationShutdownThreadTest, ExitAtEveryMomentOfTheFirstConnection) {
+  // An exit at 0 ms may come before the program opened its semaphores (on a
+  // loaded machine, even at a few ms): the check that nothing is left must
+  // have seen them in the later moments at least.
+  bool seen = false;
   for (int delay_ms : {0, 1, 5, 20, 60, 150, 400}) {
     Application application(Simulated(), Now());
     Watch(application);
@@ -59,9 +63,10 @@ TEST_F(ApplicationShutdownThreadTest, ExitAtEveryMomentOfTheFirstConnection) {
       application.RequestExit();
     });
     EXPECT_EQ(application.Run(), 0) << "exit after " << delay_ms << " ms";
-    EXPECT_FALSE(semaphores_.empty()) << "the semaphores were never seen";
+    seen = seen || !semaphores_.empty();
     ExpectNothingLeft();
   }
+  EXPECT_TRUE(seen) << "the semaphores were never seen";
 }
 
 TEST_F(ApplicationShutdownThreadTest, ExitWhilePluggingConcurrently) {
