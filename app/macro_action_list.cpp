@@ -212,8 +212,12 @@ void MacroActionList::FitKeyColumn() {
   // the rest shows whole in the cell's tooltip.
   // (The list may not be laid out yet: its own width, less the frame and a
   // scroll bar, is what the columns will get.)
-  const int room =
-      width() - 2 * frameWidth() - style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) - 2 * kColumnWidth;
+  // The delay column's header ("Delay (ms)") is wider than its numbers.
+  const QString delay_header = model()->headerData(kDelayColumn, Qt::Horizontal, Qt::DisplayRole).toString();
+  const int delay_wanted =
+      std::max(kColumnWidth, horizontalHeader()->fontMetrics().horizontalAdvance(delay_header) + 14);
+  const int room = width() - 2 * frameWidth() - style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) -
+                   kColumnWidth - delay_wanted;
   setColumnWidth(kKeyColumn, std::max(kColumnWidth, std::min(wanted, room)));
 }
 

@@ -186,6 +186,7 @@ void MacroPage::ApplyLanguage() {
   repeat_label_->setText(Text("MACRO_CYCLES"));
   repeat_box_->setAccessibleName(Text("MACRO_CYCLES"));
   action_list_->Rows().SetHeaders({Text("MACRO_KEYS_TISHI"), Text("MACRO_ACTION_TISHI"), Text("MACRO_DELAY_MS")});
+  action_list_->FitKeyColumn();  // the headers' words take their room
   action_list_->setAccessibleName(Text("MACRO_SETTING"));
   const NamedButton named[] = {{&MacroPage::add_, "MACRO_ADD_TIP"},
                                {&MacroPage::delete_, "MACRO_DELETE_TIP"},
