@@ -72,12 +72,19 @@ TEST(AtspiTreeTest, TheMainWindowIsNamedAndEveryControlSaysWhatItIs) {
   ASSERT_TRUE(a11y.Ok()) << "at-spi-bus-launcher did not start";
 
   ZarvelProcess zarvel;
-  zarvel.Start({QStringLiteral("--simulate")}, env);
+  QProcessEnvironment zarvel_env = env;
+  zarvel_env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("zarvel.start.info=true"));
+  zarvel.Start({QStringLiteral("--simulate")}, zarvel_env);
+  // The sanitizer builds start slowly on a busy machine: the dump begins
+  // once the window has painted.
+  ASSERT_TRUE(WaitUntil([&] { return zarvel.Errors().contains(QStringLiteral("main window painted")); },
+                        std::chrono::milliseconds(60000)))
+      << "the window never painted; " << zarvel.Errors().toStdString();
 
   QProcess dump;
   dump.setProcessEnvironment(env);
-  dump.start(kPython, {kDumpScript, QStringLiteral("zarvel"), QStringLiteral("20")});
-  ASSERT_TRUE(dump.waitForFinished(40000)) << "the AT-SPI dump did not finish";
+  dump.start(kPython, {kDumpScript, QStringLiteral("zarvel"), QStringLiteral("40")});
+  ASSERT_TRUE(dump.waitForFinished(60000)) << "the AT-SPI dump did not finish";
   const QString out = QString::fromUtf8(dump.readAllStandardOutput());
   const QString err = QString::fromUtf8(dump.readAllStandardError());
   ASSERT_EQ(dump.exitCode(), 0) << out.toStdString() << err.toStdString() << zarvel.Errors().toStdString();
