@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "core/edit_history.h"
-#include "core/file_stamp.h"
+#include "model/file_stamp.h"
 #include "core/key_selection.h"
 #include "core/keyboard_writer.h"
 #include "core/main_view.h"

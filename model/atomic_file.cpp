@@ -56,7 +56,7 @@ std::string FollowLinks(std::string path) {
 // Every thread's saves (the store file is saved beside a keyboard write).
 struct OwnReplacements {
   std::mutex lock;
-  std::map<std::string, OwnReplacement> by_path;
+  std::map<std::string, FileStamp> by_path;
 };
 
 OwnReplacements& Replacements() {
@@ -153,14 +153,8 @@ bool AtomicFileWriter::Commit() {
   }
   committed_ = true;
   if (known) {
-    OwnReplacement own;
-    own.found = true;
-    own.device = static_cast<std::uint64_t>(written.st_dev);
-    own.inode = static_cast<std::uint64_t>(written.st_ino);
-    own.size = static_cast<std::int64_t>(written.st_size);
-    own.modified_ns = static_cast<std::int64_t>(written.st_mtim.tv_sec) * 1000000000 + written.st_mtim.tv_nsec;
     std::lock_guard lock(Replacements().lock);
-    Replacements().by_path[target_] = own;
+    Replacements().by_path[target_] = StampOf(written);
   }
   // The rename itself must reach the disk, or a power cut could bring back the old name.
   int dir = ::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -183,11 +177,11 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
   return WriteFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
-OwnReplacement LastOwnReplacement(const std::string& path) {
+FileStamp LastOwnReplacement(const std::string& path) {
   const std::string target = FollowLinks(path);
   std::lock_guard lock(Replacements().lock);
   const auto found = Replacements().by_path.find(target);
-  return found == Replacements().by_path.end() ? OwnReplacement{} : found->second;
+  return found == Replacements().by_path.end() ? FileStamp{} : found->second;
 }
 
 int ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t max_bytes) {

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "model/file_stamp.h"
+
 namespace zarvel {
 
 // Streams the new content of `target` into a temporary sibling file. Nothing
@@ -59,17 +61,11 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
 bool WriteFileAtomically(const std::string& path, const std::string& text);
 
 // The file this process last put in place at `path` (as the writer resolved
-// it), so a watcher of the user's folder can tell its own saves from another
-// program's: a later replacement by anyone is another inode, a write in place
-// another size or time. Found is false when this process never replaced it.
-struct OwnReplacement {
-  bool found = false;
-  std::uint64_t device = 0;
-  std::uint64_t inode = 0;
-  std::int64_t size = 0;
-  std::int64_t modified_ns = 0;
-};
-OwnReplacement LastOwnReplacement(const std::string& path);
+// it), stamped just before the rename, so a watcher of the user's folder can
+// tell its own saves from another program's (SavedByThisProcess): a later
+// replacement by anyone is another inode, a write in place another size or
+// time. exists is false when this process never replaced it.
+FileStamp LastOwnReplacement(const std::string& path);
 
 // Why a bounded read failed: 0 for none, a positive errno value, or one of these.
 inline constexpr int kReadNotRegularFile = -1;  // a folder, FIFO, device or socket

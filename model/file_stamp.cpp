@@ -1,4 +1,4 @@
-#include "core/file_stamp.h"
+#include "model/file_stamp.h"
 
 #include <sys/stat.h>
 
@@ -6,10 +6,8 @@
 
 namespace zarvel {
 
-FileStamp StampOf(const std::string& path) {
+FileStamp StampOf(const struct stat& info) {
   FileStamp stamp;
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return stamp;
   stamp.exists = true;
   stamp.device = static_cast<std::uint64_t>(info.st_dev);
   stamp.inode = static_cast<std::uint64_t>(info.st_ino);
@@ -19,10 +17,18 @@ FileStamp StampOf(const std::string& path) {
   return stamp;
 }
 
+FileStamp StampOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return {};
+  return StampOf(info);
+}
+
 bool SavedByThisProcess(const std::string& path, const FileStamp& stamp) {
   if (!stamp.exists) return false;
-  const OwnReplacement own = LastOwnReplacement(path);
-  return own.found && own.device == stamp.device && own.inode == stamp.inode && own.size == stamp.size &&
+  // The change time is left out: the rename that put the file in place
+  // changed it after the stamp was taken.
+  const FileStamp own = LastOwnReplacement(path);
+  return own.exists && own.device == stamp.device && own.inode == stamp.inode && own.size == stamp.size &&
          own.modified_ns == stamp.modified_ns;
 }
 

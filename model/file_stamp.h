@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+struct stat;
+
 namespace zarvel {
 
 struct FileStamp {
@@ -22,6 +24,8 @@ struct FileStamp {
 
 // The stamp of `path` now; a missing or unreadable file has exists = false.
 FileStamp StampOf(const std::string& path);
+// The stamp of a file already stat()ed or fstat()ed.
+FileStamp StampOf(const struct stat& info);
 
 // Whether `stamp` (of `path`) is the file this process itself last saved
 // there: the window's own saves are no news from another program.
