@@ -734,9 +734,7 @@ int AppCore::TakeOtherProcessChanges(bool store_only) {
   if (!report.dropped_macros.empty()) {
     std::string names;
     for (const std::uint16_t id : report.dropped_macros) {
-      const MacroRecord* macro = nullptr;
-      for (const MacroRecord& m : mine_before_merge.macros)
-        if (m.id == id) macro = &m;
+      const MacroRecord* macro = FindMacroById(mine_before_merge.macros, id);
       if (macro == nullptr) continue;
       names += (names.empty() ? "" : ", ") + MacroNameUtf8(*macro);
     }

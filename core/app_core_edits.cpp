@@ -38,19 +38,6 @@ KeyFunction PastedRecord(const KeyFunction& source, const KeyFunction& target, s
   return record;
 }
 
-// A macro deleted since a step was made or a key was copied cannot come
-// back with it: a key naming it would play whichever macro the keyboard
-// finds in its place, so it gets its default function instead, as the key
-// dialog gives a macro key when no macro is left.
-KeyFunction WithoutLostMacro(const MacroSet& macros, KeyFunction function) {
-  const bool gone = std::none_of(macros.begin(), macros.end(), [&](const MacroRecord& m) { return m.id == function.value; });
-  if (function.type == kFunctionMacro && gone) {
-    function.type = kFunctionDefault;
-    function.value = 0;
-  }
-  return function;
-}
-
 }  // namespace
 
 void AppCore::BeginKeyStep() { ++key_step_depth_; }

@@ -96,10 +96,9 @@ StoreMergeReport PendingStoreEdits::LayOver(const ProfileStore& mine, ProfileSto
   for (std::size_t p = 0; p < theirs.image.size(); ++p) {
     for (std::size_t r = 0; r < kRecordsPerProfile; ++r) {
       KeyFunction& record = theirs.Record(p, r);
-      if (record.type != kFunctionMacro || Find(theirs.macros, static_cast<std::uint16_t>(record.value)) != nullptr)
-        continue;
-      record.type = kFunctionDefault;
-      record.value = 0;
+      const KeyFunction kept = WithoutLostMacro(theirs.macros, record);
+      if (kept == record) continue;
+      record = kept;
       report.records_without_macro.push_back({p, r});
     }
   }

@@ -70,6 +70,14 @@ ProfileImage NewImage() {
   return image;
 }
 
+KeyFunction WithoutLostMacro(const MacroSet& macros, KeyFunction function) {
+  if (function.type == kFunctionMacro && FindMacroById(macros, function.value) == nullptr) {
+    function.type = kFunctionDefault;
+    function.value = 0;
+  }
+  return function;
+}
+
 void CreateStore(ProfileStore& store) {
   InitKeyArea(store.image);
   store.macros.clear();

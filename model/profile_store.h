@@ -70,6 +70,12 @@ struct ProfileStore {
 
 // A fresh image: 2048 default records with the special ids set.
 ProfileImage NewImage();
+// `function`, or the default function when it plays a macro `macros` does
+// not hold: a key naming a macro that is gone (deleted since a step was
+// made or a key was copied, or left out of a merge) would play whichever
+// macro the keyboard finds in its place, so it does its default instead, as
+// the key dialog gives a macro key when no macro is left.
+KeyFunction WithoutLostMacro(const MacroSet& macros, KeyFunction function);
 // Empties the store: NewImage, no macros, no strings. This is also how the
 // store's content is released before a load.
 void CreateStore(ProfileStore& store);
