@@ -294,6 +294,8 @@ class AppCore {
     if (profile != current_profile_) history_.Clear();
     current_profile_ = profile;
   }
+  // Undo (`undo`) or redo of the next step.
+  bool ReplayStep(bool undo);
   bool ReplayKeyStep(const EditStep& step, bool undo);
   int EditedProfile();
   void ReloadStoreFile();

@@ -72,44 +72,31 @@ bool AppCore::ReplayKeyStep(const EditStep& step, bool undo) {
   return true;
 }
 
-bool AppCore::Undo() {
-  const EditStep* step = history_.NextUndo();
+bool AppCore::Undo() { return ReplayStep(/*undo=*/true); }
+
+bool AppCore::Redo() { return ReplayStep(/*undo=*/false); }
+
+bool AppCore::ReplayStep(bool undo) {
+  const EditStep* step = undo ? history_.NextUndo() : history_.NextRedo();
   if (step == nullptr) return false;
+  const auto replayed = [this, undo] { undo ? history_.Undone() : history_.Redone(); };
   if (step->kind == EditStep::Kind::kKeys) {
-    ReplayKeyStep(*step, /*undo=*/true);
-    history_.Undone();
+    ReplayKeyStep(*step, undo);
+    replayed();
     return true;
   }
+  const ColourSnapshot& colours = undo ? step->before : step->after;
   replaying_ = true;
-  const int result = lighting_->RestoreColours(step->before);
+  const int result = lighting_->RestoreColours(colours);
   replaying_ = false;
-  if (result == kResultDone || (result != 0 && step->before.profile == current_profile_)) {
+  if (result == kResultDone || (result != 0 && colours.profile == current_profile_)) {
     // Sent (or the keyboard did not answer: the window and the file hold the
     // colours, as after any paint the keyboard missed).
-    history_.Undone();
+    replayed();
     return result == kResultDone;
   }
-  // Another slot is shown now: the step can never be undone there.
-  if (step->before.slot != lighting_->Colours().slot.currentSlot) history_.DropNextUndo();
-  return false;
-}
-
-bool AppCore::Redo() {
-  const EditStep* step = history_.NextRedo();
-  if (step == nullptr) return false;
-  if (step->kind == EditStep::Kind::kKeys) {
-    ReplayKeyStep(*step, /*undo=*/false);
-    history_.Redone();
-    return true;
-  }
-  replaying_ = true;
-  const int result = lighting_->RestoreColours(step->after);
-  replaying_ = false;
-  if (result == kResultDone || (result != 0 && step->after.profile == current_profile_)) {
-    history_.Redone();
-    return result == kResultDone;
-  }
-  if (step->after.slot != lighting_->Colours().slot.currentSlot) history_.DropNextRedo();
+  // Another slot is shown now: the step can never be replayed there.
+  if (colours.slot != lighting_->Colours().slot.currentSlot) undo ? history_.DropNextUndo() : history_.DropNextRedo();
   return false;
 }
 
