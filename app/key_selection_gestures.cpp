@@ -203,17 +203,9 @@ bool KeySelectionGestures::eventFilter(QObject* watched, QEvent* event) {
       // Ctrl+Space and Shift+Space on the focused key select as Ctrl+click
       // and Shift+click do: several keys picked with the keyboard alone.
       auto* press = static_cast<QKeyEvent*>(event);
-      const Qt::KeyboardModifiers modifiers = press->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier);
-      if (id < 0 || press->key() != Qt::Key_Space || modifiers == Qt::NoModifier) return false;
+      if (id < 0 || press->key() != Qt::Key_Space) return false;
       SyncKeys();
-      KeySelection& selection = core_->Selection();
-      if (!selection.Selectable(id)) return false;
-      if (modifiers & Qt::ShiftModifier)
-        selection.Extend(id);
-      else
-        selection.Toggle(id);
-      Refresh();
-      return true;
+      return SelectWithModifiers(id, press->modifiers());
     }
     case QEvent::ContextMenu:
       if (id < 0) return false;
@@ -233,13 +225,8 @@ bool KeySelectionGestures::OnPress(QObject* watched, int button_id, QPoint at, Q
     QRect area;
     for (const KeyRect& key : selection.SelectableKeys()) area |= QRect(key.left, key.top, key.width, key.height);
     if (area.isEmpty() || !area.adjusted(-8, -8, 8, 8).contains(at)) return false;
-  } else if ((modifiers & (Qt::ControlModifier | Qt::ShiftModifier)) && selection.Selectable(button_id)) {
+  } else if (SelectWithModifiers(button_id, modifiers)) {
     // Ctrl+click and Shift+click select; the key itself is not clicked.
-    if (modifiers & Qt::ShiftModifier)
-      selection.Extend(button_id);
-    else
-      selection.Toggle(button_id);
-    Refresh();
     return true;
   }
   pressed_ = true;
@@ -249,6 +236,17 @@ bool KeySelectionGestures::OnPress(QObject* watched, int button_id, QPoint at, Q
   press_modifiers_ = modifiers;
   // A key button still gets its press: without a drag it is a click.
   return watched == &window_;
+}
+
+bool KeySelectionGestures::SelectWithModifiers(int button_id, Qt::KeyboardModifiers modifiers) {
+  KeySelection& selection = core_->Selection();
+  if (!(modifiers & (Qt::ControlModifier | Qt::ShiftModifier)) || !selection.Selectable(button_id)) return false;
+  if (modifiers & Qt::ShiftModifier)
+    selection.Extend(button_id);
+  else
+    selection.Toggle(button_id);
+  Refresh();
+  return true;
 }
 
 bool KeySelectionGestures::OnMove(QPoint at) {

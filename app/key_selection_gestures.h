@@ -65,6 +65,10 @@ class KeySelectionGestures : public QObject {
   // last right-clicked; -1 when neither.
   int TargetKey() const;
   bool OnPress(QObject* watched, int button_id, QPoint at, Qt::KeyboardModifiers modifiers);
+  // Shift extends the selection to the key, Ctrl toggles it (a click or
+  // Space with those keys held); false, and nothing done, without them or
+  // for a key that cannot be selected.
+  bool SelectWithModifiers(int button_id, Qt::KeyboardModifiers modifiers);
   bool OnMove(QPoint at);
   bool OnRelease();
   void ShowKeyMenu(int button_id, QPoint global);
