@@ -5,13 +5,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/key_selection.h"
 #include "core/lighting_controller.h"
 #include "device/simulated_firmware.h"
+#include "model/atomic_file.h"
 #include "model/key_table.h"
 #include "support/core_rig.h"
 
@@ -89,10 +89,10 @@ TEST(PaintManyKeys, TheWindowsOwnSaveIsNoNewsButAnotherProgramsIs) {
 
   // Another program replaces the slot file with the same bytes (a new inode).
   const std::string slot_file = rig.core->Lighting().Files().LightingFilePath(0);
-  std::ifstream in(slot_file, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  in.close();
-  std::ofstream(slot_file + ".theirs", std::ios::binary) << bytes;
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeFile(slot_file, bytes));
+  std::ofstream(slot_file + ".theirs", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   std::filesystem::rename(slot_file + ".theirs", slot_file);
   EXPECT_TRUE(rig.core->OtherProcessChangesWaiting());
   EXPECT_EQ(rig.core->TakeOtherProcessChanges(), kOtherChangesReloaded);
